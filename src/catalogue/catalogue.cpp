@@ -1,0 +1,142 @@
+#include "catalogue/catalogue.h"
+
+#include "core/files.h"
+#include "core/scramble.h"
+
+namespace savorel {
+
+namespace {
+
+std::string Cut(std::string text) {
+    if (text.size() > kCatalogueNameLimit)
+        text.resize(kCatalogueNameLimit);
+    return text;
+}
+
+} // namespace
+
+const CatalogueSubcategory* CategoryTable::Subcategory(int category, int subcategory) const {
+    if (category < 0 || category > LastIndex() || subcategory < 0)
+        return nullptr;
+    const auto& subs = categories[static_cast<std::size_t>(category)].subcategories;
+    if (static_cast<std::size_t>(subcategory) >= subs.size())
+        return nullptr;
+    return &subs[static_cast<std::size_t>(subcategory)];
+}
+
+const CatalogueRecipe* CategoryTable::Recipe(int category, int subcategory, int recipe) const {
+    const CatalogueSubcategory* sub = Subcategory(category, subcategory);
+    if (!sub || recipe < 0 || static_cast<std::size_t>(recipe) >= sub->recipes.size())
+        return nullptr;
+    return &sub->recipes[static_cast<std::size_t>(recipe)];
+}
+
+CatalogueLine ReadCatalogueLine(std::FILE* f) {
+    CatalogueLine result;
+    const std::string line = ReadScrambledLine(f, kCatalogueLineLimit);
+    if (std::feof(f))
+        return result;
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    result.tag = i < line.size() ? line[i] : '\0';
+    ++i;
+    if (result.tag == 'm' || result.tag == 'h') {
+        if (i < line.size() && line[i] == ' ')
+            while (i < line.size() && line[i] == ' ')
+                ++i;
+        result.name = Cut(line.substr(std::min(i, line.size())));
+    } else if (result.tag == 'i') {
+        while (i < line.size() && line[i] == ' ')
+            ++i;
+        const std::size_t tilde = line.find('~', std::min(i, line.size()));
+        result.hasTilde = tilde != std::string::npos;
+        const std::size_t nameEnd = result.hasTilde ? tilde : line.size();
+        result.name = Cut(line.substr(std::min(i, nameEnd), nameEnd - std::min(i, nameEnd)));
+        if (result.hasTilde) {
+            std::size_t j = tilde + 1;
+            while (j < line.size() && line[j] == ' ')
+                ++j;
+            std::size_t end = j;
+            while (end < line.size() && line[end] != ' ' && line[end] != '\t')
+                ++end;
+            result.fileName = Cut(line.substr(j, end - j));
+        }
+    }
+    return result;
+}
+
+bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
+                       std::vector<CatalogueProblem>* problems) {
+    table.categories.clear();
+    auto problem = [&](int line, std::string what) {
+        if (problems)
+            problems->push_back({line, std::move(what)});
+    };
+    int lineNumber = 0;
+    bool overflow = false; // content after the tenth category is left out
+    while (!std::feof(f)) {
+        const CatalogueLine line = ReadCatalogueLine(f);
+        ++lineNumber;
+        switch (line.tag) {
+        case 'm':
+            if (table.categories.size() >= kMaxCategories) {
+                overflow = true;
+                problem(lineNumber, "more than 10 categories: \"" + line.name + "\" is left out");
+                break;
+            }
+            table.categories.push_back({line.name, {}});
+            break;
+        case 'h':
+            if (overflow)
+                break;
+            if (table.categories.empty()) {
+                problem(lineNumber, "subcategory before any category");
+                break;
+            }
+            if (line.name.empty()) {
+                problem(lineNumber, "subcategory without a name");
+                break;
+            }
+            table.categories.back().subcategories.push_back({line.name, {}});
+            break;
+        case 'i':
+            if (overflow)
+                break;
+            if (!line.hasTilde) {
+                problem(lineNumber, "recipe line without \"~\"");
+                break;
+            }
+            if (table.categories.empty() || table.categories.back().subcategories.empty()) {
+                problem(lineNumber, "recipe before any subcategory of its category");
+                break;
+            }
+            table.categories.back().subcategories.back().recipes.push_back(
+                {line.name, line.fileName});
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
+                   std::vector<CatalogueProblem>* problems) {
+    table.categories.clear();
+    FilePtr f = OpenDataFile(kCatalogueFile, "rb");
+    if (!f) {
+        reporter.Show(BoxForm::Owned, kCannotOpenCatalogue);
+        reporter.Beep();
+        return false;
+    }
+    return LoadCatalogueFrom(f.get(), table, problems);
+}
+
+void FreeCatalogue(CategoryTable& table) {
+    for (auto& category : table.categories)
+        category.subcategories.clear();
+    table.categories.clear();
+}
+
+} // namespace savorel

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/report.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace savorel {
+
+inline constexpr const char* kCatalogueFile = "virt-dir.txt";
+inline constexpr std::size_t kCatalogueLineLimit = 999;
+inline constexpr std::size_t kMaxCategories = 10;
+inline constexpr std::size_t kCatalogueNameLimit = 499;
+inline constexpr const char* kCannotOpenCatalogue = "Cannot open the file...";
+
+struct CatalogueRecipe {
+    std::string name;
+    std::string fileName;
+};
+
+struct CatalogueSubcategory {
+    std::string name;
+    std::vector<CatalogueRecipe> recipes;
+};
+
+struct CatalogueCategory {
+    std::string name;
+    std::vector<CatalogueSubcategory> subcategories;
+};
+
+// The in-memory catalogue; list positions equal the order of the lines in the file.
+struct CategoryTable {
+    std::vector<CatalogueCategory> categories;
+
+    // Index of the last category in use, -1 when empty.
+    int LastIndex() const { return static_cast<int>(categories.size()) - 1; }
+    const CatalogueSubcategory* Subcategory(int category, int subcategory) const;
+    const CatalogueRecipe* Recipe(int category, int subcategory, int recipe) const;
+};
+
+struct CatalogueLine {
+    char tag = ' ';
+    std::string name;
+    std::string fileName;
+    bool hasTilde = false;
+};
+
+// Reads one line and classifies it; tag ' ' once the end of the file has been reached
+// (so a last line without a line feed is not taken).
+CatalogueLine ReadCatalogueLine(std::FILE* f);
+
+// Catalogue content that the table cannot hold, with its line number.
+struct CatalogueProblem {
+    int line;
+    std::string what;
+};
+
+// Reads virt-dir.txt from the data folder. When it cannot be opened the table stays empty and
+// the reporter gets the message and a beep; answers whether the file was read.
+bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
+                   std::vector<CatalogueProblem>* problems = nullptr);
+bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
+                       std::vector<CatalogueProblem>* problems = nullptr);
+
+void FreeCatalogue(CategoryTable& table);
+
+} // namespace savorel

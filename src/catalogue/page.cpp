@@ -1,0 +1,84 @@
+#include "catalogue/page.h"
+
+#include "catalogue/recipe.h"
+#include "core/files.h"
+#include "core/folders.h"
+#include "core/scramble.h"
+
+namespace savorel {
+
+std::string RenderRecipePageText(std::string_view sourceName, std::string_view recipeText) {
+    std::string page;
+    page.reserve(recipeText.size() + sourceName.size() + 256);
+    page += "<!--";
+    page += sourceName;
+    page += "-->";
+    page += "<html>";
+    page += "<BODY BACKGROUND = \"coffee.gif\" BGCOLOR=#BFBFBF>";
+    const RecipePieces pieces = SplitRecipe(recipeText);
+    if (pieces.hasTitle) {
+        page += "<b>";
+        page += pieces.title;
+        page += "</b><hr>\n";
+    }
+    for (const IngredientItem& item : SplitIngredientItems(pieces.ingredients)) {
+        if (item.hasHeading) {
+            page += "<p><b>";
+            page += item.heading;
+            page += "</b>\n";
+        }
+        page += "<li>";
+        page += item.text;
+        page += "\n";
+    }
+    page += "\n<hr>";
+    for (char c : pieces.preparation)
+        page.push_back(c == '\r' || c == '\n' ? ' ' : c);
+    page += "\n</BODY>\n</html>";
+    return page;
+}
+
+bool ReadRecipeText(const std::string& sourceName, std::string& text) {
+    if (!ReadWholeDataFile(sourceName, text))
+        return false;
+    text = ScrambleBytes(text);
+    return true;
+}
+
+bool RenderRecipePage(const std::string& sourceName, const std::string& tempFolderText,
+                      BoxForm form, Reporter& reporter) {
+    std::string text;
+    if (!ReadRecipeText(sourceName, text)) {
+        reporter.Show(form, kCannotOpenInput);
+        return false;
+    }
+    const std::string page = RenderRecipePageText(sourceName, text);
+    if (!WriteFileAtomically(tempFolderText + kRecipePageName, page, false)) {
+        reporter.Show(form, kCannotOpenOutput);
+        return false;
+    }
+    return true;
+}
+
+bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolderText) {
+    std::string bytes;
+    if (!ReadWholeDataFile(sourceName, bytes))
+        return false;
+    return WriteFileAtomically(tempFolderText + kRecipeCopyName, bytes, false);
+}
+
+bool OpenRecipe(const std::string& sourceName, Opener opener, const std::string& mainTempFolder,
+                Reporter& reporter, RecipeWindows* windows) {
+    const bool fromMain = opener == Opener::MainWindow;
+    const std::string pageFolder = fromMain ? mainTempFolder : ReadCookIni().value_or("");
+    if (!RenderRecipePage(sourceName, pageFolder, fromMain ? BoxForm::CaptionOnly : BoxForm::Owned,
+                          reporter))
+        return false;
+    const std::string copyFolder = fromMain ? mainTempFolder : ReadCookIni().value_or("");
+    WriteRecipeCopy(sourceName, copyFolder);
+    if (windows && windows->RunRecipeView() == -1)
+        windows->RunPlainRecipe();
+    return true;
+}
+
+} // namespace savorel

@@ -1,0 +1,165 @@
+#include "core/files.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace savorel {
+
+namespace {
+
+WriteFaultHook& FaultHook() {
+    static WriteFaultHook hook;
+    return hook;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const std::size_t chunk = bytes.size() - done;
+        if (FaultHook() && !FaultHook()(chunk)) {
+            errno = ENOSPC;
+            return false;
+        }
+        const ssize_t n = ::write(fd, bytes.data() + done, chunk);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+} // namespace
+
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i]))
+            return false;
+    return true;
+}
+
+bool IsSafeDataName(std::string_view name) {
+    if (name.empty() || name == "." || name.find("..") != std::string_view::npos)
+        return false;
+    return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+std::string ResolveDataName(std::string_view name) {
+    std::string exact(name);
+    struct stat st {};
+    if (::lstat(exact.c_str(), &st) == 0)
+        return exact;
+    DIR* dir = ::opendir(".");
+    if (!dir)
+        return exact;
+    std::string found = exact;
+    while (dirent* entry = ::readdir(dir)) {
+        if (EqualsIgnoreAsciiCase(entry->d_name, name)) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
+FilePtr OpenDataFile(std::string_view name, const char* mode) {
+    if (!IsSafeDataName(name)) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    return FilePtr(std::fopen(ResolveDataName(name).c_str(), mode));
+}
+
+FilePtr OpenPath(const std::string& path, const char* mode) {
+    return FilePtr(std::fopen(path.c_str(), mode));
+}
+
+long long DataFileSize(std::string_view name) {
+    if (!IsSafeDataName(name))
+        return -1;
+    const std::string path = ResolveDataName(name);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    const long long size = ::fstat(fd, &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    ::close(fd);
+    return size;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+    FilePtr f = OpenPath(path, "rb");
+    if (!f)
+        return false;
+    out.clear();
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0)
+        out.append(buffer, n);
+    return !std::ferror(f.get());
+}
+
+bool ReadWholeDataFile(std::string_view name, std::string& out) {
+    if (!IsSafeDataName(name))
+        return false;
+    return ReadWholeFile(ResolveDataName(name), out);
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync) {
+    std::string target = path;
+    // Replace the file under the name it already has (a data folder from a case-insensitive
+    // disk), so that no second copy under another case appears.
+    if (path.find('/') == std::string::npos)
+        target = ResolveDataName(path);
+    std::string temp = target + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat old {};
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    ::fchmod(fd, mode);
+    const bool ok = WriteAll(fd, bytes) && (!sync || ::fsync(fd) == 0);
+    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (!sync)
+        return true;
+    // Make the rename itself durable.
+    const int dirfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd >= 0) {
+        ::fsync(dirfd);
+        ::close(dirfd);
+    }
+    return true;
+}
+
+bool CopyFileAtomically(const std::string& src, const std::string& dst, bool sync) {
+    std::string bytes;
+    if (!ReadWholeFile(src, bytes))
+        return false;
+    return WriteFileAtomically(dst, bytes, sync);
+}
+
+void SetWriteFaultHook(WriteFaultHook hook) {
+    FaultHook() = std::move(hook);
+}
+
+} // namespace savorel

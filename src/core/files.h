@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace savorel {
+
+// Closes the stream when it goes out of scope.
+struct FileCloser {
+    void operator()(std::FILE* f) const {
+        if (f)
+            std::fclose(f);
+    }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// A name taken from a data file or a list entry may only name a file of the data folder.
+bool IsSafeDataName(std::string_view name);
+
+// The name as it exists in the data folder: exact when present, otherwise the first entry
+// that equals it ignoring ASCII case, otherwise the name unchanged.
+std::string ResolveDataName(std::string_view name);
+
+// Opens a file of the data folder (the current directory) by its bare name. Unsafe names are
+// treated as files that cannot be opened.
+FilePtr OpenDataFile(std::string_view name, const char* mode);
+
+// Opens any path for reading (temporary folder files, command-line arguments).
+FilePtr OpenPath(const std::string& path, const char* mode);
+
+// Size in bytes of a data file, or -1 when it cannot be opened.
+long long DataFileSize(std::string_view name);
+
+bool ReadWholeFile(const std::string& path, std::string& out);
+bool ReadWholeDataFile(std::string_view name, std::string& out);
+
+// Whole-file replacement: a temporary file in the same folder (created exclusively, so no
+// symbolic link is followed), written, flushed and synced, then renamed over `path`. A crash
+// at any point leaves either the old file or the new one, never a mixture.
+// `sync` false skips the syncs, for generated files whose loss costs nothing.
+bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync = true);
+
+// Copies src over dst with the same guarantee (the platform's "copy, overwriting allowed").
+bool CopyFileAtomically(const std::string& src, const std::string& dst, bool sync = true);
+
+// Test hook for fault injection: when set, called before each write with the number of bytes
+// about to be written; answering false makes that write fail as a full disk would.
+using WriteFaultHook = std::function<bool(std::size_t bytes)>;
+void SetWriteFaultHook(WriteFaultHook hook);
+
+// Compares ignoring the case of ASCII letters only.
+bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+inline char AsciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+inline bool IsAsciiDigit(int c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace savorel

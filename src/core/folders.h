@@ -1,0 +1,31 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace savorel {
+
+inline constexpr const char* kNoTempFolderMessage = "Cannot find a temporary directory !!!!!";
+inline constexpr const char* kCookIni = "cook.ini";
+// cook.ini is read back as one line of at most this many characters.
+inline constexpr std::size_t kCookIniLimit = 198;
+
+using EnvLookup = std::function<const char*(const char*)>;
+
+// The temporary folder: TMP when set and non-empty, otherwise TMPDIR, otherwise the system's
+// /tmp; the first of them that names an existing, writable folder. None: no value.
+std::optional<std::string> ResolveTempFolder(const EnvLookup& env);
+std::optional<std::string> ResolveTempFolder();
+
+// The folder as cook.ini holds it: the path followed by "/".
+std::string TempFolderText(const std::string& folder);
+
+// Rewrites cook.ini in the data folder with exactly `text`, no line end.
+bool WriteCookIni(const std::string& text);
+
+// The first line of cook.ini, at most kCookIniLimit characters; no value when it cannot be
+// opened.
+std::optional<std::string> ReadCookIni();
+
+} // namespace savorel

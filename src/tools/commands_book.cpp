@@ -1,0 +1,206 @@
+// Commands about the book's files: scrambling, packing, listing, pages and checks.
+#include "catalogue/catalogue.h"
+#include "catalogue/page.h"
+#include "catalogue/recipe.h"
+#include "core/files.h"
+#include "core/scramble.h"
+#include "tools/cookbook.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace cookbook {
+
+using namespace savorel;
+
+namespace {
+
+const Command& Find(const char* name) {
+    for (const Command& c : Commands())
+        if (std::string(c.name) == name)
+            return c;
+    std::abort();
+}
+
+bool ReadInput(const std::string& path, std::string& out) {
+    if (path.empty() || path == "-") {
+        out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        return !std::cin.bad();
+    }
+    return ReadWholeFile(CallerPath(path), out);
+}
+
+int Transcode(const Args& args, const char* name) {
+    if (args.size() > 2)
+        return UsageError(Find(name), "too many arguments");
+    const std::string in = args.size() > 0 ? args[0] : "-";
+    const std::string out = args.size() > 1 ? args[1] : "-";
+    std::string bytes;
+    if (!ReadInput(in, bytes))
+        return Failure("cookbook: cannot read " + in);
+    if (!WriteOutput(out, ScrambleBytes(bytes)))
+        return Failure("cookbook: cannot write " + out);
+    return kOk;
+}
+
+bool IsTextFile(const fs::path& p) {
+    std::string ext = p.extension().string();
+    for (char& c : ext)
+        c = AsciiUpper(c);
+    return ext == ".TXT";
+}
+
+} // namespace
+
+bool WriteOutput(const std::string& path, const std::string& bytes) {
+    if (path.empty() || path == "-") {
+        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        std::cout.flush();
+        return static_cast<bool>(std::cout);
+    }
+    return WriteFileAtomically(CallerPath(path), bytes);
+}
+
+int RunScramble(const Args& args) {
+    return Transcode(args, "scramble");
+}
+int RunUnscramble(const Args& args) {
+    return Transcode(args, "unscramble");
+}
+
+int RunPack(const Args& args) {
+    if (args.size() != 2)
+        return UsageError(Find("pack"), "needs SRC and DEST");
+    const fs::path src = CallerPath(args[0]);
+    const fs::path dest = CallerPath(args[1]);
+    std::error_code ec;
+    if (!fs::is_directory(src, ec))
+        return Failure("cookbook pack: " + src.string() + " is not a folder");
+    fs::create_directories(dest, ec);
+    if (ec)
+        return Failure("cookbook pack: cannot create " + dest.string() + ": " + ec.message());
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(src, ec)) {
+        if (!entry.is_regular_file())
+            continue;
+        std::string bytes;
+        if (!ReadWholeFile(entry.path().string(), bytes))
+            return Failure("cookbook pack: cannot read " + entry.path().string());
+        if (IsTextFile(entry.path()))
+            bytes = ScrambleBytes(bytes);
+        const fs::path target = dest / entry.path().filename();
+        if (!WriteFileAtomically(target.string(), bytes, false))
+            return Failure("cookbook pack: cannot write " + target.string());
+        ++count;
+    }
+    if (ec)
+        return Failure("cookbook pack: cannot list " + src.string() + ": " + ec.message());
+    std::cerr << "packed " << count << " files into " << dest.string() << "\n";
+    return kOk;
+}
+
+int RunList(const Args& args) {
+    if (!args.empty())
+        return UsageError(Find("list"), "takes no arguments");
+    CategoryTable table;
+    CollectingReporter reporter;
+    if (!LoadCatalogue(table, reporter))
+        return Failure(std::string(kCannotOpenCatalogue) + " (" + kCatalogueFile + ")");
+    for (const auto& category : table.categories) {
+        std::cout << category.name << "\n";
+        for (const auto& sub : category.subcategories) {
+            std::cout << "    " << sub.name << "\n";
+            for (const auto& recipe : sub.recipes)
+                std::cout << "        " << recipe.name << " -> " << recipe.fileName << "\n";
+        }
+    }
+    return kOk;
+}
+
+int RunPage(const Args& args) {
+    std::string recipe, out = "-";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o") {
+            if (i + 1 >= args.size())
+                return UsageError(Find("page"), "-o needs a file");
+            out = args[++i];
+        } else if (recipe.empty()) {
+            recipe = args[i];
+        } else {
+            return UsageError(Find("page"), "too many arguments");
+        }
+    }
+    if (recipe.empty())
+        return UsageError(Find("page"), "needs a recipe file name");
+    std::string text;
+    if (!ReadRecipeText(recipe, text))
+        return Failure(std::string(kCannotOpenInput) + "(" + recipe + ")");
+    if (!WriteOutput(out, RenderRecipePageText(recipe, text)))
+        return Failure(std::string(kCannotOpenOutput) + "(" + out + ")");
+    return kOk;
+}
+
+// Every problem found, printed as "file:line: what".
+struct Findings {
+    int count = 0;
+    void Add(const std::string& file, int line, const std::string& what) {
+        ++count;
+        std::cout << file;
+        if (line > 0)
+            std::cout << ":" << line;
+        std::cout << ": " << what << "\n";
+    }
+};
+
+void CheckCatalogue(Findings& findings) {
+    CategoryTable table;
+    CollectingReporter reporter;
+    std::vector<CatalogueProblem> problems;
+    if (!LoadCatalogue(table, reporter, &problems)) {
+        findings.Add(kCatalogueFile, 0, "cannot be opened");
+        return;
+    }
+    for (const auto& p : problems)
+        findings.Add(kCatalogueFile, p.line, p.what);
+    std::set<std::string> checked;
+    for (const auto& category : table.categories)
+        for (const auto& sub : category.subcategories)
+            for (const auto& recipe : sub.recipes) {
+                if (!checked.insert(recipe.fileName).second)
+                    continue;
+                std::string text;
+                if (!IsSafeDataName(recipe.fileName)) {
+                    findings.Add(kCatalogueFile, 0,
+                                 "recipe \"" + recipe.name + "\" names an unsafe file \"" +
+                                     recipe.fileName + "\"");
+                } else if (!ReadRecipeText(recipe.fileName, text)) {
+                    findings.Add(kCatalogueFile, 0,
+                                 "recipe \"" + recipe.name + "\": file " + recipe.fileName +
+                                     " is missing");
+                } else if (CountMarkers(text) != 3) {
+                    findings.Add(recipe.fileName, 0,
+                                 "has " + std::to_string(CountMarkers(text)) +
+                                     " \"#\" markers, not 3");
+                }
+            }
+}
+
+int RunCheck(const Args& args) {
+    if (!args.empty())
+        return UsageError(Find("check"), "takes no arguments");
+    Findings findings;
+    CheckCatalogue(findings);
+    if (findings.count == 0) {
+        std::cerr << "no problems found\n";
+        return kOk;
+    }
+    std::cerr << findings.count << " problem(s) found\n";
+    return kFailure;
+}
+
+} // namespace cookbook

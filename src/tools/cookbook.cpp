@@ -1,0 +1,117 @@
+// cookbook: the book maintainers' tool. It links only the logic library, which keeps that
+// library honest about needing no windows.
+#include "tools/cookbook.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <unistd.h>
+
+namespace cookbook {
+
+const std::vector<Command>& Commands() {
+    static const std::vector<Command> commands = {
+        {"scramble", "cookbook scramble [IN [OUT]]",
+         "Passes bytes through the scramble table (absent or \"-\" is stdin/stdout).", RunScramble},
+        {"unscramble", "cookbook unscramble [IN [OUT]]",
+         "The same table read back: the table is its own inverse.", RunUnscramble},
+        {"pack", "cookbook pack SRC DEST",
+         "Makes a data folder from plain sources: every .txt file scrambled, other files copied.",
+         RunPack},
+        {"list", "cookbook list", "Prints the catalogue: categories, subcategories, recipes.",
+         RunList},
+        {"page", "cookbook page RECIPE [-o FILE]",
+         "Writes the recipe page of the recipe file RECIPE of the data folder.", RunPage},
+        {"check", "cookbook check",
+         "Reports every problem of the data folder with file and line; exit 1 when any.", RunCheck},
+    };
+    return commands;
+}
+
+int UsageError(const Command& command, const std::string& message) {
+    std::cerr << "cookbook " << command.name << ": " << message << "\nusage: " << command.usage
+              << "\n";
+    return kUsage;
+}
+
+int Failure(const std::string& message) {
+    std::cerr << message << "\n";
+    return kFailure;
+}
+
+namespace {
+
+std::string& CallerDir() {
+    static std::string dir;
+    return dir;
+}
+
+void PrintHelp(std::ostream& out) {
+    out << "usage: cookbook [--data DIR] COMMAND [ARGS]\n\n"
+           "The data folder is the current directory unless --data names another.\n\n"
+           "Commands:\n";
+    for (const Command& c : Commands())
+        out << "  " << c.usage << "\n      " << c.summary << "\n";
+    out << "\n\"cookbook COMMAND --help\" describes one command.\n";
+}
+
+} // namespace
+
+std::string CallerPath(const std::string& path) {
+    if (path.empty() || path == "-" || path.front() == '/' || CallerDir().empty())
+        return path;
+    return CallerDir() + "/" + path;
+}
+
+} // namespace cookbook
+
+int main(int argc, char** argv) {
+    using namespace cookbook;
+    Args args(argv + 1, argv + argc);
+    std::string dataDir;
+    while (!args.empty() && args.front().rfind("--", 0) == 0) {
+        if (args.front() == "--help" || args.front() == "-h") {
+            PrintHelp(std::cout);
+            return kOk;
+        }
+        if (args.front() == "--data") {
+            if (args.size() < 2) {
+                std::cerr << "cookbook: --data needs a folder\n";
+                return kUsage;
+            }
+            dataDir = args[1];
+            args.erase(args.begin(), args.begin() + 2);
+            continue;
+        }
+        std::cerr << "cookbook: unknown option " << args.front() << "\n";
+        PrintHelp(std::cerr);
+        return kUsage;
+    }
+    if (args.empty()) {
+        PrintHelp(std::cerr);
+        return kUsage;
+    }
+    if (char* cwd = ::getcwd(nullptr, 0)) {
+        CallerDir() = cwd;
+        std::free(cwd);
+    }
+    const std::string name = args.front();
+    args.erase(args.begin());
+    for (const Command& command : Commands()) {
+        if (name != command.name)
+            continue;
+        for (const std::string& a : args)
+            if (a == "--help" || a == "-h") {
+                std::cout << "usage: " << command.usage << "\n" << command.summary << "\n";
+                return kOk;
+            }
+        if (!dataDir.empty() && ::chdir(dataDir.c_str()) != 0)
+            return Failure("cookbook: cannot use the data folder " + dataDir + ": " +
+                           std::strerror(errno));
+        return command.run(args);
+    }
+    std::cerr << "cookbook: unknown command " << name << "\n";
+    PrintHelp(std::cerr);
+    return kUsage;
+}

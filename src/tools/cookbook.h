@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace cookbook {
+
+// Exit codes: 0 done, 1 failure (message on stderr), 2 usage error.
+inline constexpr int kOk = 0;
+inline constexpr int kFailure = 1;
+inline constexpr int kUsage = 2;
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;   // first line of --help
+    const char* summary; // the rest of --help
+    int (*run)(const Args& args);
+};
+
+const std::vector<Command>& Commands();
+
+int UsageError(const Command& command, const std::string& message);
+int Failure(const std::string& message);
+
+// A path given on the command line, taken relative to the folder cookbook was started in
+// (the data folder may differ, through --data).
+std::string CallerPath(const std::string& path);
+
+// Writes bytes to FILE, or to stdout for "-" or an empty name.
+bool WriteOutput(const std::string& path, const std::string& bytes);
+
+// Commands by subject; each file adds its commands to the table in cookbook.cpp.
+int RunScramble(const Args& args);
+int RunUnscramble(const Args& args);
+int RunPack(const Args& args);
+int RunList(const Args& args);
+int RunPage(const Args& args);
+int RunCheck(const Args& args);
+
+} // namespace cookbook

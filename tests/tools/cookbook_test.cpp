@@ -1,0 +1,142 @@
+// The cookbook tool end to end: it is what packs the book and what scripts rely on.
+#include "support/support.h"
+
+#include "core/scramble.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/wait.h>
+
+using namespace savorel::testing;
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs cookbook in the current folder with ARGS (already shell-quoted by the caller).
+Result Cookbook(const std::string& args, const std::string& input = {}) {
+    std::string command = std::string("'") + COOKBOOK_EXE + "' " + args + " >out.log 2>err.log";
+    if (!input.empty()) {
+        WritePlain("in.log", input);
+        command += " <in.log";
+    }
+    const int status = std::system(command.c_str());
+    Result r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = ReadBack("out.log");
+    r.err = ReadBack("err.log");
+    return r;
+}
+
+const char* kCatalogue = "m Supe\n"
+                         "h Ciorbe\n"
+                         "i Ciorba de burta ~ RET001.TXT\n"
+                         "i Ciorba de perisoare   ~   RET002.TXT extra\n"
+                         "m Deserturi\n"
+                         "h Prajituri\n"
+                         "i Papanasi ~ RET003.TXT\n";
+
+void WriteSmallBook(const std::string& folder) {
+    WritePlain(folder + "/virt-dir.txt", kCatalogue);
+    WritePlain(folder + "/RET001.TXT",
+               "#\nCiorba de burta\n#\n500 g burta; 2 morcovi\n#\nSe fierbe.");
+    WritePlain(folder + "/RET002.TXT", "#\nCiorba de perisoare\n#\n400 g carne\n#\nSe fierbe.");
+    WritePlain(folder + "/RET003.TXT", "#\nPapanasi\n#\n500 g branza; 2 oua\n#\nSe prajesc.");
+    WritePlain(folder + "/coffee.gif", std::string("GIF89a\0\x01", 8));
+}
+
+TEST(CookbookTool, PackScramblesTextAndCopiesPictures) {
+    TempDataDir dir;
+    ASSERT_EQ(0, std::system("mkdir src"));
+    WriteSmallBook("src");
+    const Result r = Cookbook("pack src data");
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ(kCatalogue, ReadBack("data/virt-dir.txt", true));
+    EXPECT_NE(kCatalogue, ReadBack("data/virt-dir.txt"));
+    EXPECT_EQ(std::string("GIF89a\0\x01", 8), ReadBack("data/coffee.gif"));
+
+    const Result list = Cookbook("--data data list");
+    ASSERT_EQ(0, list.exitCode) << list.err;
+    EXPECT_EQ("Supe\n    Ciorbe\n        Ciorba de burta  -> RET001.TXT\n"
+              "        Ciorba de perisoare    -> RET002.TXT\n"
+              "Deserturi\n    Prajituri\n        Papanasi  -> RET003.TXT\n",
+              list.out);
+
+    const Result check = Cookbook("--data data check");
+    EXPECT_EQ(0, check.exitCode) << check.out;
+}
+
+TEST(CookbookTool, CheckReportsMissingFilesAndBadMarkers) {
+    TempDataDir dir;
+    WriteSmallBook(".");
+    ASSERT_EQ(0, Cookbook("pack . data").exitCode);
+    std::remove("data/RET002.TXT");
+    WriteScrambled("data/RET003.TXT", "#\nPapanasi\n#\n500 g branza # 2 oua\n#\nSe prajesc.");
+    const Result check = Cookbook("--data data check");
+    EXPECT_EQ(1, check.exitCode);
+    EXPECT_NE(std::string::npos, check.out.find("RET002.TXT is missing")) << check.out;
+    EXPECT_NE(std::string::npos, check.out.find("RET003.TXT: has 4 \"#\" markers, not 3"))
+        << check.out;
+    EXPECT_NE(std::string::npos, check.err.find("2 problem(s) found"));
+}
+
+TEST(CookbookTool, PageRendersTheRecipeAsTheWindowWould) {
+    TempDataDir dir;
+    WriteScrambled("RET001.TXT",
+                   "#\nCiorba\n#\nPentru sos: 2 rosii; 1 ceapa\n#\nSe fierbe\r\n10 minute.");
+    const Result r = Cookbook("page RET001.TXT");
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    EXPECT_EQ("<!--RET001.TXT--><html><BODY BACKGROUND = \"coffee.gif\" BGCOLOR=#BFBFBF>"
+              "<b>Ciorba</b><hr>\n<p><b> Pentru sos</b>\n<li> 2 rosii\n<li> 1 ceapa \n\n<hr>"
+              "Se fierbe  10 minute.\n</BODY>\n</html>",
+              r.out);
+    const Result missing = Cookbook("page RET404.TXT");
+    EXPECT_EQ(1, missing.exitCode);
+    EXPECT_NE(std::string::npos, missing.err.find("Cannot open the input file..."));
+}
+
+TEST(CookbookTool, ScrambleRoundTripsThroughPipesAndFiles) {
+    TempDataDir dir;
+    std::string all;
+    for (int i = 0; i < 256; ++i)
+        all.push_back(static_cast<char>(i));
+    WritePlain("plain.bin", all);
+    ASSERT_EQ(0, Cookbook("scramble plain.bin s.bin").exitCode);
+    EXPECT_EQ(savorel::ScrambleBytes(all), ReadBack("s.bin"));
+    const Result back = Cookbook("unscramble", ReadBack("s.bin"));
+    ASSERT_EQ(0, back.exitCode);
+    EXPECT_EQ(all, back.out);
+}
+
+TEST(CookbookTool, UsageErrorsAndHelp) {
+    TempDataDir dir;
+    EXPECT_EQ(2, Cookbook("").exitCode);
+    EXPECT_EQ(2, Cookbook("no-such-command").exitCode);
+    EXPECT_EQ(2, Cookbook("pack onlyone").exitCode);
+    EXPECT_EQ(2, Cookbook("list extra").exitCode);
+    const Result help = Cookbook("--help");
+    EXPECT_EQ(0, help.exitCode);
+    for (const char* name : {"scramble", "unscramble", "pack", "list", "page", "check"})
+        EXPECT_NE(std::string::npos, help.out.find(name)) << name;
+    const Result packHelp = Cookbook("pack --help");
+    EXPECT_EQ(0, packHelp.exitCode);
+    EXPECT_NE(std::string::npos, packHelp.out.find("pack"));
+    const Result noCatalogue = Cookbook("list");
+    EXPECT_EQ(1, noCatalogue.exitCode);
+    EXPECT_NE(std::string::npos, noCatalogue.err.find("Cannot open the file..."));
+}
+
+TEST(CookbookTool, ShippedBookPassesItsOwnCheck) {
+    TempDataDir dir;
+    const Result check = Cookbook(std::string("--data '") + BOOK_DATA_DIR + "' check");
+    EXPECT_EQ(0, check.exitCode) << check.out << check.err;
+}
+
+} // namespace
