@@ -1,0 +1,190 @@
+#include "catalogue/CMainDlg.h"
+
+#include "core/folders.h"
+#include "viewing/qt_open_recipe.h"
+
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+
+namespace savorel::ui {
+
+namespace {
+
+const char* const kHelp = "Selectati o categorie de preparate culinare,    \n"
+                          "apoi o reteta anume pe care doriti sa o cititi!!!";
+
+Backdrop& MainBackdrop() {
+    static Backdrop backdrop(QStringLiteral(":/img/backdrop142.svg"));
+    return backdrop;
+}
+
+QListWidget* MakeList(QWidget* parent, int id, const char* name, int x, int y, int w, int h) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setSortingEnabled(false); // positions are the catalogue's positions
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Place(list, id, x, y, w, h);
+    return list;
+}
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x, int y,
+                        int w, int h) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    Place(button, id, x, y, w, h);
+    return button;
+}
+
+// Rows of a list hold no selection after a clear; -1 means "nothing chosen".
+int SelectedRow(const QListWidget* list) {
+    const auto items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
+}
+
+} // namespace
+
+CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Savorel v1.2"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(DluX(400), DluY(218));
+
+    m_categories = MakeList(this, 1000, "categories", 17, 24, 105, 45);
+    m_subcategories = MakeList(this, 1001, "subcategories", 131, 24, 103, 142);
+    m_recipes = MakeList(this, 1002, "recipes", 243, 25, 141, 141);
+    QPushButton* search = MakeButton(this, 1003, "search", "Cautare", 17, 75, 104, 19);
+    search->setDefault(true);
+    QPushButton* dictionary = MakeButton(this, 1004, "dictionary", "Dictionar", 17, 99, 104, 19);
+    QPushButton* favourites = MakeButton(this, 1005, "favourites", "Preferate", 17, 122, 104, 19);
+    QPushButton* own = MakeButton(this, 1016, "ownRecipes", "Retete proprii", 17, 148, 104, 19);
+    QPushButton* help = MakeButton(this, 1007, "help", "Ajutor", 17, 175, 104, 19);
+    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 244, 175, 104, 19);
+    QPushButton* refresh = MakeButton(this, 1017, "refresh", "Refresh", 19, 202, 102, 8);
+    refresh->setVisible(false);
+
+    connect(m_categories, &QListWidget::itemSelectionChanged, this,
+            &CMainDlg::OnSelchangeCategories);
+    connect(m_subcategories, &QListWidget::itemSelectionChanged, this,
+            &CMainDlg::OnSelchangeSubcategories);
+    connect(m_recipes, &QListWidget::itemSelectionChanged, this, &CMainDlg::OnSelchangeRecipes);
+    connect(search, &QPushButton::clicked, this, &CMainDlg::OnSearch);
+    connect(dictionary, &QPushButton::clicked, this, &CMainDlg::OnDictionary);
+    connect(favourites, &QPushButton::clicked, this, &CMainDlg::OnFavourites);
+    connect(own, &QPushButton::clicked, this, &CMainDlg::OnOwnRecipes);
+    connect(help, &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(refresh, &QPushButton::clicked, this, &CMainDlg::OnRefresh);
+    connect(&m_timer, &QTimer::timeout, this, &CMainDlg::OnPersonalListTimer);
+
+    OnInitDialog();
+}
+
+CMainDlg::~CMainDlg() {
+    FreeCatalogue(m_table);
+}
+
+const std::string& CMainDlg::TempFolder() const {
+    return HeldTempFolder();
+}
+
+void CMainDlg::OnInitDialog() {
+    m_timerBusy = false;
+    WidgetReporter reporter(this);
+    LoadCatalogue(m_table, reporter);
+    FillCategories();
+    m_timer.start(500);
+    m_watch = std::make_unique<PersonalListWatch>();
+    const auto folder = ResolveTempFolder();
+    if (!folder) {
+        ShowMessage(this, QString::fromLatin1(kNoTempFolderMessage));
+        return;
+    }
+    WriteCookIni(TempFolderText(*folder));
+    if (const auto text = ReadCookIni())
+        SetHeldTempFolder(*text);
+}
+
+void CMainDlg::FillCategories() {
+    for (int i = 0; i <= m_table.LastIndex(); ++i)
+        m_categories->insertItem(i,
+                                 FromCp1250(m_table.categories[static_cast<std::size_t>(i)].name));
+}
+
+void CMainDlg::OnSelchangeCategories() {
+    const int row = SelectedRow(m_categories);
+    if (row < 0)
+        return;
+    m_subcategories->clear();
+    m_recipes->clear();
+    m_selectedCategory = row;
+    if (row > m_table.LastIndex())
+        return;
+    const auto& subs = m_table.categories[static_cast<std::size_t>(row)].subcategories;
+    for (std::size_t i = 0; i < subs.size(); ++i)
+        m_subcategories->insertItem(static_cast<int>(i), FromCp1250(subs[i].name));
+}
+
+void CMainDlg::OnSelchangeSubcategories() {
+    const int row = SelectedRow(m_subcategories);
+    if (row < 0)
+        return;
+    m_recipes->clear();
+    m_selectedSubcategory = row;
+    const CatalogueSubcategory* sub = m_table.Subcategory(m_selectedCategory, row);
+    if (!sub)
+        return;
+    for (std::size_t i = 0; i < sub->recipes.size(); ++i)
+        m_recipes->insertItem(static_cast<int>(i), FromCp1250(sub->recipes[i].name));
+}
+
+void CMainDlg::OnSelchangeRecipes() {
+    const int row = SelectedRow(m_recipes);
+    if (row < 0)
+        return;
+    m_selectedRecipe = row;
+    const CatalogueRecipe* recipe = m_table.Recipe(m_selectedCategory, m_selectedSubcategory, row);
+    if (!recipe)
+        return;
+    m_selectedRecipePath = recipe->fileName;
+    OpenRecipeFrom(this, m_selectedRecipePath, Opener::MainWindow);
+}
+
+void CMainDlg::OnSearch() {}
+void CMainDlg::OnDictionary() {}
+void CMainDlg::OnFavourites() {}
+void CMainDlg::OnOwnRecipes() {}
+
+void CMainDlg::OnHelp() {
+    ShowMessage(this, QString::fromLatin1(kHelp));
+}
+
+void CMainDlg::OnRefresh() {
+    FreeCatalogue(m_table);
+    // Emptying the lists must not count as the user's choice.
+    const QSignalBlocker b1(m_categories), b2(m_subcategories), b3(m_recipes);
+    m_categories->clear();
+    m_subcategories->clear();
+    m_recipes->clear();
+    WidgetReporter reporter(this);
+    LoadCatalogue(m_table, reporter);
+    FillCategories();
+}
+
+void CMainDlg::OnPersonalListTimer() {
+    if (m_timerBusy)
+        return;
+    m_timerBusy = true;
+    if (m_watch->Tick())
+        OnRefresh();
+    m_timerBusy = false;
+}
+
+void CMainDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    MainBackdrop().Paint(painter);
+}
+
+} // namespace savorel::ui

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "catalogue/catalogue.h"
+#include "catalogue/personal_watch.h"
+#include "core/qt_dialogs.h"
+
+#include <QDialog>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+class QListWidget;
+class QPushButton;
+
+namespace savorel::ui {
+
+// The window of the recipe book: categories, subcategories and recipes side by side.
+class CMainDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    const CategoryTable& Catalogue() const { return m_table; }
+    const std::string& SelectedRecipePath() const { return m_selectedRecipePath; }
+    const std::string& TempFolder() const;
+    const PersonalListWatch& Watch() const { return *m_watch; }
+
+public slots:
+    void OnSelchangeCategories();
+    void OnSelchangeSubcategories();
+    void OnSelchangeRecipes();
+    void OnSearch();
+    void OnDictionary();
+    void OnFavourites();
+    void OnOwnRecipes();
+    void OnHelp();
+    void OnRefresh();
+    void OnPersonalListTimer();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void OnInitDialog();
+    void FillCategories();
+
+    CategoryTable m_table;
+    std::unique_ptr<PersonalListWatch> m_watch;
+    std::string m_selectedRecipePath;
+    int m_selectedCategory = -1;
+    int m_selectedSubcategory = -1;
+    int m_selectedRecipe = -1;
+    bool m_timerBusy = false;
+    QTimer m_timer;
+    QListWidget* m_categories;
+    QListWidget* m_subcategories;
+    QListWidget* m_recipes;
+};
+
+} // namespace savorel::ui

@@ -1,0 +1,92 @@
+#pragma once
+
+// What every window shares: the one message-box function, the one modal-run function,
+// dialog-unit geometry, control ids, Windows-1250 text at the widget boundary, backdrops.
+#include "core/report.h"
+
+#include <QDialog>
+#include <QPixmap>
+#include <QRect>
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+class QPainter;
+class QWidget;
+
+namespace savorel::ui {
+
+// The program's name, the caption of owned message boxes ("cook", "bootstrap").
+QString ApplicationName();
+
+// Every message box goes through this one function. Owned: a box modal to `owner` with the
+// program's name as caption and `text` as its text. CaptionOnly: a box owned by no window
+// whose title is `text` and whose text is empty. OK button only, no icon.
+void ShowMessage(QWidget* owner, BoxForm form, const QString& text);
+inline void ShowMessage(QWidget* owner, const QString& text) {
+    ShowMessage(owner, BoxForm::Owned, text);
+}
+// A box like ShowMessage's Owned form but with a caption of the caller's choosing.
+void ShowMessageWithCaption(QWidget* owner, const QString& caption, const QString& text);
+
+struct MessageRecord {
+    QWidget* owner;
+    BoxForm form;
+    QString caption; // the caption actually shown
+    QString text;    // the box's text (empty for CaptionOnly)
+};
+using MessageFunction = std::function<void(const MessageRecord&)>;
+// Replaces the function that shows boxes (tests record instead of blocking); returns the old.
+MessageFunction SetMessageFunction(MessageFunction function);
+
+// Every modal run goes through this one function: answers what exec() would.
+int RunModal(QDialog& dialog);
+using ModalFunction = std::function<int(QDialog&)>;
+ModalFunction SetModalFunction(ModalFunction function);
+
+// Dialog units of an 8-point sans font: x px = dlu * 1.5, y px = dlu * 1.625, rounded.
+int DluX(int dlu);
+int DluY(int dlu);
+QRect DluRect(int x, int y, int width, int height);
+// Places a child widget at a rectangle given in dialog units and records its control id.
+void Place(QWidget* widget, int id, int x, int y, int width, int height);
+void SetControlId(QWidget* widget, int id);
+int ControlId(const QWidget* widget);
+// The descendant of `root` whose control id is `id`, or nullptr.
+QWidget* FindControl(const QWidget* root, int id);
+template <typename T> T* FindControlAs(const QWidget* root, int id) {
+    return qobject_cast<T*>(FindControl(root, id));
+}
+
+// Data files hold Windows-1250 bytes; widgets hold Unicode.
+QString FromCp1250(std::string_view bytes);
+std::string ToCp1250(const QString& text);
+
+// A Reporter that shows through ShowMessage, owned by `owner`; Beep() is the simple beep.
+class WidgetReporter final : public Reporter {
+public:
+    explicit WidgetReporter(QWidget* owner) : m_owner(owner) {}
+    void Show(BoxForm form, std::string_view text) override;
+    void Beep() override;
+
+private:
+    QWidget* m_owner;
+};
+
+// Backdrops: a black 640 x 480 px fill, then the picture at the top left, never scaled.
+// Each window class keeps its own loaded picture, loaded on its first paint.
+class Backdrop {
+public:
+    explicit Backdrop(QString resource) : m_resource(std::move(resource)) {}
+    void Paint(QPainter& painter);
+    bool Loaded() const { return m_loaded; }
+
+private:
+    QString m_resource;
+    QPixmap m_picture;
+    bool m_loaded = false;
+};
+
+} // namespace savorel::ui

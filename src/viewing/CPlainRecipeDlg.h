@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QDialog>
+
+class QPlainTextEdit;
+
+namespace savorel::ui {
+
+// The recipe as plain text, for when the page view cannot be created.
+class CPlainRecipeDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CPlainRecipeDlg(QWidget* parent = nullptr);
+
+    QPlainTextEdit* TitleField() const { return m_title; }
+    QPlainTextEdit* IngredientsField() const { return m_ingredients; }
+    QPlainTextEdit* PreparationField() const { return m_preparation; }
+
+    // Reads reteta.txt of the temporary folder named in cook.ini into the three fields.
+    void OnInitDialog();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QPlainTextEdit* m_preparation;
+    QPlainTextEdit* m_ingredients;
+    QPlainTextEdit* m_title;
+};
+
+} // namespace savorel::ui

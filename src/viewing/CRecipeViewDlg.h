@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <string>
+
+class QPushButton;
+
+namespace savorel::ui {
+
+class CWebBrowser;
+
+// The window in which a recipe is read: its page, favourites, calories and printing.
+class CRecipeViewDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CRecipeViewDlg(QWidget* parent = nullptr);
+
+    // Runs the window modally; -1 without showing it when the page view cannot be created.
+    int DoModal();
+
+    CWebBrowser* Browser() const { return m_browser; }
+    bool AddedToFavourites() const { return m_addedToFavourites; }
+
+    // The folder and recipe file this window module last read (kept between windows).
+    static const std::string& TempFolder();
+    static const std::string& PageRecipePath();
+    // Printing goes to the default printer; tests print into this PDF file instead.
+    static void SetPrintOutputFile(const QString& pdfPath);
+
+public slots:
+    void OnAddFavourite();
+    void OnPrint();
+    void OnCalories();
+    void OnBackToRecipe();
+    void OnHelp();
+
+private:
+    void OnInitDialog();
+
+    QPushButton* m_back = nullptr;
+    CWebBrowser* m_browser = nullptr;
+    bool m_addedToFavourites = false;
+};
+
+} // namespace savorel::ui

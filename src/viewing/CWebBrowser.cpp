@@ -1,0 +1,57 @@
+#include "viewing/CWebBrowser.h"
+
+#include "core/files.h"
+#include "core/qt_dialogs.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTextDocument>
+
+namespace savorel::ui {
+
+CWebBrowser::CWebBrowser(QWidget* parent) : QTextBrowser(parent) {
+    setOpenLinks(false); // a recipe page is read, not surfed
+    setObjectName(QStringLiteral("browser"));
+}
+
+void CWebBrowser::Navigate(const QString& url) {
+    const QUrl address(url);
+    const QString path = address.isLocalFile() ? address.toLocalFile() : url.mid(7);
+    m_shown = address;
+    m_folder = QFileInfo(path).absolutePath();
+    std::string bytes;
+    if (!ReadWholeFile(path.toStdString(), bytes)) {
+        setHtml(QStringLiteral("<html><body><h3>Pagina nu poate fi afisata</h3><p>%1</p>"
+                               "</body></html>")
+                    .arg(url.toHtmlEscaped()));
+        return;
+    }
+    setHtml(FromCp1250(bytes));
+}
+
+QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
+    if (type == QTextDocument::ImageResource && name.isRelative()) {
+        for (const QString& folder : {m_folder, QDir::currentPath()}) {
+            const QString candidate = QDir(folder).filePath(name.path());
+            QFile file(candidate);
+            if (file.open(QIODevice::ReadOnly))
+                return file.readAll();
+        }
+        return {};
+    }
+    if (type == QTextDocument::ImageResource && name.isLocalFile()) {
+        QFile file(name.toLocalFile());
+        if (file.open(QIODevice::ReadOnly))
+            return file.readAll();
+        return {};
+    }
+    return QTextBrowser::loadResource(type, name);
+}
+
+void CWebBrowser::PrintTo(QPrinter& printer) const {
+    document()->print(&printer);
+}
+
+} // namespace savorel::ui

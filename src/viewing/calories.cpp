@@ -1,0 +1,334 @@
+#include "viewing/calories.h"
+
+#include "core/files.h"
+#include "core/scramble.h"
+
+#include <charconv>
+#include <cstdarg>
+#include <cstdio>
+
+namespace savorel {
+
+namespace {
+
+// Table files may hold any bytes; a number longer than this is not a number.
+constexpr std::size_t kNumberLimit = 999;
+
+void Append(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void Append(std::string& out, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list copy;
+    va_copy(copy, args);
+    const int n = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (n > 0) {
+        const std::size_t old = out.size();
+        out.resize(old + static_cast<std::size_t>(n) + 1);
+        std::vsnprintf(out.data() + old, static_cast<std::size_t>(n) + 1, format, args);
+        out.resize(old + static_cast<std::size_t>(n));
+    }
+    va_end(args);
+}
+
+// The "%f" scan of a number: optional sign, digits with "." and an exponent, or inf/nan.
+// Independent of the locale, so a Romanian decimal comma never changes the tables.
+bool ConvertNumber(const std::string& text, float& value) {
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    bool negative = false;
+    if (begin != end && (*begin == '+' || *begin == '-')) {
+        negative = *begin == '-';
+        ++begin;
+    }
+    if (begin != end && *begin == '+')
+        return false;
+    float v = 0;
+    const auto r = std::from_chars(begin, end, v, std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument || (begin != end && *begin == '-'))
+        return false;
+    if (r.ec == std::errc::result_out_of_range)
+        return false;
+    value = negative ? -v : v;
+    return true;
+}
+
+bool IsBlankText(std::string_view text) {
+    return text.find_first_not_of(' ') == std::string_view::npos;
+}
+
+std::string Normalise(std::string_view token) {
+    std::string out = " ";
+    for (const char c : token) {
+        if (c == ' ' && out.back() == ' ')
+            continue;
+        out.push_back(c);
+    }
+    if (out.back() != ' ')
+        out.push_back(' ');
+    return out;
+}
+
+bool ContainsIgnoringCase(std::string_view text, std::string_view phrase) {
+    if (phrase.size() > text.size())
+        return false;
+    for (std::size_t i = 0; i + phrase.size() <= text.size(); ++i) {
+        std::size_t k = 0;
+        while (k < phrase.size() && AsciiUpper(text[i + k]) == AsciiUpper(phrase[k]))
+            ++k;
+        if (k == phrase.size())
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+std::size_t FindAndBlank(std::string& text, std::string_view phrase) {
+    if (phrase.size() > text.size())
+        return 0;
+    for (std::size_t i = 0; i + phrase.size() <= text.size(); ++i) {
+        std::size_t k = 0;
+        while (k < phrase.size() && AsciiUpper(text[i + k]) == AsciiUpper(phrase[k]))
+            ++k;
+        if (k == phrase.size()) {
+            text.replace(i, phrase.size(), phrase.size(), ' ');
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+float ParseQuantity(std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size() && !IsAsciiDigit(static_cast<unsigned char>(text[i])))
+        ++i;
+    if (i == text.size())
+        return 1.0f;
+    float n = 0, d = 0;
+    bool slash = false, separator = false;
+    int k = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool digit = IsAsciiDigit(static_cast<unsigned char>(c));
+        if (!digit && c != '/' && c != '.' && c != ',')
+            break;
+        text[i] = ' ';
+        if (c == '/') {
+            slash = true;
+            continue;
+        }
+        if (c == '.' || c == ',')
+            separator = true;
+        if (separator)
+            ++k;
+        if (digit) {
+            if (slash)
+                d = d * 10 + static_cast<float>(c - '0');
+            else
+                n = n * 10 + static_cast<float>(c - '0');
+        }
+    }
+    for (int j = 1; j < k; ++j)
+        n *= 0.1f;
+    return d != 0 ? n / d : n;
+}
+
+bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBlanks) {
+    int c = ReadScrambledChar(f);
+    while (c == ' ')
+        c = ReadScrambledChar(f);
+    if (c == -1)
+        return false;
+    std::string number;
+    while (c != -1 && c != ' ' && c != '\n') {
+        if (c != '\r' && number.size() < kNumberLimit)
+            number.push_back(static_cast<char>(c));
+        c = ReadScrambledChar(f);
+    }
+    if (c == -1)
+        return false; // the end of the file right after a number: the line is ignored
+    float value = 0;
+    if (ConvertNumber(number, value))
+        current = value;
+    line.number = current;
+    line.field.clear();
+    if (c == ' ') {
+        line.field.push_back(' ');
+        for (c = ReadScrambledChar(f); c != -1 && c != '\n'; c = ReadScrambledChar(f))
+            if (c != '\r')
+                line.field.push_back(static_cast<char>(c));
+    }
+    line.field.append(static_cast<std::size_t>(trailingBlanks), ' ');
+    return true;
+}
+
+float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing) {
+    FilePtr f = OpenDataFile(kUnitTableFile, "rb");
+    if (!f) {
+        reporter.Show(BoxForm::CaptionOnly, kUnitTableFile);
+        tableMissing = true;
+        return kNoUnit;
+    }
+    TableLine line;
+    float current = 0;
+    while (ReadTableLine(f.get(), line, current, 1)) {
+        // A line without a name would match every blank; it names no unit.
+        if (IsBlankText(line.field))
+            continue;
+        if (FindAndBlank(text, line.field) != 0)
+            return line.number;
+    }
+    return kNoUnit;
+}
+
+float LookUpPieceMass(std::string_view foodField, Reporter& reporter, bool& tableMissing) {
+    FilePtr f = OpenDataFile(kPieceTableFile, "rb");
+    if (!f) {
+        reporter.Show(BoxForm::CaptionOnly, kPieceTableFile);
+        tableMissing = true;
+        return -1.0f;
+    }
+    TableLine line;
+    float current = -1.0f;
+    while (ReadTableLine(f.get(), line, current, 4))
+        if (ContainsIgnoringCase(line.field, foodField))
+            return line.number;
+    return -1.0f;
+}
+
+void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter) {
+    if (IsBlankText(token))
+        return;
+    if (token.size() > kTokenLimit)
+        reporter.Show(BoxForm::CaptionOnly, kTokenTooBig);
+    const std::string display = Normalise(token);
+    std::string work = display;
+
+    FilePtr foods = OpenDataFile(kFoodTableFile, "rb");
+    if (!foods) {
+        reporter.Show(BoxForm::CaptionOnly, kFoodTableFile);
+        state.tableMissing = true;
+        return;
+    }
+    TableLine line;
+    float current = -1.0f;
+    bool matched = false;
+    while (ReadTableLine(foods.get(), line, current, 1)) {
+        if (IsBlankText(line.field))
+            continue;
+        if (FindAndBlank(work, line.field) != 0) {
+            matched = true;
+            break;
+        }
+    }
+    foods.reset();
+
+    if (matched) {
+        const float perUnit = line.number * 0.01f;
+        const float quantity = ParseQuantity(work);
+        float mass = LookUpUnitMass(work, reporter, state.tableMissing);
+        if (!(mass > 0))
+            mass = LookUpPieceMass(line.field, reporter, state.tableMissing);
+        if (state.tableMissing)
+            return;
+        Append(state.page, "\n<li>%s.......", display.c_str());
+        Append(state.page, "<font color=#006f00> %.3f </font>", static_cast<double>(perUnit));
+        state.page += "<font color=#000000> *  </font>";
+        Append(state.page, "<font color=#006f00>%.3f</font>", static_cast<double>(quantity));
+        if (mass >= 0) {
+            state.page += "<font color=#000000> *  </font>";
+            Append(state.page, "<font color=#006f00>%.2f</font>", static_cast<double>(mass));
+        }
+        const double product = static_cast<double>(static_cast<long double>(perUnit) *
+                                                   static_cast<long double>(quantity) *
+                                                   static_cast<long double>(mass));
+        if (product >= 0) {
+            state.total += product;
+            state.page += "<font color=#000000> = </font>";
+            Append(state.page, "<font color=#770000>%.2f</font>", product);
+        }
+    }
+    if (!IsBlankText(work))
+        Append(state.notUnderstood, "<font color=#ff2222>%s</font><font color=#0>*</font>",
+               work.c_str());
+    if (!matched) {
+        Append(state.page, "\n<li>%s.......", display.c_str());
+        state.page += "<font color=#ff0000> nu inteleg ???? </font>";
+    }
+}
+
+void CalculateFromIngredients(std::string_view ingredients, CalorieState& state,
+                              Reporter& reporter) {
+    state.page += "<html>";
+    std::string token;
+    char previous = 0;
+    auto flush = [&] {
+        EvaluateIngredient(token, state, reporter);
+        token.clear();
+    };
+    const std::string text = std::string(ingredients) + "#";
+    for (char c : text) {
+        if (state.tableMissing)
+            return;
+        if (c == '\n' || c == '\r')
+            c = ' ';
+        if (c == ':') {
+            token.clear();
+        } else if ((c == ',' || c == '.') && IsAsciiDigit(static_cast<unsigned char>(previous))) {
+            token.push_back(c);
+        } else if (c == ',' || c == '.' || c == ';' || c == '#') {
+            flush();
+        } else if (!(c == ' ' && token.empty())) {
+            token.push_back(c);
+        }
+        previous = c;
+    }
+    if (state.tableMissing)
+        return;
+    if (!IsBlankText(state.notUnderstood))
+        Append(state.page,
+               "<hr>Nu am inteles urmatoarele:<p><font color=#ff0000> <b>%s</b> </font>",
+               state.notUnderstood.c_str());
+    else
+        state.page += "<hr>Am inteles toate ingredientele";
+    Append(state.page, "\n<hr><p><BIG><BIG>TOTAL:<b> %.2f</b> calorii. </BIG></BIG></html>",
+           state.total);
+}
+
+bool CalculateCalories(const std::string& recipeFile, const std::string& tempFolderText,
+                       Reporter& reporter, CalorieState* result) {
+    CalorieState local;
+    CalorieState& state = result ? *result : local;
+    state = CalorieState{};
+    std::string text;
+    if (!ReadWholeDataFile(recipeFile, text)) {
+        reporter.Show(BoxForm::CaptionOnly, kArgumentNotFound);
+        return false;
+    }
+    text = ScrambleBytes(text);
+    std::size_t markers[3];
+    int count = 0;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '#') {
+            if (count < 3)
+                markers[count] = i;
+            ++count;
+        }
+    if (count != 3)
+        reporter.Show(BoxForm::CaptionOnly, kBadFileFormat);
+    if (count < 3)
+        return false; // no ingredients text to read
+    CalculateFromIngredients(
+        std::string_view(text).substr(markers[1] + 1, markers[2] - markers[1] - 1), state,
+        reporter);
+    if (state.tableMissing)
+        return false;
+    if (!WriteFileAtomically(tempFolderText + kCaloriePageName, state.page, false)) {
+        reporter.Show(BoxForm::CaptionOnly, kCaloriePageName);
+        return false;
+    }
+    return true;
+}
+
+} // namespace savorel

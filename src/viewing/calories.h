@@ -1,0 +1,66 @@
+#pragma once
+
+// The calorie calculator: reads a recipe's ingredients, looks each one up in the three
+// tables of the data folder and writes the calorie page hastemele.html.
+#include "core/report.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace savorel {
+
+inline constexpr const char* kCaloriePageName = "hastemele.html";
+inline constexpr const char* kFoodTableFile = "zcalorii.txt";
+inline constexpr const char* kUnitTableFile = "zunitmas.txt";
+inline constexpr const char* kPieceTableFile = "zbucati.txt";
+inline constexpr const char* kArgumentNotFound = "argument file not found";
+inline constexpr const char* kBadFileFormat = "bad fileformat (must exist a #text#text2#text3)";
+inline constexpr const char* kTokenTooBig = "t of in use too big";
+inline constexpr std::size_t kTokenLimit = 2996;
+// No unit named in an ingredient.
+inline constexpr float kNoUnit = -25000.0f;
+
+// Position of the first case-insensitive occurrence of `phrase` plus one, or 0; the
+// occurrence is overwritten with blanks.
+std::size_t FindAndBlank(std::string& text, std::string_view phrase);
+
+// The first number of `text` (digits, "/", "." and ","), blanked; 1 when there is none.
+float ParseQuantity(std::string& text);
+
+// One line of a table file: its number and its name part (the pushed-back blank, the name,
+// then `trailingBlanks` blanks). Answers false at the end of the file.
+struct TableLine {
+    float number = 0;
+    std::string field;
+};
+bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBlanks);
+
+// Looks up the mass of the unit named in `text` (blanked), or kNoUnit.
+float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing);
+// The mass of one piece of the food whose field is `foodField`, or -1.
+float LookUpPieceMass(std::string_view foodField, Reporter& reporter, bool& tableMissing);
+
+// State of one calculation.
+struct CalorieState {
+    double total = 0.0;
+    std::string notUnderstood;
+    std::string page;
+    bool tableMissing = false; // a table could not be opened: the calculation ends
+};
+
+// Evaluates one ingredient: its line on the page, the total and the list of what was not
+// understood.
+void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter);
+
+// Cuts the ingredients text into tokens and evaluates each, then writes the trailer.
+void CalculateFromIngredients(std::string_view ingredients, CalorieState& state,
+                              Reporter& reporter);
+
+// The whole calculation for the recipe file `recipeFile` of the data folder: writes
+// `tempFolderText` + hastemele.html and answers whether it was written. Messages are
+// caption-only boxes.
+bool CalculateCalories(const std::string& recipeFile, const std::string& tempFolderText,
+                       Reporter& reporter, CalorieState* result = nullptr);
+
+} // namespace savorel

@@ -1,0 +1,40 @@
+#include "support/window_support.h"
+
+namespace savorel::testing {
+
+MessageLog::MessageLog() {
+    m_previous = ui::SetMessageFunction(
+        [this](const ui::MessageRecord& record) { records.push_back(record); });
+}
+
+MessageLog::~MessageLog() {
+    ui::SetMessageFunction(std::move(m_previous));
+}
+
+QStringList MessageLog::Messages() const {
+    QStringList list;
+    for (const auto& r : records)
+        list << (r.form == BoxForm::CaptionOnly ? r.caption : r.text);
+    return list;
+}
+
+ModalScript::ModalScript() {
+    m_previous = ui::SetModalFunction([this](QDialog& dialog) {
+        opened << QString::fromLatin1(dialog.metaObject()->className());
+        if (m_handlers.empty())
+            return static_cast<int>(QDialog::Rejected);
+        auto handler = std::move(m_handlers.front());
+        m_handlers.pop_front();
+        return handler(dialog);
+    });
+}
+
+ModalScript::~ModalScript() {
+    ui::SetModalFunction(std::move(m_previous));
+}
+
+void ModalScript::Push(std::function<int(QDialog&)> handler) {
+    m_handlers.push_back(std::move(handler));
+}
+
+} // namespace savorel::testing

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/qt_dialogs.h"
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace savorel::testing {
+
+// Records every message box instead of showing it, for the life of the object.
+class MessageLog {
+public:
+    MessageLog();
+    ~MessageLog();
+    MessageLog(const MessageLog&) = delete;
+    MessageLog& operator=(const MessageLog&) = delete;
+
+    std::vector<ui::MessageRecord> records;
+    // The text of each box, or its caption for caption-only boxes, in order.
+    QStringList Messages() const;
+
+private:
+    ui::MessageFunction m_previous;
+};
+
+// Takes over modal runs: each run calls the next pushed handler with the dialog, which may
+// inspect or drive it and answers what exec() would. With no handler left a run answers
+// QDialog::Rejected without showing anything. Class names of every dialog run are kept.
+class ModalScript {
+public:
+    ModalScript();
+    ~ModalScript();
+    ModalScript(const ModalScript&) = delete;
+    ModalScript& operator=(const ModalScript&) = delete;
+
+    void Push(std::function<int(QDialog&)> handler);
+    QStringList opened;
+
+private:
+    std::deque<std::function<int(QDialog&)>> m_handlers;
+    ui::ModalFunction m_previous;
+};
+
+} // namespace savorel::testing
