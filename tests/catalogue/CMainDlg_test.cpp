@@ -1,0 +1,199 @@
+// The main window on the offscreen platform: lists, the selection chain, opening recipes,
+// the watch on pers.txt.
+#include "catalogue/CMainDlg.h"
+#include "core/files.h"
+#include "support/support.h"
+#include "support/window_support.h"
+#include "viewing/CPlainRecipeDlg.h"
+#include "viewing/qt_open_recipe.h"
+
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+
+using namespace savorel;
+using namespace savorel::testing;
+using savorel::ui::CMainDlg;
+
+namespace {
+
+QListWidget* List(CMainDlg& w, int id) {
+    return ui::FindControlAs<QListWidget>(&w, id);
+}
+
+void Choose(QListWidget* list, int row) {
+    list->setCurrentRow(row);
+}
+
+void WriteBook() {
+    std::string catalogue;
+    // Ten categories, deliberately not in alphabetical order.
+    const char* names[] = {"Supe",  "Aperitive", "Carne",    "Peste", "Legume",
+                           "Paste", "Sosuri",    "Dulciuri", "Paine", "Bauturi"};
+    for (const char* n : names)
+        catalogue += std::string("m ") + n + "\nh Sub " + n + "\n";
+    catalogue += "h Ciorbe\ni Ciorba de burta ~ RET001.TXT\ni Lipsa ~ RET404.TXT\n";
+    WriteScrambled("virt-dir.txt", catalogue);
+    WriteScrambled("RET001.TXT", "#\nCiorba de burta\n#\n500 g burta\n#\nSe fierbe.");
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_dir = std::make_unique<TempDataDir>();
+        std::filesystem::create_directory("tmp");
+        qputenv("TMP", (m_dir->path() + "/tmp").c_str());
+        WriteBook();
+    }
+    void cleanup() {
+        ui::SetBrowserUnavailable(false);
+        qunsetenv("TMP"); // the folder goes with the test
+        m_dir.reset();
+    }
+
+    void looksAsSpecified() {
+        MessageLog log;
+        CMainDlg w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Savorel v1.2"));
+        QCOMPARE(w.size(), QSize(600, 354));
+        const std::pair<int, const char*> buttons[] = {
+            {1003, "Cautare"}, {1004, "Dictionar"}, {1005, "Preferate"}, {1016, "Retete proprii"},
+            {1007, "Ajutor"},  {1, "Iesire"},       {1017, "Refresh"}};
+        for (const auto& [id, text] : buttons) {
+            auto* b = ui::FindControlAs<QPushButton>(&w, id);
+            QVERIFY(b);
+            QCOMPARE(b->text(), QString::fromLatin1(text));
+        }
+        QVERIFY(ui::FindControlAs<QPushButton>(&w, 1003)->isDefault());
+        QVERIFY(ui::FindControl(&w, 1017)->isHidden());
+        QCOMPARE(List(w, 1001)->geometry(), ui::DluRect(131, 24, 103, 142));
+        QVERIFY(log.records.empty());
+        // Start-up wrote cook.ini with the folder and a trailing "/".
+        QCOMPARE(QString::fromStdString(ReadBack("cook.ini")),
+                 QString::fromStdString(m_dir->path() + "/tmp/"));
+        QCOMPARE(QString::fromStdString(w.TempFolder()),
+                 QString::fromStdString(m_dir->path() + "/tmp/"));
+        const QImage shot = w.grab().toImage();
+        QVERIFY(shot.pixelColor(590, 10) != QColor(Qt::black)); // the backdrop is painted
+    }
+
+    void categoriesInFileOrderAndTheSelectionChain() {
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w;
+        QCOMPARE(List(w, 1000)->count(), 10);
+        QCOMPARE(List(w, 1000)->item(1)->text(), QStringLiteral("Aperitive"));
+        QCOMPARE(List(w, 1001)->count(), 0);
+        Choose(List(w, 1000), 9);
+        QCOMPARE(List(w, 1001)->count(), 2);
+        QCOMPARE(List(w, 1002)->count(), 0);
+        Choose(List(w, 1001), 1);
+        QCOMPARE(List(w, 1002)->count(), 2);
+        QCOMPARE(List(w, 1002)->item(0)->text(), QStringLiteral("Ciorba de burta "));
+        // Another category empties the recipes until a subcategory is chosen again.
+        Choose(List(w, 1000), 0);
+        QCOMPARE(List(w, 1001)->count(), 1);
+        QCOMPARE(List(w, 1002)->count(), 0);
+        QVERIFY(modals.opened.isEmpty());
+    }
+
+    void choosingARecipeOpensItsPageAndMissingFilesStop() {
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w;
+        Choose(List(w, 1000), 9);
+        Choose(List(w, 1001), 1);
+        Choose(List(w, 1002), 0);
+        QCOMPARE(modals.opened, QStringList{"savorel::ui::CRecipeViewDlg"});
+        QCOMPARE(QString::fromStdString(w.SelectedRecipePath()), QStringLiteral("RET001.TXT"));
+        const std::string page = ReadBack(m_dir->path() + "/tmp/reteta.htm");
+        QVERIFY(page.rfind("<!--RET001.TXT-->", 0) == 0);
+        QVERIFY(Exists(m_dir->path() + "/tmp/reteta.txt"));
+
+        Choose(List(w, 1002), 1); // its file is missing
+        QCOMPARE(modals.opened.size(), 1);
+        QCOMPARE(log.Messages(), QStringList{"Cannot open the input file...  "});
+        QCOMPARE(log.records[0].form, BoxForm::CaptionOnly);
+    }
+
+    void plainWindowWhenThePageViewIsUnavailable() {
+        ui::SetBrowserUnavailable(true);
+        MessageLog log;
+        ModalScript modals;
+        QString title, preparation;
+        modals.Push([&](QDialog& d) {
+            auto& plain = static_cast<ui::CPlainRecipeDlg&>(d);
+            title = plain.TitleField()->toPlainText();
+            preparation = plain.PreparationField()->toPlainText();
+            return 1;
+        });
+        CMainDlg w;
+        Choose(List(w, 1000), 9);
+        Choose(List(w, 1001), 1);
+        Choose(List(w, 1002), 0);
+        QCOMPARE(modals.opened, QStringList{"savorel::ui::CPlainRecipeDlg"});
+        QCOMPARE(title, QStringLiteral("Ciorba de burta"));
+        QCOMPARE(preparation, QStringLiteral(" Se fierbe."));
+    }
+
+    void helpAndMissingCatalogue() {
+        std::remove("virt-dir.txt");
+        MessageLog log;
+        CMainDlg w;
+        QCOMPARE(log.Messages(), QStringList{"Cannot open the file..."});
+        QCOMPARE(List(w, 1000)->count(), 0);
+        ui::FindControlAs<QPushButton>(&w, 1007)->click();
+        QCOMPARE(log.Messages().last(),
+                 QStringLiteral("Selectati o categorie de preparate culinare,    \napoi o reteta "
+                                "anume pe care doriti sa o cititi!!!"));
+        QCOMPARE(log.records.back().caption, QStringLiteral("CMainDlg_test"));
+    }
+
+    void growingPersonalListReloadsOnTheSixthTick() {
+        MessageLog log;
+        CMainDlg w;
+        Choose(List(w, 1000), 9);
+        WriteScrambled("pers.txt", "Nou" + std::string(137, ' ') + "#xet1.txt\n");
+        WriteScrambled("virt-dir.txt", "m Doar una\nh Proprii\n             i Nou        ~ "
+                                       "xet1.txt\n");
+        for (int i = 0; i < 5; ++i)
+            w.OnPersonalListTimer();
+        QCOMPARE(List(w, 1000)->count(), 10);
+        w.OnPersonalListTimer();
+        QCOMPARE(List(w, 1000)->count(), 1);
+        QCOMPARE(List(w, 1001)->count(), 0);
+        QCOMPARE(w.Watch().KnownSize(), 150);
+        for (int i = 0; i < 6; ++i)
+            w.OnPersonalListTimer();
+        QVERIFY(log.records.empty());
+    }
+
+    void shortenedListIsAppliedOnceAndRemoved() {
+        WriteScrambled("pers.txt", std::string(300, 'a') + "\n");
+        MessageLog log;
+        CMainDlg w;
+        WriteScrambled("tmp.dat", std::string(100, 'b') + "\n");
+        for (int i = 0; i < 6; ++i)
+            w.OnPersonalListTimer();
+        QCOMPARE(ReadBack("pers.txt", true), std::string(100, 'b') + "\n");
+        QVERIFY(!Exists("tmp.dat"));
+        QCOMPARE(w.Watch().KnownSize(), 101);
+        // An empty or longer tmp.dat is never copied.
+        WritePlain("tmp.dat", "");
+        for (int i = 0; i < 6; ++i)
+            w.OnPersonalListTimer();
+        QCOMPARE(ReadBack("pers.txt", true), std::string(100, 'b') + "\n");
+    }
+
+private:
+    std::unique_ptr<TempDataDir> m_dir;
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "CMainDlg_test.moc"

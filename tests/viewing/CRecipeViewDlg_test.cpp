@@ -1,0 +1,144 @@
+// The recipe window and the plain recipe window on the offscreen platform.
+#include "catalogue/page.h"
+#include "core/folders.h"
+#include "support/support.h"
+#include "support/window_support.h"
+#include "viewing/CPlainRecipeDlg.h"
+#include "viewing/CRecipeViewDlg.h"
+#include "viewing/CWebBrowser.h"
+#include "viewing/qt_open_recipe.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+
+using namespace savorel;
+using namespace savorel::testing;
+using savorel::ui::CRecipeViewDlg;
+
+namespace {
+
+QPushButton* Button(QWidget& w, int id) {
+    return ui::FindControlAs<QPushButton>(&w, id);
+}
+
+} // namespace
+
+class RecipeWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() {
+        m_dir = std::make_unique<TempDataDir>();
+        std::filesystem::create_directory("tmp");
+        m_tmp = m_dir->path() + "/tmp/";
+        WriteCookIni(m_tmp);
+        WriteScrambled("zcalorii.txt", "340 faina\n40 ceapa\n");
+        WriteScrambled("zunitmas.txt", "1 g\n");
+        WriteScrambled("zbucati.txt", "100 ceapa\n");
+        WriteScrambled("RET007.TXT",
+                       "#\nPaine \xEEmpletit\xE3\n#\n500 g faina; 1 ceapa\n#\nSe coace.\r\nGata.");
+        CollectingReporter reporter;
+        QVERIFY(RenderRecipePage("RET007.TXT", m_tmp, BoxForm::Owned, reporter));
+        QVERIFY(WriteRecipeCopy("RET007.TXT", m_tmp));
+    }
+    void cleanup() {
+        ui::SetBrowserUnavailable(false);
+        m_dir.reset();
+    }
+
+    void opensOnThePageWithBackDisabled() {
+        CRecipeViewDlg w;
+        ModalScript modals;
+        QString shown;
+        modals.Push([&](QDialog&) {
+            shown = w.Browser()->toPlainText();
+            return 1;
+        });
+        QCOMPARE(w.DoModal(), 1);
+        QCOMPARE(w.size(), QSize(612, 439));
+        QVERIFY(shown.contains(QStringLiteral("Paine împletită"))); // decoded as Windows-1250
+        QCOMPARE(QString::fromStdString(CRecipeViewDlg::PageRecipePath()),
+                 QStringLiteral("RET007.TXT"));
+        QVERIFY(!Button(w, 1006)->isEnabled());
+        QCOMPARE(Button(w, 1003)->text(),
+                 QStringLiteral("Adauga aceasta reteta la retetele preferate"));
+        QVERIFY(Button(w, 1)->isDefault());
+    }
+
+    void caloriesThenBackToTheRecipe() {
+        CRecipeViewDlg w;
+        ModalScript modals;
+        MessageLog log;
+        modals.Push([](QDialog&) { return 1; });
+        w.DoModal();
+        Button(w, 1005)->click();
+        QVERIFY(Button(w, 1006)->isEnabled());
+        QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("hastemele.html")));
+        QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL: 1740.00 calorii.")));
+        Button(w, 1006)->click();
+        QVERIFY(!Button(w, 1006)->isEnabled());
+        QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("reteta.htm")));
+        QVERIFY(log.records.empty());
+
+        // A calculation that cannot run leaves the page shown as it was.
+        std::remove("zcalorii.txt");
+        Button(w, 1005)->click();
+        QCOMPARE(log.Messages(), QStringList{"zcalorii.txt"});
+        QVERIFY(!Button(w, 1006)->isEnabled());
+    }
+
+    void printsTheShownPageAndHelps() {
+        CRecipeViewDlg w;
+        ModalScript modals;
+        MessageLog log;
+        modals.Push([](QDialog&) { return 1; });
+        w.DoModal();
+        const QString pdf = QString::fromStdString(m_dir->path() + "/print.pdf");
+        CRecipeViewDlg::SetPrintOutputFile(pdf);
+        Button(w, 1004)->click();
+        CRecipeViewDlg::SetPrintOutputFile(QString());
+        QFile printed(pdf);
+        QVERIFY(printed.open(QIODevice::ReadOnly));
+        QVERIFY(printed.read(5) == "%PDF-");
+        Button(w, 1007)->click();
+        QCOMPARE(log.Messages().size(), 1);
+        QVERIFY(log.Messages()[0].startsWith(QStringLiteral("Adaugati aceasta reteta la lista\n")));
+        QVERIFY(
+            log.Messages()[0].endsWith(QStringLiteral("\n     apasand butonul <<Calorii>>!!!")));
+    }
+
+    void unavailablePageViewAnswersMinusOneWithoutShowing() {
+        ui::SetBrowserUnavailable(true);
+        CRecipeViewDlg w;
+        ModalScript modals;
+        QCOMPARE(w.DoModal(), -1);
+        QVERIFY(modals.opened.isEmpty());
+    }
+
+    void plainWindowFieldsAndMissingCopy() {
+        MessageLog log;
+        ui::CPlainRecipeDlg w;
+        w.OnInitDialog();
+        QCOMPARE(w.TitleField()->toPlainText(), QStringLiteral("Paine împletită"));
+        QCOMPARE(w.IngredientsField()->toPlainText(), QStringLiteral("500 g faina; 1 ceapa"));
+        QCOMPARE(w.PreparationField()->toPlainText(), QStringLiteral(" Se coace.  Gata."));
+        QVERIFY(w.PreparationField()->isReadOnly());
+        QCOMPARE(w.size(), QSize(590, 393));
+        QVERIFY(log.records.empty());
+
+        std::remove((m_tmp + "reteta.txt").c_str());
+        ui::CPlainRecipeDlg empty;
+        empty.OnInitDialog();
+        QCOMPARE(log.Messages(), QStringList{"Cannot open the file"});
+        QVERIFY(empty.TitleField()->toPlainText().isEmpty());
+    }
+
+private:
+    std::unique_ptr<TempDataDir> m_dir;
+    std::string m_tmp;
+};
+
+QTEST_MAIN(RecipeWindowTest)
+#include "CRecipeViewDlg_test.moc"

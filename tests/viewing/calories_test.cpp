@@ -1,0 +1,197 @@
+#include "viewing/calories.h"
+
+#include "core/scramble.h"
+
+#include "support/support.h"
+
+#include <gtest/gtest.h>
+
+using namespace savorel;
+using namespace savorel::testing;
+
+namespace {
+
+// Small tables in the data folder, as the calculator reads them.
+void WriteTables() {
+    WriteScrambled("zcalorii.txt", "364 faina de porumb\n340 faina\n143 oua\n884 ulei\n"
+                                   "40 ceapa\n0 apa\n");
+    WriteScrambled("zunitmas.txt", "1000 kg\n1 g\n15 linguri\n15 lingura\n0 bucati\n");
+    WriteScrambled("zbucati.txt", "55 oua ou\n100 ceapa cepe\n");
+}
+
+TEST(FindAndBlank, FindsCaseInsensitivelyAndBlanksTheFirstOccurrence) {
+    std::string text = " 500 g FAINA faina ";
+    EXPECT_EQ(7u, FindAndBlank(text, " faina "));
+    EXPECT_EQ(" 500 g       faina ", text);
+    std::string shortText = "ab";
+    EXPECT_EQ(0u, FindAndBlank(shortText, "abc"));
+    EXPECT_EQ(1u, FindAndBlank(shortText, ""));
+    EXPECT_EQ("ab", shortText);
+    // Bytes above 127 compare as they are.
+    std::string ro = "\xE2mbr";
+    EXPECT_EQ(0u, FindAndBlank(ro, "\xC2MBR"));
+}
+
+TEST(ParseQuantity, FollowsTheDigitSlashSeparatorRule) {
+    struct Case {
+        const char* in;
+        float value;
+        const char* rest;
+    } cases[] = {
+        {" 250 g ", 250.0f, "     g "},       {"1.5", 1.5f, "   "},   {"1,5 kg", 1.5f, "    kg"},
+        {"1/2 lingura", 0.5f, "    lingura"}, {"1/4", 0.25f, "   "},  {"1 1/2", 1.0f, "  1/2"},
+        {"1.5/2", 0.075f, "     "},           {"sare", 1.0f, "sare"}, {"x 2,25", 2.25f, "x     "},
+    };
+    for (const auto& c : cases) {
+        std::string text = c.in;
+        EXPECT_NEAR(c.value, ParseQuantity(text), 1e-6) << c.in;
+        EXPECT_EQ(c.rest, text) << c.in;
+    }
+}
+
+TEST(TableLines, NumberBlankNameWithItsBlanks) {
+    const std::string bytes = "  12.5 faina alba\r\n7 x\nbad kg\n\n42";
+    std::string keep = ScrambleBytes(bytes);
+    std::FILE* f = fmemopen(keep.data(), keep.size(), "rb");
+    TableLine line;
+    float current = -1;
+    ASSERT_TRUE(ReadTableLine(f, line, current, 1));
+    EXPECT_FLOAT_EQ(12.5f, line.number);
+    EXPECT_EQ(" faina alba ", line.field);
+    ASSERT_TRUE(ReadTableLine(f, line, current, 4));
+    EXPECT_EQ(" x    ", line.field);
+    // A number that does not convert keeps the previous value.
+    ASSERT_TRUE(ReadTableLine(f, line, current, 1));
+    EXPECT_FLOAT_EQ(7.0f, line.number);
+    EXPECT_EQ(" kg ", line.field);
+    ASSERT_TRUE(ReadTableLine(f, line, current, 1)); // the empty line
+    // The end of the file right after a number: that line is ignored.
+    EXPECT_FALSE(ReadTableLine(f, line, current, 1));
+    std::fclose(f);
+}
+
+TEST(EvaluateIngredient, UnitsPiecesLeftoversAndUnknownFoods) {
+    TempDataDir dir;
+    WriteTables();
+    CollectingReporter reporter;
+    CalorieState state;
+    EvaluateIngredient("500 g  faina", state, reporter);
+    EXPECT_EQ("\n<li> 500 g faina .......<font color=#006f00> 3.400 </font>"
+              "<font color=#000000> *  </font><font color=#006f00>500.000</font>"
+              "<font color=#000000> *  </font><font color=#006f00>1.00</font>"
+              "<font color=#000000> = </font><font color=#770000>1700.00</font>",
+              state.page);
+    EXPECT_NEAR(1700.0, state.total, 1e-3);
+    EXPECT_TRUE(state.notUnderstood.empty());
+
+    // The longer name stands first in the table, so it wins.
+    state = {};
+    EvaluateIngredient("100 g faina de porumb", state, reporter);
+    EXPECT_NEAR(364.0, state.total, 1e-3);
+
+    // No unit: the piece mass of the food; "de" is left over and listed.
+    state = {};
+    EvaluateIngredient("3 OUA de casa", state, reporter);
+    EXPECT_NEAR(1.43 * 3 * 55, state.total, 1e-2);
+    EXPECT_NE(std::string::npos, state.notUnderstood.find("<font color=#ff2222>"));
+    EXPECT_NE(std::string::npos, state.notUnderstood.find("de casa"));
+
+    // Found food, no mass anywhere: no product, nothing added.
+    state = {};
+    EvaluateIngredient("2 linguri apa", state, reporter);
+    EXPECT_NE(std::string::npos, state.page.find("<font color=#006f00>15.00</font>"));
+    state = {};
+    EvaluateIngredient("1 ulei", state, reporter);
+    EXPECT_EQ(std::string::npos, state.page.find(" = "));
+    EXPECT_DOUBLE_EQ(0.0, state.total);
+
+    // Unknown food: the whole token is not understood.
+    state = {};
+    EvaluateIngredient("2 kg nimic", state, reporter);
+    EXPECT_EQ("\n<li> 2 kg nimic .......<font color=#ff0000> nu inteleg ???? </font>", state.page);
+    EXPECT_NE(std::string::npos, state.notUnderstood.find(" 2 kg nimic "));
+
+    state = {};
+    EvaluateIngredient("    ", state, reporter);
+    EXPECT_TRUE(state.page.empty());
+    EXPECT_TRUE(reporter.entries.empty());
+}
+
+TEST(CalculateCalories, WholePageTokensAndTrailer) {
+    TempDataDir dir;
+    WriteTables();
+    WriteScrambled("RET001.TXT", "#\nMamaliga\n#\nPentru baza: 2,5 kg faina; 1 ceapa.\n"
+                                 "2 linguri ulei\n#\nSe fierbe.");
+    CollectingReporter reporter;
+    CalorieState state;
+    ASSERT_TRUE(CalculateCalories("RET001.TXT", dir.path() + "/", reporter, &state));
+    EXPECT_TRUE(reporter.entries.empty());
+    const double expected = 3.4 * 2.5 * 1000 + 0.4 * 100 + 8.84 * 2 * 15;
+    EXPECT_NEAR(expected, state.total, 0.05);
+    const std::string page = ReadBack(dir.path() + "/hastemele.html");
+    EXPECT_EQ(state.page, page);
+    EXPECT_EQ(0u, page.find("<html>\n<li> 2,5 kg faina ......."));
+    EXPECT_NE(std::string::npos, page.find("<hr>Am inteles toate ingredientele\n<hr><p><BIG><BIG>"
+                                           "TOTAL:<b> 8805.20</b> calorii. </BIG></BIG></html>"));
+}
+
+TEST(CalculateCalories, EmptyIngredientsAndMarkerProblems) {
+    TempDataDir dir;
+    WriteTables();
+    CollectingReporter reporter;
+    WriteScrambled("EMPTY.TXT", "#\nNimic\n##\nSe fierbe.");
+    CalorieState state;
+    ASSERT_TRUE(CalculateCalories("EMPTY.TXT", "", reporter, &state));
+    EXPECT_EQ("<html><hr>Am inteles toate ingredientele\n<hr><p><BIG><BIG>TOTAL:<b> 0.00</b> "
+              "calorii. </BIG></BIG></html>",
+              ReadBack("hastemele.html"));
+
+    // A "#" in the preparation: the message, then a complete page all the same.
+    WriteScrambled("MORE.TXT", "#\nT\n#\n1 ceapa\n#\nSe # fierbe.");
+    ASSERT_TRUE(CalculateCalories("MORE.TXT", "", reporter, &state));
+    ASSERT_EQ(1u, reporter.entries.size());
+    EXPECT_EQ(kBadFileFormat, reporter.entries[0].text);
+    EXPECT_EQ(BoxForm::CaptionOnly, reporter.entries[0].form);
+    EXPECT_NEAR(40.0, state.total, 1e-3);
+
+    reporter.entries.clear();
+    WriteScrambled("FEW.TXT", "#\nT\n#\n1 ceapa");
+    EXPECT_FALSE(CalculateCalories("FEW.TXT", "", reporter, &state));
+    EXPECT_EQ(kBadFileFormat, reporter.entries.at(0).text);
+
+    reporter.entries.clear();
+    EXPECT_FALSE(CalculateCalories("NONE.TXT", "", reporter, &state));
+    EXPECT_EQ(kArgumentNotFound, reporter.entries.at(0).text);
+    reporter.entries.clear();
+    EXPECT_FALSE(CalculateCalories("../MORE.TXT", "", reporter, &state));
+    EXPECT_EQ(kArgumentNotFound, reporter.entries.at(0).text);
+}
+
+TEST(CalculateCalories, MissingTablesEndTheCalculationWithTheirMessage) {
+    TempDataDir dir;
+    WriteScrambled("R.TXT", "#\nT\n#\n1 ceapa; 2 oua\n#\nP");
+    for (const char* table : {"zcalorii.txt", "zunitmas.txt", "zbucati.txt"}) {
+        WriteTables();
+        std::remove(table);
+        std::remove("hastemele.html");
+        CollectingReporter reporter;
+        EXPECT_FALSE(CalculateCalories("R.TXT", "", reporter)) << table;
+        ASSERT_EQ(1u, reporter.entries.size()) << table;
+        EXPECT_EQ(table, reporter.entries[0].text);
+        EXPECT_FALSE(Exists("hastemele.html")) << table;
+    }
+}
+
+TEST(CalculateCalories, LongTokenIsReportedAndStillEvaluated) {
+    TempDataDir dir;
+    WriteTables();
+    WriteScrambled("LONG.TXT", "#\nT\n#\n1 ceapa" + std::string(3000, 'x') + "\n#\nP");
+    CollectingReporter reporter;
+    CalorieState state;
+    ASSERT_TRUE(CalculateCalories("LONG.TXT", "", reporter, &state));
+    ASSERT_EQ(1u, reporter.entries.size());
+    EXPECT_EQ(kTokenTooBig, reporter.entries[0].text);
+    EXPECT_NE(std::string::npos, state.page.find("nu inteleg"));
+}
+
+} // namespace
