@@ -12,6 +12,7 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    savorel::ui::ApplyApplicationLook();
     QApplication::setApplicationVersion(QStringLiteral("1.2"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/img/icon128.svg")));
 

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QFont>
 #include <QMessageBox>
 #include <QPainter>
 #include <QVariant>
@@ -48,6 +49,13 @@ ModalFunction& Modals() {
 }
 
 } // namespace
+
+void ApplyApplicationLook() {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    QApplication::setFont(font);
+}
 
 QString ApplicationName() {
     const QString name = QCoreApplication::applicationName();

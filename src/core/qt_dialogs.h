@@ -18,6 +18,9 @@ class QWidget;
 
 namespace savorel::ui {
 
+// The look every window is laid out for: an 8-point sans font, as dialog units assume.
+void ApplyApplicationLook();
+
 // The program's name, the caption of owned message boxes ("cook", "bootstrap").
 QString ApplicationName();
 

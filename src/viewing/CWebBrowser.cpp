@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QTextDocument>
+#include <QTextFrame>
 
 namespace savorel::ui {
 
@@ -28,7 +31,24 @@ void CWebBrowser::Navigate(const QString& url) {
                     .arg(url.toHtmlEscaped()));
         return;
     }
-    setHtml(FromCp1250(bytes));
+    const QString html = FromCp1250(bytes);
+    setHtml(html);
+    // A browser paints a body's background picture over its background colour; the rich
+    // text engine keeps only the colour when both are given, so the picture is laid on here.
+    static const QRegularExpression picture(
+        QStringLiteral("<body[^>]*\\sbackground\\s*=\\s*\"([^\"]*)\""),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = picture.match(html);
+    if (!m.hasMatch())
+        return;
+    QImage image;
+    image.loadFromData(
+        loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).toByteArray());
+    if (image.isNull())
+        return;
+    QTextFrameFormat format = document()->rootFrame()->frameFormat();
+    format.setBackground(QBrush(image));
+    document()->rootFrame()->setFrameFormat(format);
 }
 
 QVariant CWebBrowser::loadResource(int type, const QUrl& name) {

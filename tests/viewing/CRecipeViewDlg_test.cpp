@@ -20,6 +20,13 @@ using savorel::ui::CRecipeViewDlg;
 
 namespace {
 
+// Pictures for a person to look at: SAVOREL_SHOTS=DIR saves each window shown.
+void SaveShot(QWidget& w, const char* name) {
+    const QString dir = qEnvironmentVariable("SAVOREL_SHOTS");
+    if (!dir.isEmpty())
+        w.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+}
+
 QPushButton* Button(QWidget& w, int id) {
     return ui::FindControlAs<QPushButton>(&w, id);
 }
@@ -29,6 +36,7 @@ QPushButton* Button(QWidget& w, int id) {
 class RecipeWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
@@ -37,6 +45,7 @@ private slots:
         WriteScrambled("zcalorii.txt", "340 faina\n40 ceapa\n");
         WriteScrambled("zunitmas.txt", "1 g\n");
         WriteScrambled("zbucati.txt", "100 ceapa\n");
+        std::filesystem::copy_file(BOOK_DATA_DIR "/coffee.gif", "coffee.gif");
         WriteScrambled("RET007.TXT",
                        "#\nPaine \xEEmpletit\xE3\n#\n500 g faina; 1 ceapa\n#\nSe coace.\r\nGata.");
         CollectingReporter reporter;
@@ -54,6 +63,7 @@ private slots:
         QString shown;
         modals.Push([&](QDialog&) {
             shown = w.Browser()->toPlainText();
+            SaveShot(w, "recipe");
             return 1;
         });
         QCOMPARE(w.DoModal(), 1);
@@ -77,6 +87,7 @@ private slots:
         QVERIFY(Button(w, 1006)->isEnabled());
         QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("hastemele.html")));
         QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL: 1740.00 calorii.")));
+        SaveShot(w, "calories");
         Button(w, 1006)->click();
         QVERIFY(!Button(w, 1006)->isEnabled());
         QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("reteta.htm")));
@@ -125,6 +136,7 @@ private slots:
         QCOMPARE(w.IngredientsField()->toPlainText(), QStringLiteral("500 g faina; 1 ceapa"));
         QCOMPARE(w.PreparationField()->toPlainText(), QStringLiteral(" Se coace.  Gata."));
         QVERIFY(w.PreparationField()->isReadOnly());
+        SaveShot(w, "plain");
         QCOMPARE(w.size(), QSize(590, 393));
         QVERIFY(log.records.empty());
 
