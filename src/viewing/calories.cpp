@@ -202,6 +202,7 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
         return;
     if (token.size() > kTokenLimit)
         reporter.Show(BoxForm::CaptionOnly, kTokenTooBig);
+    ++state.tokens;
     const std::string display = Normalise(token);
     std::string work = display;
 
@@ -232,6 +233,9 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
             mass = LookUpPieceMass(line.field, reporter, state.tableMissing);
         if (state.tableMissing)
             return;
+        ++state.matchedTokens;
+        if (mass >= 0)
+            ++state.tokensWithMass;
         Append(state.page, "\n<li>%s.......", display.c_str());
         Append(state.page, "<font color=#006f00> %.3f </font>", static_cast<double>(perUnit));
         state.page += "<font color=#000000> *  </font>";
@@ -249,9 +253,18 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
             Append(state.page, "<font color=#770000>%.2f</font>", product);
         }
     }
-    if (!IsBlankText(work))
+    if (!IsBlankText(work)) {
+        for (std::size_t i = 0; i < work.size();) {
+            const std::size_t start = work.find_first_not_of(' ', i);
+            if (start == std::string::npos)
+                break;
+            const std::size_t end = std::min(work.find(' ', start), work.size());
+            state.leftoverWords.push_back(work.substr(start, end - start));
+            i = end;
+        }
         Append(state.notUnderstood, "<font color=#ff2222>%s</font><font color=#0>*</font>",
                work.c_str());
+    }
     if (!matched) {
         Append(state.page, "\n<li>%s.......", display.c_str());
         state.page += "<font color=#ff0000> nu inteleg ???? </font>";

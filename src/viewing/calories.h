@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace savorel {
 
@@ -47,6 +48,12 @@ struct CalorieState {
     std::string notUnderstood;
     std::string page;
     bool tableMissing = false; // a table could not be opened: the calculation ends
+    // Counts for the book's authors: tokens evaluated, matched to a food, matched with a mass,
+    // and the words no table recognised.
+    int tokens = 0;
+    int matchedTokens = 0;
+    int tokensWithMass = 0;
+    std::vector<std::string> leftoverWords;
 };
 
 // Evaluates one ingredient: its line on the page, the total and the list of what was not
