@@ -45,6 +45,7 @@ void WriteBook() {
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
@@ -96,6 +97,7 @@ private slots:
         Choose(List(w, 1001), 1);
         QCOMPARE(List(w, 1002)->count(), 2);
         QCOMPARE(List(w, 1002)->item(0)->text(), QStringLiteral("Ciorba de burta "));
+        SaveWindowShot(w, "main");
         // Another category empties the recipes until a subcategory is chosen again.
         Choose(List(w, 1000), 0);
         QCOMPARE(List(w, 1001)->count(), 1);
@@ -120,6 +122,45 @@ private slots:
         QCOMPARE(modals.opened.size(), 1);
         QCOMPARE(log.Messages(), QStringList{"Cannot open the input file...  "});
         QCOMPARE(log.records[0].form, BoxForm::CaptionOnly);
+    }
+
+    void sameRecipeAgainDoesNotReopenArrowKeysDo() {
+        MessageLog log;
+        ModalScript modals;
+        WriteScrambled("virt-dir.txt", "m A\nh B\ni Unu ~ RET001.TXT\ni Doi ~ RET001.TXT\n"
+                                       "i Trei ~ RET001.TXT\n");
+        CMainDlg w;
+        Choose(List(w, 1000), 0);
+        Choose(List(w, 1001), 0);
+        Choose(List(w, 1002), 0);
+        Choose(List(w, 1002), 0);
+        QCOMPARE(modals.opened.size(), 1);
+        List(w, 1002)->setFocus();
+        QTest::keyClick(List(w, 1002), Qt::Key_Down);
+        QTest::keyClick(List(w, 1002), Qt::Key_Down);
+        QCOMPARE(modals.opened.size(), 3);
+        QCOMPARE(List(w, 1002)->currentRow(), 2);
+        QTest::keyClick(List(w, 1002), Qt::Key_Up);
+        QCOMPARE(modals.opened.size(), 4);
+    }
+
+    void unusableTmpFallsBackAndMissingCookIniIsSilent() {
+        qputenv("TMP", "/no/such/folder");
+        qputenv("TMPDIR", (m_dir->path() + "/tmp").c_str());
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w;
+        qunsetenv("TMPDIR");
+        QVERIFY(log.records.empty());
+        QCOMPARE(QString::fromStdString(w.TempFolder()),
+                 QString::fromStdString(m_dir->path() + "/tmp/"));
+        // cook.ini gone later: list windows read it at that moment and report nothing else.
+        std::remove("cook.ini");
+        Choose(List(w, 1000), 9);
+        Choose(List(w, 1001), 1);
+        Choose(List(w, 1002), 0);
+        QCOMPARE(modals.opened.size(), 1);
+        QVERIFY(log.records.empty());
     }
 
     void plainWindowWhenThePageViewIsUnavailable() {

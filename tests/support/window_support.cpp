@@ -1,5 +1,7 @@
 #include "support/window_support.h"
 
+#include <QWidget>
+
 namespace savorel::testing {
 
 MessageLog::MessageLog() {
@@ -31,6 +33,12 @@ ModalScript::ModalScript() {
 
 ModalScript::~ModalScript() {
     ui::SetModalFunction(std::move(m_previous));
+}
+
+void SaveWindowShot(QWidget& w, const char* name) {
+    const QString dir = qEnvironmentVariable("SAVOREL_SHOTS");
+    if (!dir.isEmpty())
+        w.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
 }
 
 void ModalScript::Push(std::function<int(QDialog&)> handler) {

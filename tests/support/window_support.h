@@ -46,4 +46,8 @@ private:
     ui::ModalFunction m_previous;
 };
 
+// Pictures for a person to look at: with SAVOREL_SHOTS=DIR set, saves `w` as DIR/name.png
+// (scripts/screenshots.sh sets it).
+void SaveWindowShot(QWidget& w, const char* name);
+
 } // namespace savorel::testing

@@ -20,13 +20,6 @@ using savorel::ui::CRecipeViewDlg;
 
 namespace {
 
-// Pictures for a person to look at: SAVOREL_SHOTS=DIR saves each window shown.
-void SaveShot(QWidget& w, const char* name) {
-    const QString dir = qEnvironmentVariable("SAVOREL_SHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-}
-
 QPushButton* Button(QWidget& w, int id) {
     return ui::FindControlAs<QPushButton>(&w, id);
 }
@@ -63,7 +56,7 @@ private slots:
         QString shown;
         modals.Push([&](QDialog&) {
             shown = w.Browser()->toPlainText();
-            SaveShot(w, "recipe");
+            SaveWindowShot(w, "recipe");
             return 1;
         });
         QCOMPARE(w.DoModal(), 1);
@@ -87,7 +80,7 @@ private slots:
         QVERIFY(Button(w, 1006)->isEnabled());
         QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("hastemele.html")));
         QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL: 1740.00 calorii.")));
-        SaveShot(w, "calories");
+        SaveWindowShot(w, "calories");
         Button(w, 1006)->click();
         QVERIFY(!Button(w, 1006)->isEnabled());
         QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("reteta.htm")));
@@ -136,7 +129,7 @@ private slots:
         QCOMPARE(w.IngredientsField()->toPlainText(), QStringLiteral("500 g faina; 1 ceapa"));
         QCOMPARE(w.PreparationField()->toPlainText(), QStringLiteral(" Se coace.  Gata."));
         QVERIFY(w.PreparationField()->isReadOnly());
-        SaveShot(w, "plain");
+        SaveWindowShot(w, "plain");
         QCOMPARE(w.size(), QSize(590, 393));
         QVERIFY(log.records.empty());
 
