@@ -1,0 +1,34 @@
+#!/usr/bin/env python3
+"""Seed corpora for the fuzz targets, from the book's plain sources: make_seeds.py BOOK OUT"""
+import glob, os, sys
+
+book, out = sys.argv[1], sys.argv[2]
+
+def put(target, name, data):
+    folder = os.path.join(out, target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), 'wb') as f:
+        f.write(data)
+
+def read(name):
+    with open(os.path.join(book, name), 'rb') as f:
+        return f.read()
+
+recipes = sorted(glob.glob(os.path.join(book, 'RET*.TXT')))[::37]
+tables = [read('zcalorii.txt'), read('zunitmas.txt'), read('zbucati.txt')]
+catalogue = read('virt-dir.txt')
+dictionary = read('dict.txt')
+put('fuzz_catalogue', 'book', catalogue)
+put('fuzz_catalogue', 'small', b'm A\nh B\ni C ~ RET001.TXT\n')
+put('fuzz_scrambled_line', 'catalogue', b'\x28' + catalogue[:4000])
+for path in recipes:
+    text = open(path, 'rb').read()
+    name = os.path.basename(path)
+    put('fuzz_recipe_page', name, text)
+    put('fuzz_scrambled_line', name, b'\x10' + text)
+    ingredients = text.split(b'#')[2] if text.count(b'#') >= 3 else text
+    # Small slices of the tables keep each execution fast.
+    put('fuzz_calories', name, tables[0][:1500] + b'@@' + tables[1] + b'@@' + tables[2][:600] +
+        b'@@' + ingredients)
+for target in ('fuzz_dictionary',):
+    put(target, 'book', dictionary[:3000])
