@@ -1,13 +1,11 @@
 #include "catalogue/personal_watch.h"
 
-#include "core/files.h"
-
-#include <cstdio>
+#include "personal/own_list.h"
 
 namespace savorel {
 
 PersonalListWatch::PersonalListWatch() {
-    const long long size = DataFileSize(kPersonalListFile);
+    const long long size = OwnRecipeListSize();
     m_knownSize = size < 0 ? 0 : size;
 }
 
@@ -17,17 +15,10 @@ bool PersonalListWatch::Tick() {
         return false;
     }
     m_tick = 0;
-    const long long shortened = DataFileSize(kShortenedListFile);
-    if (shortened > 0 && shortened < m_knownSize) {
-        // Applied once: a shortened list left behind must never cut a later, longer list.
-        if (CopyFileAtomically(ResolveDataName(kShortenedListFile),
-                               ResolveDataName(kPersonalListFile)))
-            std::remove(ResolveDataName(kShortenedListFile).c_str());
-    }
-    const long long size = DataFileSize(kPersonalListFile);
-    if (size < 0 || size == m_knownSize)
+    const std::optional<long long> changed = CheckOwnRecipeList(m_knownSize);
+    if (!changed)
         return false;
-    m_knownSize = size;
+    m_knownSize = *changed;
     return true;
 }
 

@@ -1,11 +1,9 @@
 #pragma once
 
 // The main window's watch on the own recipes list pers.txt: every sixth tick of its 500 ms
-// timer it applies a shortened list left in tmp.dat and notices when pers.txt changed size.
+// timer it applies a shortened list left in tmp.dat and notices when pers.txt changed size
+// (the rules themselves are the personal store's).
 namespace savorel {
-
-inline constexpr const char* kPersonalListFile = "pers.txt";
-inline constexpr const char* kShortenedListFile = "tmp.dat";
 
 class PersonalListWatch {
 public:

@@ -4,7 +4,7 @@
 #include "core/files.h"
 #include "core/folders.h"
 #include "core/qt_dialogs.h"
-// #include "personal/favourites.h"
+#include "personal/favourites.h"
 #include "viewing/CWebBrowser.h"
 #include "viewing/calories.h"
 #include "viewing/qt_open_recipe.h"
@@ -115,7 +115,7 @@ void CRecipeViewDlg::OnAddFavourite() {
     const PageFavourite favourite = FavouriteFromPage(page);
     if (!favourite.ok)
         return;
-    // AddFavouriteRecord(favourite.title, favourite.fileName);
+    AddFavouriteRecord(favourite.title, favourite.fileName);
 }
 
 void CRecipeViewDlg::OnPrint() {

@@ -113,6 +113,60 @@ private slots:
             log.Messages()[0].endsWith(QStringLiteral("\n     apasand butonul <<Calorii>>!!!")));
     }
 
+    void addsToFavouritesOnceAndNeverTwiceForOneFile() {
+        ModalScript modals;
+        modals.Push([](QDialog&) { return 1; });
+        modals.Push([](QDialog&) { return 1; });
+        CRecipeViewDlg w;
+        w.DoModal();
+        QVERIFY(!Exists("pref.txt"));
+        Button(w, 1003)->click();
+        const std::string record = "Paine \xEEmpletit\xE3" + std::string(55, ' ') + "#RET007.TXT\n";
+        QCOMPARE(ReadBack("pref.txt", true), record);
+        // Later presses in the same window write nothing, even after the record is gone.
+        std::remove("pref.txt");
+        Button(w, 1003)->click();
+        QVERIFY(!Exists("pref.txt"));
+        QVERIFY(Button(w, 1003)->isEnabled());
+
+        // A new window on a file already listed, in another case, adds nothing.
+        WriteScrambled("pref.txt", "Alta" + std::string(55, ' ') + "#ret007.txt\n");
+        CRecipeViewDlg again;
+        again.DoModal();
+        Button(again, 1003)->click();
+        QCOMPARE(ReadBack("pref.txt", true), "Alta" + std::string(55, ' ') + "#ret007.txt\n");
+    }
+
+    void printsTheCaloriePageAfterCalories() {
+        ModalScript modals;
+        modals.Push([](QDialog&) { return 1; });
+        CRecipeViewDlg w;
+        w.DoModal();
+        Button(w, 1005)->click();
+        const QString pdf = QString::fromStdString(m_dir->path() + "/calories.pdf");
+        CRecipeViewDlg::SetPrintOutputFile(pdf);
+        Button(w, 1004)->click();
+        CRecipeViewDlg::SetPrintOutputFile(QString());
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        // What was printed is what is shown: the calorie page.
+        QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL:")));
+    }
+
+    void pageWithoutLeadingCommentNamesNoRecipe() {
+        ModalScript modals;
+        MessageLog log;
+        modals.Push([](QDialog&) { return 1; });
+        WritePlain(m_tmp + "reteta.htm", "<html><b>Fara comentariu</b></html>");
+        CRecipeViewDlg w;
+        w.DoModal();
+        QCOMPARE(QString::fromStdString(CRecipeViewDlg::PageRecipePath()), QString());
+        Button(w, 1003)->click();
+        QVERIFY(!Exists("pref.txt"));
+        Button(w, 1005)->click();
+        QCOMPARE(log.Messages(), QStringList{"argument file not found"});
+        QCOMPARE(log.records[0].form, BoxForm::CaptionOnly);
+    }
+
     void unavailablePageViewAnswersMinusOneWithoutShowing() {
         ui::SetBrowserUnavailable(true);
         CRecipeViewDlg w;

@@ -1,0 +1,116 @@
+#include "personal/CFavouritesDlg.h"
+
+#include "catalogue/page.h"
+#include "core/qt_dialogs.h"
+#include "personal/favourites.h"
+#include "personal/qt_record_list.h"
+#include "personal/records.h"
+#include "viewing/qt_open_recipe.h"
+
+#include <QColor>
+#include <QFont>
+#include <QLabel>
+#include <QPainter>
+#include <QPalette>
+#include <QPushButton>
+
+namespace savorel::ui {
+
+namespace {
+
+const char* const kGuide = "Vizualizati retetele dumneavoastra preferate si, eventual puteti "
+                           "renunta la unele dintre ele prin selectarea lor si apasarea "
+                           "butonului de stergere\n\n"
+                           "                       POFTA BUNA !!!!!!!";
+
+Backdrop& FavouritesBackdrop() {
+    static Backdrop backdrop(QStringLiteral(":/img/backdrop148.svg"));
+    return backdrop;
+}
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* name, const QString& text, int x,
+                        int y, int w, int h) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    Place(button, id, x, y, w, h);
+    return button;
+}
+
+} // namespace
+
+CFavouritesDlg::CFavouritesDlg(QWidget* parent) : QDialog(parent) {
+    // A modal frame without a caption bar.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
+    setWindowTitle(QString());
+    setFixedSize(DluX(357), DluY(238));
+
+    QPushButton* remove = MakeButton(this, 1003, "deleteFavourite",
+                                     QStringLiteral("Stergere reteta selectata"), 233, 79, 116, 21);
+    MakeButton(this, 1004, "help", QStringLiteral("Ajutor"), 233, 106, 115, 19); // does nothing
+    QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 233, 132, 116, 20);
+    exit->setDefault(true);
+    m_list = MakeRecordList(this, 1000, "favourites", 10, 18, 132, 206);
+    auto* guide = new QLabel(QString::fromLatin1(kGuide), this);
+    guide->setObjectName(QStringLiteral("guide"));
+    guide->setTextFormat(Qt::PlainText);
+    guide->setWordWrap(true);
+    guide->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Light on the dark backdrop, as the other windows' labels.
+    QPalette palette = guide->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xf4, 0xea, 0xd8));
+    guide->setPalette(palette);
+    guide->setGeometry(DluRect(233, 17, 115, 57));
+    // Our sans font runs wider than the one the template was laid out for: step it down until
+    // the whole text fits its box.
+    QFont font = guide->font();
+    while (guide->heightForWidth(guide->width()) > guide->height() && font.pointSizeF() > 6.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        guide->setFont(font);
+    }
+    m_list->setFocus();
+
+    connect(remove, &QPushButton::clicked, this, &CFavouritesDlg::OnDeleteFavourite);
+    connect(m_list, &QListWidget::itemSelectionChanged, this,
+            &CFavouritesDlg::OnSelchangeFavourites);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+
+    OnInitDialog();
+}
+
+void CFavouritesDlg::OnInitDialog() {
+    ClearRecords(m_list);
+    const auto records = ReadFavourites();
+    if (!records) {
+        ShowMessage(this, QString::fromLatin1(kCannotOpenPreferences));
+        return;
+    }
+    AddRecords(m_list, *records);
+}
+
+void CFavouritesDlg::OnDeleteFavourite() {
+    const auto items = m_list->selectedItems();
+    if (items.isEmpty())
+        return;
+    const std::string entry = RecordOf(items.first());
+    {
+        const QSignalBlocker blocker(m_list);
+        delete m_list->takeItem(m_list->row(items.first()));
+    }
+    if (const char* message = RemoveFavouriteMessage(RemoveFavourite(entry)))
+        ShowMessage(this, QString::fromLatin1(message));
+}
+
+void CFavouritesDlg::OnSelchangeFavourites() {
+    const auto record = SelectedRecord(m_list);
+    if (!record)
+        return;
+    OpenRecipeFrom(this, FileNameFromEntry(*record), Opener::ListWindow);
+}
+
+void CFavouritesDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    FavouritesBackdrop().Paint(painter);
+}
+
+} // namespace savorel::ui

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+
+class QListWidget;
+
+namespace savorel::ui {
+
+// The user's favourite recipes: listed, opened, removed.
+class CFavouritesDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CFavouritesDlg(QWidget* parent = nullptr);
+
+    QListWidget* List() const { return m_list; }
+
+public slots:
+    void OnDeleteFavourite();
+    void OnSelchangeFavourites();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void OnInitDialog();
+
+    QListWidget* m_list;
+};
+
+} // namespace savorel::ui

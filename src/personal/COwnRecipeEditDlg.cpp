@@ -1,0 +1,155 @@
+#include "personal/COwnRecipeEditDlg.h"
+
+#include "core/qt_dialogs.h"
+#include "personal/store.h"
+
+#include <QColor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace savorel::ui {
+
+namespace {
+
+Backdrop& EditorBackdrop() {
+    static Backdrop backdrop(QStringLiteral(":/img/backdrop144.svg"));
+    return backdrop;
+}
+
+QLineEdit* MakeLine(QWidget* parent, int id, const char* name, int x, int y, int w, int h) {
+    auto* field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    Place(field, id, x, y, w, h);
+    return field;
+}
+
+QPlainTextEdit* MakeText(QWidget* parent, int id, const char* name, int x, int y, int w, int h) {
+    auto* field = new QPlainTextEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Enter starts a new line; Tab moves on, as in the platform's multi-line edit.
+    field->setTabChangesFocus(true);
+    Place(field, id, x, y, w, h);
+    return field;
+}
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    Place(button, id, x, 222, id == 1 ? 106 : 107, 17);
+    return button;
+}
+
+void MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setWordWrap(false);
+    // Light on the dark backdrop, as the other windows' labels.
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(0xf4, 0xea, 0xd8));
+    label->setPalette(palette);
+    // Our sans font runs wider than the one the template was laid out for; the labels have
+    // free space to their right and below, so they grow rather than cut their text.
+    const QRect rect = DluRect(x, y, w, h);
+    const QSize needed = label->sizeHint();
+    label->setGeometry(rect.x(), rect.y(), std::max(rect.width(), needed.width()),
+                       std::max(rect.height(), needed.height()));
+}
+
+} // namespace
+
+COwnRecipeEditDlg::COwnRecipeEditDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Editare reteta personala"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(DluX(389), DluY(242));
+
+    // Created in the template's order, which is the tab order.
+    m_name = MakeLine(this, 1009, "name", 21, 26, 216, 15);
+    m_author = MakeLine(this, 1014, "author", 257, 25, 108, 15);
+    m_ingredients = MakeText(this, 1010, "ingredients", 20, 56, 347, 31);
+    m_preparation = MakeText(this, 1012, "preparation", 20, 102, 348, 114);
+    QPushButton* save = MakeButton(this, 1003, "save", "Salvare reteta", 19);
+    save->setDefault(true);
+    MakeButton(this, 1004, "help", "Ajutor", 140); // does nothing
+    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 259);
+    MakeLabel(this, "NUMELE RETETEI", 21, 12, 62, 8);
+    MakeLabel(this, "INGREDIENTE", 23, 44, 45, 8);
+    MakeLabel(this, "MOD DE PREPARARE", 19, 90, 78, 8);
+    MakeLabel(this, "AUTOR", 258, 13, 26, 8);
+
+    connect(save, &QPushButton::clicked, this, &COwnRecipeEditDlg::OnSaveRecipe);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+int COwnRecipeEditDlg::DoModal() {
+    OnInitDialog();
+    return RunModal(*this);
+}
+
+void COwnRecipeEditDlg::OnInitDialog() {
+    if (m_initialised)
+        return;
+    m_initialised = true;
+    m_name->setFocus();
+    if (m_editing != 1)
+        return;
+    m_name->setReadOnly(true);
+    const auto recipe = LoadOwnRecipe(m_recipeFileName);
+    if (!recipe) {
+        ShowMessage(this, QString::fromLatin1(kRecipeUnreadable));
+        return;
+    }
+    m_name->setText(FromCp1250(recipe->name));
+    m_ingredients->setPlainText(FromCp1250(recipe->ingredients));
+    m_preparation->setPlainText(FromCp1250(recipe->preparation));
+}
+
+void COwnRecipeEditDlg::OnSaveRecipe() {
+    if (m_saving) {
+        done(QDialog::Accepted);
+        return;
+    }
+    m_saving = true;
+    const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
+                                StoredLineBreaks(ToCp1250(m_ingredients->toPlainText())),
+                                StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
+    OwnRecipeFields cleaned;
+    const WorkingFileResult written = WriteWorkingFile(typed, cleaned);
+    if (written != WorkingFileResult::Written) {
+        // A refused field, or a working file that cannot be written: the window stays open
+        // with everything the user typed.
+        const char* refusal = RefusalMessage(written);
+        ShowMessage(this, QString::fromLatin1(refusal ? refusal : kStoreNotWritten));
+        m_saving = false;
+        return;
+    }
+    const StoreOutcome outcome = SaveOwnRecipe(
+        m_editing == 1 ? SaveMode::Modification : SaveMode::NewRecipe, cleaned, m_recipeFileName);
+    if (outcome.fieldsEmptied) {
+        m_author->clear();
+        m_name->clear();
+        m_ingredients->clear();
+        m_preparation->clear();
+    }
+    if (const char* message = StoreMessage(outcome.result))
+        ShowMessage(this, QString::fromLatin1(message));
+    if (outcome.result == StoreResult::RecipeNotWritten) {
+        // Nothing of it was stored: keep the user's text in the window.
+        m_saving = false;
+        return;
+    }
+    done(QDialog::Accepted);
+}
+
+void COwnRecipeEditDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    EditorBackdrop().Paint(painter);
+}
+
+} // namespace savorel::ui

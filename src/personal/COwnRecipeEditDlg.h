@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace savorel::ui {
+
+// The window in which the user writes a recipe of their own, or changes one written before.
+class COwnRecipeEditDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit COwnRecipeEditDlg(QWidget* parent = nullptr);
+
+    // 0: a new recipe; 1: a modification of the recipe file named below. Set by the opener
+    // before DoModal.
+    void SetEditing(int editing) { m_editing = editing; }
+    int Editing() const { return m_editing; }
+    void SetRecipeFileName(const std::string& fileName) { m_recipeFileName = fileName; }
+    const std::string& RecipeFileName() const { return m_recipeFileName; }
+    bool Saving() const { return m_saving; }
+
+    // OnInitDialog, then the modal run.
+    int DoModal();
+    // Fills the fields for a modification; runs once.
+    void OnInitDialog();
+
+public slots:
+    void OnSaveRecipe();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLineEdit* m_author;
+    QPlainTextEdit* m_preparation;
+    QPlainTextEdit* m_ingredients;
+    QLineEdit* m_name;
+    bool m_saving = false;
+    int m_editing = 0;
+    std::string m_recipeFileName;
+    bool m_initialised = false;
+};
+
+} // namespace savorel::ui

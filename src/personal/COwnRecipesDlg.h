@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QDialog>
+#include <QTimer>
+
+class QListWidget;
+
+namespace savorel::ui {
+
+// The list of the user's own recipes, and the way to the own recipe editor. It watches the
+// size of pers.txt once a second and lists new records as they are saved.
+class COwnRecipesDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit COwnRecipesDlg(QWidget* parent = nullptr);
+
+    QListWidget* List() const { return m_list; }
+    const QTimer& Timer() const { return m_timer; }
+
+public slots:
+    void OnSelchangeOwnRecipes();
+    void OnAddRecipe();
+    void OnModifyRecipe();
+    void OnHelp();
+    void OnTimer();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void OnInitDialog();
+
+    QListWidget* m_list;
+    bool m_timerBusy = false;
+    QTimer m_timer;
+};
+
+} // namespace savorel::ui

@@ -1,0 +1,68 @@
+#include "personal/qt_record_list.h"
+
+#include "core/qt_dialogs.h"
+
+#include <QByteArray>
+#include <QSignalBlocker>
+
+namespace savorel::ui {
+
+namespace {
+
+// The platform's sorted list box orders its entries ignoring case.
+class RecordItem final : public QListWidgetItem {
+public:
+    explicit RecordItem(const std::string& record)
+        : QListWidgetItem(FromCp1250(record), nullptr, QListWidgetItem::UserType) {
+        setData(Qt::UserRole, QByteArray(record.data(), static_cast<qsizetype>(record.size())));
+    }
+    bool operator<(const QListWidgetItem& other) const override {
+        const int order = text().compare(other.text(), Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : text() < other.text();
+    }
+};
+
+} // namespace
+
+QListWidget* MakeRecordList(QWidget* parent, int id, const char* name, int x, int y, int width,
+                            int height) {
+    auto* list = new QListWidget(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setSortingEnabled(true);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    list->setTextElideMode(Qt::ElideNone);
+    list->setUniformItemSizes(true);
+    Place(list, id, x, y, width, height);
+    return list;
+}
+
+void AddRecords(QListWidget* list, const std::vector<std::string>& records) {
+    const QSignalBlocker blocker(list);
+    for (const std::string& record : records)
+        list->addItem(new RecordItem(record));
+}
+
+void ClearRecords(QListWidget* list) {
+    const QSignalBlocker blocker(list);
+    list->clear();
+}
+
+std::string RecordOf(const QListWidgetItem* item) {
+    const QVariant bytes = item->data(Qt::UserRole);
+    if (bytes.isValid()) {
+        const QByteArray b = bytes.toByteArray();
+        return std::string(b.constData(), static_cast<std::size_t>(b.size()));
+    }
+    return ToCp1250(item->text());
+}
+
+std::optional<std::string> SelectedRecord(const QListWidget* list) {
+    const auto items = list->selectedItems();
+    if (items.isEmpty())
+        return std::nullopt;
+    return RecordOf(items.first());
+}
+
+} // namespace savorel::ui

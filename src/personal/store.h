@@ -1,0 +1,128 @@
+#pragma once
+
+// The user's own recipes: the working file reteta.tmp, the recipe files xetN.txt, the
+// records of pers.txt and the entries appended to the catalogue.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace savorel {
+
+inline constexpr const char* kWorkingFile = "reteta.tmp";
+inline constexpr const char* kOwnRecipeList = "pers.txt";
+// Between the fields of an own recipe file: line feed, "#", line feed.
+inline constexpr std::string_view kOwnRecipeMarker = "\n#\n";
+// Blanks between the name and the "#" of a pers.txt record: they push the file name out of
+// sight in the list.
+inline constexpr std::size_t kPersonalRecordFiller = 137;
+inline constexpr std::string_view kCatalogueEntryLead = "             i ";
+inline constexpr std::string_view kCatalogueEntryTilde = "        ~ ";
+
+inline constexpr std::size_t kAuthorLimit = 500;
+inline constexpr std::size_t kNameLimit = 500;
+inline constexpr std::size_t kIngredientsFieldLimit = 1500;
+inline constexpr std::size_t kPreparationFieldLimit = 8000;
+// A preparation is loaded back for modification up to this many characters.
+inline constexpr std::size_t kLoadedPreparationLimit = 10000;
+
+inline constexpr const char* kFieldTooLong = "Numarul maxim de caractere admis este 500!";
+inline constexpr const char* kNameMissing = "Reteta trebuie sa aiba un nume!!!";
+inline constexpr const char* kIngredientsTooLong =
+    "Numarul maxim de caractere admis pentru ingrediente este 1500!";
+inline constexpr const char* kPreparationTooLong =
+    "Numarul maxim de caractere admis pentru reteta este 8000!";
+inline constexpr const char* kCatalogueUnreadable = "Cannot open the input file";
+inline constexpr const char* kRecipeUnreadable = "Cannot open the file";
+// A file the store had to write and could not (the data folder read-only, a full disk).
+inline constexpr const char* kStoreNotWritten = "Cannot open the output file...";
+
+// The four fields of the editor as Windows-1250 text; the multi-line fields hold their line
+// breaks as carriage return and line feed pairs.
+struct OwnRecipeFields {
+    std::string author;
+    std::string name;
+    std::string ingredients;
+    std::string preparation;
+};
+
+enum class OwnRecipeField { Author, Name, Ingredients, Preparation };
+
+// Every "#" and "~" becomes a blank, in the author also every "\". A line break in the name
+// becomes a blank too: the name is one line of pers.txt and of the catalogue.
+std::string CleanField(OwnRecipeField field, std::string_view text);
+
+// The line breaks of a multi-line field as the store keeps them: each line feed not already
+// preceded by a carriage return gets one.
+std::string StoredLineBreaks(std::string_view text);
+
+// The own recipe file for already cleaned fields.
+std::string OwnRecipeText(const OwnRecipeFields& cleaned);
+// One line of pers.txt, without its line feed.
+std::string PersonalRecord(std::string_view name, std::string_view fileName);
+// The catalogue line appended for a new recipe, without its line feed.
+std::string CatalogueEntry(std::string_view name, std::string_view fileName);
+
+enum class WorkingFileResult {
+    Written,
+    NotCreated, // reteta.tmp cannot be created
+    NotWritten, // a write to it failed (a full disk): it must not be used
+    AuthorTooLong,
+    NameTooLong,
+    NameEmpty,
+    IngredientsTooLong,
+    PreparationTooLong
+};
+
+// The message of a refused save, or nullptr.
+const char* RefusalMessage(WorkingFileResult result);
+
+// The editor's save up to the store: creates reteta.tmp, then checks, cleans and writes the
+// fields in order. A refused field stops it; reteta.tmp then holds the fields before it.
+// `cleaned` receives the fields written.
+WorkingFileResult WriteWorkingFile(const OwnRecipeFields& typed, OwnRecipeFields& cleaned);
+
+// "xet" + (the largest number of an own recipe file named in the catalogue, plus one) +
+// ".txt", passing over numbers whose file exists already. No value when the catalogue
+// cannot be read.
+std::optional<std::string> NextOwnRecipeFileName();
+
+enum class SaveMode { NewRecipe, Modification };
+
+enum class StoreResult {
+    Stored,
+    CatalogueUnreadable, // new recipe: nothing stored, the editor closes
+    RecipeNotWritten,    // the recipe file could not be written: it is as it was
+    ListsNotUpdated      // the recipe file is stored, its catalogue line or record is not
+};
+
+struct StoreOutcome {
+    StoreResult result = StoreResult::Stored;
+    std::string fileName;       // the recipe file written (or meant to be)
+    bool fieldsEmptied = false; // a new recipe went into its file: the editor empties its fields
+};
+
+// The message for an outcome, or nullptr.
+const char* StoreMessage(StoreResult result);
+
+// Stores the working file: as a new recipe (file, catalogue line, record), or over the
+// recipe file `fileName` of a modification. Every replacement is atomic.
+StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
+                           const std::string& fileName = std::string());
+
+// An own recipe as the editor shows it for modification.
+struct LoadedOwnRecipe {
+    std::string name;        // line breaks left out
+    std::string ingredients; // line breaks left out, so its lines join
+    std::string preparation; // every carriage return and line feed a blank
+};
+
+// Parses the unscrambled text of an own recipe file.
+LoadedOwnRecipe ParseOwnRecipe(std::string_view text);
+// No value when the file cannot be opened.
+std::optional<LoadedOwnRecipe> LoadOwnRecipe(const std::string& fileName);
+
+// Whether the recipe file of a list entry exists and can be written, so that it can be
+// opened for modification.
+bool OwnRecipeModifiable(const std::string& fileName);
+
+} // namespace savorel

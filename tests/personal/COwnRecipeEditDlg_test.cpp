@@ -1,0 +1,304 @@
+// The own recipe editor on the offscreen platform: its checks and messages, new recipes and
+// modifications, and the faults it must survive.
+#include "core/files.h"
+#include "core/qt_dialogs.h"
+#include "personal/COwnRecipeEditDlg.h"
+#include "personal/read_only_folder.h"
+#include "personal/store.h"
+#include "personal/window_checks.h"
+#include "support/support.h"
+#include "support/window_support.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+using namespace savorel;
+using namespace savorel::testing;
+using savorel::ui::COwnRecipeEditDlg;
+
+namespace {
+
+const std::string kCatalogue = "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n";
+
+QLineEdit* Line(QWidget& w, int id) {
+    return ui::FindControlAs<QLineEdit>(&w, id);
+}
+QPlainTextEdit* Text(QWidget& w, int id) {
+    return ui::FindControlAs<QPlainTextEdit>(&w, id);
+}
+
+void Fill(QWidget& w, const QString& author, const QString& name, const QString& ingredients,
+          const QString& preparation) {
+    Line(w, 1014)->setText(author);
+    Line(w, 1009)->setText(name);
+    Text(w, 1010)->setPlainText(ingredients);
+    Text(w, 1012)->setPlainText(preparation);
+}
+
+void Save(QWidget& w) {
+    ui::FindControlAs<QPushButton>(&w, 1003)->click();
+}
+
+std::string Plain(const std::string& path) {
+    return ReadBack(path, true);
+}
+
+} // namespace
+
+class OwnRecipeEditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { ui::ApplyApplicationLook(); }
+    void init() {
+        m_dir = std::make_unique<TempDataDir>();
+        WriteScrambled("virt-dir.txt", kCatalogue);
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void layoutAndTexts() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        QCOMPARE(w.windowTitle(), QStringLiteral("Editare reteta personala"));
+        QCOMPARE(w.size(), QSize(584, 393));
+        QCOMPARE(Line(w, 1009)->geometry(), ui::DluRect(21, 26, 216, 15));
+        QCOMPARE(Text(w, 1012)->geometry(), ui::DluRect(20, 102, 348, 114));
+        const std::pair<int, const char*> buttons[] = {
+            {1003, "Salvare reteta"}, {1004, "Ajutor"}, {1, "Iesire"}};
+        for (const auto& [id, text] : buttons)
+            QCOMPARE(ui::FindControlAs<QPushButton>(&w, id)->text(), QString::fromLatin1(text));
+        QVERIFY(ui::FindControlAs<QPushButton>(&w, 1003)->isDefault());
+        QVERIFY(!Line(w, 1009)->isReadOnly());
+        VerifyNothingClipped(w, "own_recipe_editor");
+
+        // "Ajutor" does nothing.
+        ui::FindControlAs<QPushButton>(&w, 1004)->click();
+        QVERIFY(log.records.empty());
+        QVERIFY(w.isVisible());
+        QVERIFY(!Exists("reteta.tmp"));
+    }
+
+    void newRecipeIsStoredAsWindows1250AndTheWindowCloses() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        const QString name = QStringLiteral("Ciorb\u0103 de peri\u0219oare \u00eent\u00e2i");
+        Fill(w, QStringLiteral("Ana"), name, QStringLiteral("1 l ap\u0103\nsare"),
+             QStringLiteral("Se fierbe"));
+        Save(w);
+        QVERIFY(log.records.empty());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(Line(w, 1009)->text().isEmpty());
+        QVERIFY(Text(w, 1010)->toPlainText().isEmpty());
+        // s with comma below is kept as the code page's s with cedilla.
+        const std::string stored = "Ciorb\xe3 de peri\xbaoare \xeent\xe2i";
+        QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
+                 QByteArray::fromStdString("Ana\n#\n" + stored +
+                                           "\n#\n1 l ap\xe3\r\nsare\n#\nSe fierbe"));
+        QCOMPARE(QByteArray::fromStdString(Plain("pers.txt")),
+                 QByteArray::fromStdString(PersonalRecord(stored, "xet1.txt") + "\n"));
+
+        // Reloaded for modification, the Romanian letters come back.
+        COwnRecipeEditDlg again;
+        again.SetEditing(1);
+        again.SetRecipeFileName("xet1.txt");
+        again.OnInitDialog();
+        QCOMPARE(Line(again, 1009)->text(),
+                 QStringLiteral("Ciorb\u0103 de peri\u015foare \u00eent\u00e2i"));
+        QCOMPARE(Text(again, 1010)->toPlainText(), QStringLiteral("1 l ap\u0103sare"));
+    }
+
+    void checksInOrderWithTheirMessages_data() {
+        QTest::addColumn<QString>("author");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("ingredients");
+        QTest::addColumn<QString>("preparation");
+        QTest::addColumn<QString>("message");
+        const QString n = QStringLiteral("Nume");
+        const QString tooLong = QStringLiteral("Numarul maxim de caractere admis este 500!");
+        QTest::newRow("author 501 hides an empty name")
+            << QString(501, QLatin1Char('a')) << QString() << QString() << QString() << tooLong;
+        QTest::newRow("name 501") << QString() << QString(501, QLatin1Char('n')) << QString()
+                                  << QString() << tooLong;
+        QTest::newRow("empty name") << QStringLiteral("Ana") << QString() << QString() << QString()
+                                    << QStringLiteral("Reteta trebuie sa aiba un nume!!!");
+        QTest::newRow("ingredients 1501")
+            << QString() << n << QString(1501, QLatin1Char('i')) << QString()
+            << QStringLiteral("Numarul maxim de caractere admis pentru ingrediente este 1500!");
+        // 751 line breaks count as 1502 characters, as the edit control counts them.
+        QTest::newRow("ingredients 751 line breaks")
+            << QString() << n << QString(751, QLatin1Char('\n')) << QString()
+            << QStringLiteral("Numarul maxim de caractere admis pentru ingrediente este 1500!");
+        QTest::newRow("preparation 8001")
+            << QString() << n << QString() << QString(8001, QLatin1Char('p'))
+            << QStringLiteral("Numarul maxim de caractere admis pentru reteta este 8000!");
+    }
+    void checksInOrderWithTheirMessages() {
+        QFETCH(QString, author);
+        QFETCH(QString, name);
+        QFETCH(QString, ingredients);
+        QFETCH(QString, preparation);
+        QFETCH(QString, message);
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        w.setResult(-7);
+        Fill(w, author, name, ingredients, preparation);
+        Save(w);
+        QCOMPARE(log.Messages(), QStringList{message});
+        QCOMPARE(log.records.front().owner, static_cast<QWidget*>(&w));
+        QCOMPARE(w.result(), -7); // still open
+        QVERIFY(!w.Saving());
+        QCOMPARE(Line(w, 1014)->text(), author); // as the user left them
+        QCOMPARE(Text(w, 1010)->toPlainText(), ingredients);
+        QVERIFY(!Exists("xet1.txt"));
+        QVERIFY(!Exists("pers.txt"));
+    }
+
+    void exactLimitsAreSavedWhole() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        Fill(w, QString(500, QLatin1Char('a')), QString(500, QLatin1Char('n')),
+             QString(750, QLatin1Char('\n')), QString(8000, QLatin1Char('p')));
+        Save(w);
+        QVERIFY(log.records.empty());
+        const std::string file = Plain("xet1.txt");
+        QCOMPARE(file.size(), 500 + 3 + 500 + 3 + 1500 + 3 + 8000u);
+    }
+
+    void savingFlagEndsASecondEntry() {
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        w.setResult(-7);
+        int boxes = 0;
+        // A second press while the refusal's box is up ends the window.
+        const auto previous = ui::SetMessageFunction([&](const ui::MessageRecord&) {
+            if (++boxes == 1)
+                w.OnSaveRecipe();
+        });
+        Save(w);
+        ui::SetMessageFunction(previous);
+        QCOMPARE(boxes, 1);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(!Exists("xet1.txt"));
+    }
+
+    void enterSavesFromTheNameFieldOnly() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        Text(w, 1010)->setFocus();
+        QTest::keyClick(Text(w, 1010), Qt::Key_A);
+        QTest::keyClick(Text(w, 1010), Qt::Key_Return);
+        QTest::keyClick(Text(w, 1010), Qt::Key_B);
+        QCOMPARE(Text(w, 1010)->toPlainText(), QStringLiteral("a\nb"));
+        QVERIFY(!Exists("reteta.tmp"));
+        Line(w, 1009)->setText(QStringLiteral("Paine"));
+        Line(w, 1009)->setFocus();
+        QTest::keyClick(Line(w, 1009), Qt::Key_Return);
+        QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
+                 QByteArray("\n#\nPaine\n#\na\r\nb\n#\n"));
+    }
+
+    void modificationLoadsAndRewritesOnlyItsFile() {
+        MessageLog log;
+        WriteScrambled("xet1.txt", "Ana\n#\nCiorba\n#\n1 l apa\r\nsare\n#\nSe fierbe\r\nbine");
+        WriteScrambled("pers.txt", PersonalRecord("Ciorba", "xet1.txt") + "\n");
+        const std::string list = ReadBack("pers.txt");
+        const std::string catalogue = ReadBack("virt-dir.txt");
+        COwnRecipeEditDlg w;
+        w.SetEditing(1);
+        w.SetRecipeFileName("xet1.txt");
+        w.OnInitDialog();
+        QVERIFY(Line(w, 1009)->isReadOnly());
+        QCOMPARE(Line(w, 1009)->text(), QStringLiteral("Ciorba"));
+        QVERIFY(Line(w, 1014)->text().isEmpty());
+        QCOMPARE(Text(w, 1010)->toPlainText(), QStringLiteral("1 l apasare"));
+        QCOMPARE(Text(w, 1012)->toPlainText(), QStringLiteral(" Se fierbe  bine"));
+        Save(w);
+        QVERIFY(log.records.empty());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
+                 QByteArray("\n#\nCiorba\n#\n1 l apasare\n#\n Se fierbe  bine"));
+        QVERIFY(ReadBack("pers.txt") == list);
+        QVERIFY(ReadBack("virt-dir.txt") == catalogue);
+        QVERIFY(!Exists("xet2.txt"));
+    }
+
+    void modificationOfAMissingFileRefusesEverySave() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.SetEditing(1);
+        w.SetRecipeFileName("xet9.txt");
+        w.OnInitDialog();
+        QCOMPARE(log.Messages(), QStringList{QStringLiteral("Cannot open the file")});
+        QVERIFY(Line(w, 1009)->isReadOnly());
+        Save(w);
+        QCOMPARE(log.Messages().last(), QStringLiteral("Reteta trebuie sa aiba un nume!!!"));
+        QVERIFY(!Exists("xet9.txt"));
+    }
+
+    void missingCatalogueTellsAndClosesWithNothingHalfWritten() {
+        MessageLog log;
+        std::remove("virt-dir.txt");
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        Fill(w, QStringLiteral("Ana"), QStringLiteral("Ciorba"), QString(), QString());
+        Save(w);
+        QCOMPARE(log.Messages(), QStringList{QStringLiteral("Cannot open the input file")});
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(!Exists("xet1.txt"));
+        QVERIFY(!Exists("pers.txt"));
+        QVERIFY(!Exists("virt-dir.txt"));
+        QCOMPARE(QByteArray::fromStdString(Plain("reteta.tmp")),
+                 QByteArray("Ana\n#\nCiorba\n#\n\n#\n"));
+    }
+
+    void readOnlyFolderKeepsTheWindowAndTheText() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        w.setResult(-7);
+        Fill(w, QStringLiteral("Ana"), QStringLiteral("Ciorba"), QStringLiteral("apa"),
+             QStringLiteral("fierbe"));
+        // First no working file can be created; then one left writable from before takes the
+        // fields, but the recipe file cannot be.
+        for (int round = 0; round < 2; ++round) {
+            if (round == 1) {
+                WritePlain("reteta.tmp", "");
+                std::filesystem::permissions("reteta.tmp", std::filesystem::perms::all);
+            }
+            {
+                ReadOnlyFolder readOnly;
+                Save(w);
+            }
+            QCOMPARE(log.Messages().size(), round + 1);
+            QCOMPARE(log.Messages().last(), QStringLiteral("Cannot open the output file..."));
+            QCOMPARE(w.result(), -7);
+            QVERIFY(!w.Saving());
+            QCOMPARE(Line(w, 1009)->text(), QStringLiteral("Ciorba"));
+            QCOMPARE(Text(w, 1012)->toPlainText(), QStringLiteral("fierbe"));
+        }
+        QCOMPARE(QByteArray::fromStdString(Plain("reteta.tmp")),
+                 QByteArray("Ana\n#\nCiorba\n#\napa\n#\nfierbe"));
+        QVERIFY(!Exists("xet1.txt"));
+        // Once the folder is writable again, the same press saves.
+        Save(w);
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QVERIFY(Exists("xet1.txt"));
+    }
+
+private:
+    std::unique_ptr<TempDataDir> m_dir;
+};
+
+QTEST_MAIN(OwnRecipeEditorTest)
+#include "COwnRecipeEditDlg_test.moc"

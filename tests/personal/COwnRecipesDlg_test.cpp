@@ -1,0 +1,184 @@
+// The own recipes window on the offscreen platform: its sorted list, the watch on pers.txt,
+// the way to the editor and to the recipe window.
+#include "core/qt_dialogs.h"
+#include "personal/COwnRecipeEditDlg.h"
+#include "personal/COwnRecipesDlg.h"
+#include "personal/records.h"
+#include "personal/store.h"
+#include "personal/window_checks.h"
+#include "support/support.h"
+#include "support/window_support.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <memory>
+
+using namespace savorel;
+using namespace savorel::testing;
+using savorel::ui::COwnRecipeEditDlg;
+using savorel::ui::COwnRecipesDlg;
+
+namespace {
+
+std::string Record(const std::string& name, const std::string& file) {
+    return PersonalRecord(name, file) + "\n";
+}
+
+QStringList Names(const QListWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i)
+        names << list->item(i)->text().section(QLatin1Char(' '), 0, 0);
+    return names;
+}
+
+void Click(QWidget& w, int id) {
+    ui::FindControlAs<QPushButton>(&w, id)->click();
+}
+
+// A new recipe saved through the store, as the editor saves it.
+void SaveNew(const std::string& name) {
+    OwnRecipeFields cleaned;
+    QCOMPARE(WriteWorkingFile({"", name, "", "Se fierbe."}, cleaned), WorkingFileResult::Written);
+    QCOMPARE(SaveOwnRecipe(SaveMode::NewRecipe, cleaned).result, StoreResult::Stored);
+}
+
+} // namespace
+
+class OwnRecipesWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { ui::ApplyApplicationLook(); }
+    void init() {
+        m_dir = std::make_unique<TempDataDir>();
+        std::filesystem::create_directory("tmp");
+        WritePlain("cook.ini", m_dir->path() + "/tmp/");
+        WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");
+    }
+    void cleanup() { m_dir.reset(); }
+
+    void layoutTextsAndSortedList() {
+        MessageLog log;
+        WriteScrambled("pers.txt", Record("ciorba", "xet1.txt") + Record("Zacusca", "xet2.txt") +
+                                       Record("Ardei", "xet3.txt"));
+        COwnRecipesDlg w;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Retete proprii scrise de dumneavoastra"));
+        QCOMPARE(w.size(), QSize(561, 346));
+        const std::pair<int, const char*> buttons[] = {{1003, "Adaugare retete noi"},
+                                                       {1004, "Stergere retete"},
+                                                       {1005, "Modificare reteta"},
+                                                       {1006, "Ajutor"},
+                                                       {1, "Iesire"}};
+        for (const auto& [id, text] : buttons)
+            QCOMPARE(ui::FindControlAs<QPushButton>(&w, id)->text(), QString::fromLatin1(text));
+        QVERIFY(ui::FindControlAs<QPushButton>(&w, 1)->isDefault());
+        QCOMPARE(w.List()->geometry(), ui::DluRect(13, 13, 260, 196));
+        QVERIFY(log.records.empty());
+        QCOMPARE(Names(w.List()), (QStringList{"Ardei", "ciorba", "Zacusca"}));
+        // The whole record is the entry; the file name lies beyond the visible width.
+        QCOMPARE(w.List()->item(0)->text(),
+                 QStringLiteral("Ardei") + QString(137, QLatin1Char(' ')) + "#xet3.txt");
+        QCOMPARE(w.Timer().interval(), 1000);
+        QVERIFY(w.Timer().isActive());
+        VerifyNothingClipped(w, "own_recipes");
+        QVERIFY2(!ui::FindControl(&w, 1004)->isVisible(), "deletion is never offered");
+
+        Click(w, 1006);
+        QCOMPARE(log.Messages(),
+                 QStringList{"Adaugati retete proprii, altele decat cele existente!!!"});
+    }
+
+    void firstOpeningThenANewRecipeIsListedWithinASecond() {
+        MessageLog log;
+        ModalScript script;
+        COwnRecipesDlg w;
+        QCOMPARE(log.Messages(), QStringList{"Lista retetelor personale este goala..."});
+        QCOMPARE(w.List()->count(), 0);
+        // While the editor's modal run lasts, the window's own timer lists the new record.
+        bool listedMeanwhile = false;
+        script.Push([&](QDialog& dialog) {
+            auto& editor = static_cast<COwnRecipeEditDlg&>(dialog);
+            ui::FindControlAs<QLineEdit>(&editor, 1009)->setText(QStringLiteral("Ciorba"));
+            ui::FindControlAs<QPushButton>(&editor, 1003)->click();
+            listedMeanwhile = QTest::qWaitFor([&] { return w.List()->count() == 1; }, 1200);
+            return editor.result();
+        });
+        Click(w, 1003);
+        QCOMPARE(script.opened, QStringList{"savorel::ui::COwnRecipeEditDlg"});
+        QVERIFY(listedMeanwhile);
+        QCOMPARE(FileNameFromEntry(ToStd(w.List()->item(0)->text())), std::string("xet1.txt"));
+
+        // Listed once; a second recipe adds just itself.
+        w.OnTimer();
+        QCOMPARE(w.List()->count(), 1);
+        SaveNew("Ardei");
+        w.OnTimer();
+        QCOMPARE(Names(w.List()), (QStringList{"Ardei", "Ciorba"}));
+        QCOMPARE(log.records.size(), std::size_t(1));
+    }
+
+    void shrunkListSaysBeginAndMatchesTheFile() {
+        MessageLog log;
+        WriteScrambled("pers.txt",
+                       Record("A", "xet1.txt") + Record("B", "xet2.txt") + Record("C", "xet3.txt"));
+        COwnRecipesDlg w;
+        QCOMPARE(w.List()->count(), 3);
+        WriteScrambled("pers.txt", Record("C", "xet3.txt") + Record("A", "xet1.txt"));
+        w.OnTimer();
+        QCOMPARE(log.Messages(), QStringList{"Begin"});
+        QCOMPARE(Names(w.List()), (QStringList{"A", "C"}));
+        w.OnTimer();
+        QCOMPARE(log.records.size(), std::size_t(1));
+    }
+
+    void longRecordsAreListedWhole() {
+        MessageLog log;
+        const std::string longName(480, 'L');
+        WriteScrambled("pers.txt", Record(longName, "xet2.txt") + Record("Scurta", "xet1.txt"));
+        COwnRecipesDlg w;
+        QCOMPARE(w.List()->count(), 2);
+        QCOMPARE(ToStd(w.List()->item(0)->text()), PersonalRecord(longName, "xet2.txt"));
+    }
+
+    void modifyNeedsAnExistingSelectedRecipe() {
+        MessageLog log;
+        ModalScript script;
+        WriteScrambled("pers.txt", Record("Ciorba", "xet1.txt") + Record("Pierduta", "xet7.txt"));
+        WriteScrambled("xet1.txt", "Ana\n#\nCiorba\n#\napa\n#\nfierbe");
+        COwnRecipesDlg w;
+        Click(w, 1005);
+        QCOMPARE(log.Messages(), QStringList{"Selectati o reteta existenta!!!!!!!!!!"});
+        QVERIFY(script.opened.isEmpty());
+
+        // Selecting opens the recipe; "Modificare reteta" then opens the editor on its file.
+        w.List()->setCurrentRow(0);
+        QCOMPARE(script.opened, QStringList{"savorel::ui::CRecipeViewDlg"});
+        std::string editedFile;
+        script.Push([&](QDialog& dialog) {
+            auto& editor = static_cast<COwnRecipeEditDlg&>(dialog);
+            editedFile = editor.Editing() == 1 ? editor.RecipeFileName() : std::string();
+            return ui::FindControlAs<QLineEdit>(&editor, 1009)->isReadOnly() ? 1 : -1;
+        });
+        Click(w, 1005);
+        QCOMPARE(editedFile, std::string("xet1.txt"));
+        QCOMPARE(script.opened.size(), 2);
+
+        // An entry whose file is gone: not opened, not edited.
+        w.List()->setCurrentRow(1);
+        QCOMPARE(log.Messages().last(), QStringLiteral("Cannot open the input file...  "));
+        QCOMPARE(log.records.back().owner, static_cast<QWidget*>(&w));
+        Click(w, 1005);
+        QCOMPARE(log.Messages().last(), QStringLiteral("Selectati o reteta existenta!!!!!!!!!!"));
+        QCOMPARE(script.opened.size(), 2);
+    }
+
+private:
+    static std::string ToStd(const QString& text) { return ui::ToCp1250(text); }
+    std::unique_ptr<TempDataDir> m_dir;
+};
+
+QTEST_MAIN(OwnRecipesWindowTest)
+#include "COwnRecipesDlg_test.moc"

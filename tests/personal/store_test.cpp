@@ -1,0 +1,336 @@
+#include "catalogue/catalogue.h"
+#include "core/files.h"
+#include "core/scramble.h"
+#include "personal/read_only_folder.h"
+#include "personal/store.h"
+#include "support/support.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace savorel;
+using savorel::testing::AsOtherUser;
+using savorel::testing::Exists;
+using savorel::testing::ReadBack;
+using savorel::testing::ReadOnlyFolder;
+using savorel::testing::TempDataDir;
+using savorel::testing::WritePlain;
+using savorel::testing::WriteScrambled;
+
+namespace {
+
+const std::string kCatalogue = "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n";
+
+std::string Plain(const std::string& path) {
+    return ReadBack(path, true);
+}
+
+// The editor's save as the window runs it: working file, then the store.
+StoreOutcome Save(const OwnRecipeFields& typed, SaveMode mode = SaveMode::NewRecipe,
+                  const std::string& fileName = std::string()) {
+    OwnRecipeFields cleaned;
+    EXPECT_EQ(WriteWorkingFile(typed, cleaned), WorkingFileResult::Written);
+    return SaveOwnRecipe(mode, cleaned, fileName);
+}
+
+int FilesIn(const std::string& folder) {
+    int n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder))
+        ++n;
+    return n;
+}
+
+struct FaultHookGuard {
+    explicit FaultHookGuard(WriteFaultHook hook) { SetWriteFaultHook(std::move(hook)); }
+    ~FaultHookGuard() { SetWriteFaultHook(nullptr); }
+};
+
+} // namespace
+
+TEST(OwnRecipeStore, FirstSaveWritesTheThreeFilesByteForByte) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    const StoreOutcome out = Save({"Ana", "Ciorba", "1 l apa; sare", "Se fierbe"});
+    EXPECT_EQ(out.result, StoreResult::Stored);
+    EXPECT_EQ(out.fileName, "xet1.txt");
+    EXPECT_TRUE(out.fieldsEmptied);
+    const std::string recipe = "Ana\n#\nCiorba\n#\n1 l apa; sare\n#\nSe fierbe";
+    EXPECT_EQ(Plain("xet1.txt"), recipe);
+    EXPECT_EQ(Plain("reteta.tmp"), recipe);
+    EXPECT_EQ(Plain("virt-dir.txt"), kCatalogue + "             i Ciorba        ~ xet1.txt\n");
+    EXPECT_EQ(Plain("pers.txt"), "Ciorba" + std::string(137, ' ') + "#xet1.txt\n");
+    EXPECT_EQ(FilesIn("."), 4) << "no temporary file may be left behind";
+
+    // The appended line is a recipe of the last subcategory for the catalogue reader.
+    CategoryTable table;
+    CollectingReporter reporter;
+    ASSERT_TRUE(LoadCatalogue(table, reporter));
+    const CatalogueRecipe* added = table.Recipe(0, 0, 1);
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->name, "Ciorba        ");
+    EXPECT_EQ(added->fileName, "xet1.txt");
+}
+
+TEST(OwnRecipeStore, EmptyOptionalFieldsMakeAValidFile) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    Save({"", "Paine", "", ""});
+    EXPECT_EQ(Plain("xet1.txt"), "\n#\nPaine\n#\n\n#\n");
+}
+
+TEST(OwnRecipeStore, MarkersAreCleanedFromEveryField) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    OwnRecipeFields cleaned;
+    ASSERT_EQ(WriteWorkingFile({"A#n~a\\", "Sup#a~ \\ta", "1#2~3\\", "x#y~z\\"}, cleaned),
+              WorkingFileResult::Written);
+    EXPECT_EQ(cleaned.author, "A n a ");
+    EXPECT_EQ(cleaned.name, "Sup a  \\ta");
+    EXPECT_EQ(cleaned.ingredients, "1 2 3\\");
+    EXPECT_EQ(cleaned.preparation, "x y z\\");
+    SaveOwnRecipe(SaveMode::NewRecipe, cleaned);
+    const std::string file = Plain("xet1.txt");
+    EXPECT_EQ(std::count(file.begin(), file.end(), '#'), 3);
+    EXPECT_EQ(file.find('~'), std::string::npos);
+    EXPECT_EQ(Plain("pers.txt"), "Sup a  \\ta" + std::string(137, ' ') + "#xet1.txt\n");
+
+    // A name of markers only is a name of blanks, and is saved.
+    ASSERT_EQ(WriteWorkingFile({"", "#~#", "", ""}, cleaned), WorkingFileResult::Written);
+    EXPECT_EQ(cleaned.name, "   ");
+    // A line break in the name would split its record in two.
+    ASSERT_EQ(WriteWorkingFile({"", "a\r\nb", "", ""}, cleaned), WorkingFileResult::Written);
+    EXPECT_EQ(cleaned.name, "a  b");
+}
+
+TEST(OwnRecipeStore, HighBytesAndTheByteThatScramblesToZeroSurvive) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    const char zeroing = static_cast<char>(ScrambleTable[0]);
+    // a-breve, s-cedilla, t-cedilla, i-circumflex in Windows-1250
+    const std::string name = std::string("Ciorb\xe3 ") + zeroing + "\xba\xfe\xee";
+    const std::string preparation = std::string("Se ") + zeroing + " fierbe";
+    Save({"", name, "", preparation});
+    const std::string stored = ReadBack("xet1.txt");
+    EXPECT_NE(stored.find('\0'), std::string::npos);
+    EXPECT_EQ(Plain("xet1.txt"), "\n#\n" + name + "\n#\n\n#\n" + preparation);
+    const auto loaded = LoadOwnRecipe("xet1.txt");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->name, name);
+    EXPECT_EQ(loaded->preparation, " " + preparation);
+}
+
+TEST(OwnRecipeStore, ARefusalLeavesTheWorkingFileWithTheFieldsBeforeIt) {
+    TempDataDir dir;
+    OwnRecipeFields cleaned;
+    EXPECT_EQ(WriteWorkingFile({"Ana", "", "", ""}, cleaned), WorkingFileResult::NameEmpty);
+    EXPECT_EQ(Plain("reteta.tmp"), "Ana\n#\n");
+    EXPECT_EQ(WriteWorkingFile({"Ana", "N", "i", std::string(8001, 'p')}, cleaned),
+              WorkingFileResult::PreparationTooLong);
+    EXPECT_EQ(Plain("reteta.tmp"), "Ana\n#\nN\n#\ni\n#\n");
+}
+
+TEST(NextOwnRecipeFileName, FollowsTheLargestNumberInTheCatalogue) {
+    TempDataDir dir;
+    EXPECT_FALSE(NextOwnRecipeFileName()) << "no catalogue";
+    struct Case {
+        const char* catalogue;
+        const char* next;
+    } cases[] = {
+        {"m A\nh B\ni R ~ RET001.TXT\n", "xet1.txt"},
+        {"i a ~ xet9.txt\ni b ~ xet10.txt\ni c ~xet2.txt\n", "xet11.txt"},
+        {"i a ~    xet3.txt trailing\r\n", "xet4.txt"},
+        {"i a ~ xetabc.txt\n", "xet1.txt"},          // no digits: counts as 0
+        {"i a ~ XET7.TXT\n", "xet1.txt"},            // only the lower-case letters count
+        {"i a ~ 12xet5.txt\n", "xet13.txt"},         // the first run of digits
+        {"i a ~ RET1.TXT ~ xet6.txt\n", "xet2.txt"}, // one text, holding "xet"; its first digits
+        {"i a ~ xet8.txt", "xet9.txt"},              // up to the end of the file
+        {"i a ~ xet99999999999999999999999.txt\n", "xet1000000000000000000.txt"},
+    };
+    for (const Case& c : cases) {
+        WriteScrambled("virt-dir.txt", c.catalogue);
+        EXPECT_EQ(NextOwnRecipeFileName().value_or("none"), c.next) << c.catalogue;
+    }
+}
+
+TEST(NextOwnRecipeFileName, NeverTakesTheNameOfAnExistingRecipeFile) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue + "i Mine ~ xet1.txt\n");
+    WriteScrambled("xet1.txt", "mine");
+    WriteScrambled("XET2.TXT", "uncatalogued, still the user's");
+    EXPECT_EQ(NextOwnRecipeFileName().value_or(""), "xet3.txt");
+    Save({"", "Nou", "", ""});
+    EXPECT_EQ(Plain("XET2.TXT"), "uncatalogued, still the user's");
+    EXPECT_EQ(Plain("xet3.txt"), "\n#\nNou\n#\n\n#\n");
+}
+
+TEST(OwnRecipeStore, LoadGivesBackWhatTheEditorShows) {
+    TempDataDir dir;
+    WriteScrambled("xet4.txt", "Ana\r\n#\nCio\r\nrba\n#\n1 l apa\r\nsare\n#\nSe fierbe\r\nbine");
+    const auto loaded = LoadOwnRecipe("xet4.txt");
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->name, "Ciorba");
+    EXPECT_EQ(loaded->ingredients, "1 l apasare");
+    EXPECT_EQ(loaded->preparation, " Se fierbe  bine");
+    EXPECT_FALSE(LoadOwnRecipe("xet5.txt"));
+    EXPECT_FALSE(LoadOwnRecipe("../xet4.txt"));
+
+    // Parts the file does not reach are empty; the preparation is cut at its limit.
+    EXPECT_EQ(ParseOwnRecipe("no marker").name, "");
+    EXPECT_EQ(ParseOwnRecipe("a#Nume").name, "Nume");
+    EXPECT_EQ(ParseOwnRecipe("a#Nume#ingr").ingredients, "ingr");
+    EXPECT_EQ(ParseOwnRecipe("a#N#i#" + std::string(12000, 'p')).preparation.size(), 10000u);
+}
+
+TEST(OwnRecipeStore, ModificationRewritesOnlyTheRecipeFile) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    for (int i = 0; i < 4; ++i)
+        Save({"Ana", "Reteta " + std::to_string(i + 1), "1 l apa\r\nsare", "Se fierbe\r\nbine"});
+    const std::string catalogue = ReadBack("virt-dir.txt");
+    const std::string list = ReadBack("pers.txt");
+    const std::string third = ReadBack("xet3.txt");
+
+    // Opening for modification and saving unchanged: the ingredients' lines join, the
+    // preparation's line breaks become blanks behind one leading blank, the author is empty.
+    const auto loaded = LoadOwnRecipe("xet4.txt");
+    ASSERT_TRUE(loaded);
+    const StoreOutcome out = Save({"", loaded->name, loaded->ingredients, loaded->preparation},
+                                  SaveMode::Modification, "xet4.txt");
+    EXPECT_EQ(out.result, StoreResult::Stored);
+    EXPECT_FALSE(out.fieldsEmptied);
+    EXPECT_EQ(Plain("xet4.txt"), "\n#\nReteta 4\n#\n1 l apasare\n#\n Se fierbe  bine");
+    EXPECT_EQ(ReadBack("virt-dir.txt"), catalogue);
+    EXPECT_EQ(ReadBack("pers.txt"), list);
+    EXPECT_EQ(ReadBack("xet3.txt"), third);
+
+    // Every further round trip adds one more leading blank.
+    Save({"", "Reteta 4", "", LoadOwnRecipe("xet4.txt")->preparation}, SaveMode::Modification,
+         "xet4.txt");
+    EXPECT_EQ(LoadOwnRecipe("xet4.txt")->preparation, "   Se fierbe  bine");
+}
+
+TEST(OwnRecipeFaults, MissingCatalogueStoresNothingButTheWorkingFile) {
+    TempDataDir dir;
+    const StoreOutcome out = Save({"Ana", "Ciorba", "apa", "fierbe"});
+    EXPECT_EQ(out.result, StoreResult::CatalogueUnreadable);
+    EXPECT_STREQ(StoreMessage(out.result), "Cannot open the input file");
+    EXPECT_FALSE(out.fieldsEmptied);
+    EXPECT_EQ(Plain("reteta.tmp"), "Ana\n#\nCiorba\n#\napa\n#\nfierbe");
+    EXPECT_EQ(FilesIn("."), 1) << "no recipe file, no catalogue, no pers.txt";
+}
+
+TEST(OwnRecipeFaults, ReadOnlyFolderChangesNothing) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    Save({"Ana", "Ciorba", "apa", "fierbe"});
+    const std::string recipe = ReadBack("xet1.txt");
+    const std::string list = ReadBack("pers.txt");
+    {
+        ReadOnlyFolder readOnly;
+        // reteta.tmp exists from the first save and may itself still be writable.
+        OwnRecipeFields cleaned;
+        const WorkingFileResult w = WriteWorkingFile({"", "Alta", "", ""}, cleaned);
+        EXPECT_TRUE(w == WorkingFileResult::NotCreated || w == WorkingFileResult::Written);
+        EXPECT_EQ(SaveOwnRecipe(SaveMode::Modification, cleaned, "xet1.txt").result,
+                  StoreResult::RecipeNotWritten);
+        EXPECT_EQ(SaveOwnRecipe(SaveMode::NewRecipe, cleaned).result,
+                  StoreResult::RecipeNotWritten);
+        EXPECT_STREQ(StoreMessage(StoreResult::RecipeNotWritten), "Cannot open the output file...");
+    }
+    EXPECT_EQ(ReadBack("xet1.txt"), recipe);
+    EXPECT_EQ(ReadBack("pers.txt"), list);
+    EXPECT_FALSE(Exists("xet2.txt"));
+    std::filesystem::remove("reteta.tmp");
+    {
+        ReadOnlyFolder readOnly;
+        OwnRecipeFields cleaned;
+        EXPECT_EQ(WriteWorkingFile({"", "Alta", "", ""}, cleaned), WorkingFileResult::NotCreated);
+    }
+}
+
+TEST(OwnRecipeFaults, InterruptedReplacementKeepsTheOldRecipeWhole) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    Save({"Ana", "Ciorba", "apa", "fierbe"});
+    const std::string before = ReadBack("xet1.txt");
+    const std::string catalogue = ReadBack("virt-dir.txt");
+    const std::string list = ReadBack("pers.txt");
+    OwnRecipeFields cleaned;
+    ASSERT_EQ(WriteWorkingFile({"", "Ciorba", "alta apa", "alt mod"}, cleaned),
+              WorkingFileResult::Written);
+    {
+        // The new content is in its temporary file; the rename never happens.
+        FaultHookGuard fail([](std::size_t) { return false; });
+        EXPECT_EQ(SaveOwnRecipe(SaveMode::Modification, cleaned, "xet1.txt").result,
+                  StoreResult::RecipeNotWritten);
+        EXPECT_EQ(SaveOwnRecipe(SaveMode::NewRecipe, cleaned).result,
+                  StoreResult::RecipeNotWritten);
+    }
+    EXPECT_EQ(ReadBack("xet1.txt"), before);
+    EXPECT_EQ(ReadBack("virt-dir.txt"), catalogue);
+    EXPECT_EQ(ReadBack("pers.txt"), list);
+    EXPECT_FALSE(Exists("xet2.txt"));
+    EXPECT_EQ(FilesIn("."), 4) << "the temporary files are removed";
+}
+
+TEST(OwnRecipeFaults, ListsThatCannotBeAppendedStayWholeAndTheFailureIsTold) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    Save({"", "Prima", "", ""});
+    const std::string catalogue = ReadBack("virt-dir.txt");
+    int writes = 0;
+    {
+        // The recipe file goes in; the catalogue append fails; pers.txt is appended.
+        FaultHookGuard second([&writes](std::size_t) { return ++writes != 2; });
+        const StoreOutcome out = Save({"", "A doua", "", ""});
+        EXPECT_EQ(out.result, StoreResult::ListsNotUpdated);
+        EXPECT_STREQ(StoreMessage(out.result), "Cannot open the output file...");
+        EXPECT_TRUE(out.fieldsEmptied);
+    }
+    EXPECT_EQ(Plain("xet2.txt"), "\n#\nA doua\n#\n\n#\n");
+    EXPECT_EQ(ReadBack("virt-dir.txt"), catalogue);
+    EXPECT_EQ(Plain("pers.txt"), "Prima" + std::string(137, ' ') + "#xet1.txt\n" + "A doua" +
+                                     std::string(137, ' ') + "#xet2.txt\n");
+    // The next recipe does not take the uncatalogued file's name.
+    Save({"", "A treia", "", ""});
+    EXPECT_EQ(Plain("xet2.txt"), "\n#\nA doua\n#\n\n#\n");
+    EXPECT_TRUE(Exists("xet3.txt"));
+}
+
+TEST(OwnRecipeFaults, UnreadableListIsNeverRewrittenWithOneRecord) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue);
+    WriteScrambled("pers.txt", "Veche" + std::string(137, ' ') + "#xet7.txt\n");
+    const std::string list = ReadBack("pers.txt");
+    OwnRecipeFields cleaned;
+    ASSERT_EQ(WriteWorkingFile({"", "Noua", "", ""}, cleaned), WorkingFileResult::Written);
+    ::chmod(".", 0777);
+    ::chmod("pers.txt", 0);
+    StoreOutcome out;
+    {
+        AsOtherUser other;
+        out = SaveOwnRecipe(SaveMode::NewRecipe, cleaned);
+    }
+    ::chmod("pers.txt", 0644);
+    EXPECT_EQ(out.result, StoreResult::ListsNotUpdated);
+    EXPECT_EQ(ReadBack("pers.txt"), list);
+    EXPECT_TRUE(Exists("xet1.txt"));
+}
+
+TEST(OwnRecipeFaults, DiskFullWhileWritingTheWorkingFileIsNoticed) {
+    if (!Exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    TempDataDir dir;
+    ASSERT_EQ(::symlink("/dev/full", "reteta.tmp"), 0);
+    OwnRecipeFields cleaned;
+    EXPECT_EQ(WriteWorkingFile({"Ana", "Ciorba", "apa", "fierbe"}, cleaned),
+              WorkingFileResult::NotWritten);
+}
+
+TEST(OwnRecipeFaults, AnUnterminatedLastLineIsEndedBeforeTheAppend) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\ni Veche ~ RET001.TXT");
+    Save({"", "Noua", "", ""});
+    EXPECT_EQ(Plain("virt-dir.txt"),
+              "m Supe\nh Ciorbe\ni Veche ~ RET001.TXT\n             i Noua        ~ xet1.txt\n");
+}
