@@ -32,3 +32,6 @@ for path in recipes:
         b'@@' + ingredients)
 for target in ('fuzz_dictionary',):
     put(target, 'book', dictionary[:3000])
+pers = b''.join(b'Reteta %d' % i + b' ' * 137 + b'#xet%d.txt\n' % i for i in range(1, 4))
+put('fuzz_personal', 'plain', b'Ana@@Ciorba@@1 l apa; sare@@Se fierbe\r\nbine@@' + pers)
+put('fuzz_personal', 'marks', b'A#~\\@@N#~@@I#\n~@@P#~\n@@' + read('pref.txt'))
