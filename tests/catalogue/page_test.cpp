@@ -1,5 +1,6 @@
 #include "catalogue/page.h"
 #include "catalogue/recipe.h"
+#include "core/files.h"
 #include "core/folders.h"
 #include "core/scramble.h"
 #include "support/support.h"
@@ -172,6 +173,21 @@ TEST(RecipePage, UnwritablePageReportsOutputMessage) {
         OpenRecipe("RET001.TXT", Opener::MainWindow, "no/such/folder/", reporter, &windows));
     ASSERT_EQ(reporter.entries.size(), 1u);
     EXPECT_EQ(reporter.entries[0].text, "Cannot open the output file...  ");
+    EXPECT_EQ(windows.views, 0);
+}
+
+TEST(RecipePage, DiskFullWhileWritingThePageKeepsThePreviousPage) {
+    TempDataDir dir;
+    WriteScrambled("RET001.TXT", "#T#i#\np");
+    WritePlain("reteta.htm", "<!--OLD.TXT-->previous");
+    CollectingReporter reporter;
+    FakeWindows windows;
+    SetWriteFaultHook([](std::size_t) { return false; });
+    EXPECT_FALSE(OpenRecipe("RET001.TXT", Opener::ListWindow, "", reporter, &windows));
+    SetWriteFaultHook(nullptr);
+    ASSERT_EQ(reporter.entries.size(), 1u);
+    EXPECT_EQ(reporter.entries[0].text, "Cannot open the output file...  ");
+    EXPECT_EQ(ReadBack("reteta.htm"), "<!--OLD.TXT-->previous");
     EXPECT_EQ(windows.views, 0);
 }
 

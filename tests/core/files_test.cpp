@@ -1,5 +1,8 @@
 #include "core/files.h"
+#include "support/read_only_folder.h"
 #include "support/support.h"
+
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -72,14 +75,34 @@ TEST(AtomicWrite, FailedWriteKeepsTheOldFile) {
 }
 
 TEST(AtomicWrite, ReadOnlyFolderFailsAndKeepsTheOldFile) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into read-only folders";
     TempDataDir dir;
     WritePlain("pers.txt", "precious");
-    ::chmod(".", 0555);
-    EXPECT_FALSE(WriteFileAtomically("pers.txt", "replacement"));
-    ::chmod(".", 0755);
+    {
+        savorel::testing::ReadOnlyFolder readOnly;
+        EXPECT_FALSE(WriteFileAtomically("pers.txt", "replacement"));
+    }
     EXPECT_EQ(ReadBack("pers.txt"), "precious");
+}
+
+TEST(AtomicWrite, ProcessKilledBeforeTheRenameLeavesTheOldFileWhole) {
+    TempDataDir dir;
+    WritePlain("pref.txt", "old favourites\n");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Dies in the middle of writing the temporary file, as a killed process would.
+        SetWriteFaultHook([](std::size_t) -> bool { _exit(0); });
+        WriteFileAtomically("pref.txt", std::string(100000, 'x'));
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(0, WEXITSTATUS(status)) << "the write must have been under way";
+    EXPECT_EQ("old favourites\n", ReadBack("pref.txt"));
+    // What the killed writer left is a stray temporary file, never the list itself.
+    EXPECT_TRUE(WriteFileAtomically("pref.txt", "new\n"));
+    EXPECT_EQ("new\n", ReadBack("pref.txt"));
 }
 
 TEST(AtomicWrite, DoesNotFollowAPlantedSymbolicLink) {

@@ -4,7 +4,7 @@
 #include "core/qt_dialogs.h"
 #include "personal/CFavouritesDlg.h"
 #include "personal/favourites.h"
-#include "personal/read_only_folder.h"
+#include "support/read_only_folder.h"
 #include "personal/window_checks.h"
 #include "support/support.h"
 #include "support/window_support.h"

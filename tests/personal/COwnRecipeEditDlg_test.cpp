@@ -3,7 +3,7 @@
 #include "core/files.h"
 #include "core/qt_dialogs.h"
 #include "personal/COwnRecipeEditDlg.h"
-#include "personal/read_only_folder.h"
+#include "support/read_only_folder.h"
 #include "personal/store.h"
 #include "personal/window_checks.h"
 #include "support/support.h"

@@ -1,6 +1,6 @@
 #include "core/files.h"
 #include "personal/favourites.h"
-#include "personal/read_only_folder.h"
+#include "support/read_only_folder.h"
 #include "support/support.h"
 
 #include <filesystem>

@@ -1,7 +1,7 @@
 #include "catalogue/catalogue.h"
 #include "core/files.h"
 #include "core/scramble.h"
-#include "personal/read_only_folder.h"
+#include "support/read_only_folder.h"
 #include "personal/store.h"
 #include "support/support.h"
 

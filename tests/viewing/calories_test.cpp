@@ -1,5 +1,6 @@
 #include "viewing/calories.h"
 
+#include "core/files.h"
 #include "core/scramble.h"
 
 #include "support/support.h"
@@ -195,3 +196,22 @@ TEST(CalculateCalories, LongTokenIsReportedAndStillEvaluated) {
 }
 
 } // namespace
+
+TEST(CalculateCalories, FailedPageWriteIsToldAndKeepsThePreviousPage) {
+    TempDataDir dir;
+    WriteTables();
+    WriteScrambled("R.TXT", "#\nT\n#\n1 ceapa\n#\nP");
+    WritePlain("hastemele.html", "previous page");
+    CollectingReporter reporter;
+    std::size_t written = 0;
+    // The disk fills after a few bytes of the new page.
+    SetWriteFaultHook([&](std::size_t bytes) {
+        written += bytes;
+        return written < 8;
+    });
+    EXPECT_FALSE(CalculateCalories("R.TXT", "", reporter));
+    SetWriteFaultHook(nullptr);
+    ASSERT_EQ(1u, reporter.entries.size());
+    EXPECT_EQ(kCaloriePageName, reporter.entries[0].text);
+    EXPECT_EQ("previous page", ReadBack("hastemele.html"));
+}
