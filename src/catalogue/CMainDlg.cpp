@@ -1,6 +1,10 @@
 #include "catalogue/CMainDlg.h"
 
 #include "core/folders.h"
+#include "dictionary/CDictionaryDlg.h"
+#include "personal/CFavouritesDlg.h"
+#include "personal/COwnRecipesDlg.h"
+#include "search/CSearchDlg.h"
 #include "viewing/qt_open_recipe.h"
 
 #include <QListWidget>
@@ -152,10 +156,26 @@ void CMainDlg::OnSelchangeRecipes() {
     OpenRecipeFrom(this, m_selectedRecipePath, Opener::MainWindow);
 }
 
-void CMainDlg::OnSearch() {}
-void CMainDlg::OnDictionary() {}
-void CMainDlg::OnFavourites() {}
-void CMainDlg::OnOwnRecipes() {}
+// Each window is built afresh, run modally and dropped; it reads what it needs itself.
+void CMainDlg::OnSearch() {
+    CSearchDlg dialog(this);
+    RunModal(dialog);
+}
+
+void CMainDlg::OnDictionary() {
+    CDictionaryDlg dialog(this);
+    RunModal(dialog);
+}
+
+void CMainDlg::OnFavourites() {
+    CFavouritesDlg dialog(this);
+    RunModal(dialog);
+}
+
+void CMainDlg::OnOwnRecipes() {
+    COwnRecipesDlg dialog(this);
+    RunModal(dialog);
+}
 
 void CMainDlg::OnHelp() {
     ShowMessage(this, QString::fromLatin1(kHelp));

@@ -145,17 +145,13 @@ int RunPage(const Args& args) {
     return kOk;
 }
 
-// Every problem found, printed as "file:line: what".
-struct Findings {
-    int count = 0;
-    void Add(const std::string& file, int line, const std::string& what) {
-        ++count;
-        std::cout << file;
-        if (line > 0)
-            std::cout << ":" << line;
-        std::cout << ": " << what << "\n";
-    }
-};
+void Findings::Add(const std::string& file, int line, const std::string& what) {
+    ++count;
+    std::cout << file;
+    if (line > 0)
+        std::cout << ":" << line;
+    std::cout << ": " << what << "\n";
+}
 
 void CheckCatalogue(Findings& findings) {
     CategoryTable table;
@@ -195,6 +191,9 @@ int RunCheck(const Args& args) {
         return UsageError(Find("check"), "takes no arguments");
     Findings findings;
     CheckCatalogue(findings);
+    CheckDictionary(findings);
+    CheckCalorieTables(findings);
+    CheckFavourites(findings);
     if (findings.count == 0) {
         std::cerr << "no problems found\n";
         return kOk;

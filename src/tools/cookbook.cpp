@@ -25,6 +25,18 @@ const std::vector<Command>& Commands() {
          "Writes the recipe page of the recipe file RECIPE of the data folder.", RunPage},
         {"check", "cookbook check",
          "Reports every problem of the data folder with file and line; exit 1 when any.", RunCheck},
+        {"calories", "cookbook calories RECIPE [-o FILE]",
+         "Writes the calorie page of the recipe file RECIPE of the data folder.", RunCalories},
+        {"audit", "cookbook audit",
+         "Runs the calorie calculator over every recipe of the catalogue: tokens understood, "
+         "totals, and the words most often left not understood.",
+         RunAudit},
+        {"search", "cookbook search [--allowed TEXT] [--forbidden TEXT] [--required TEXT]",
+         "Searches as the search window does (keys separated by \"+\" or \",\"): one "
+         "\"name<TAB>file\" line per passing recipe line, then the count message.",
+         RunSearchCommand},
+        {"lookup", "cookbook lookup WORD",
+         "Prints the dictionary's explanation of WORD; exit 1 when it is not found.", RunLookup},
     };
     return commands;
 }

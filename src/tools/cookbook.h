@@ -31,6 +31,15 @@ std::string CallerPath(const std::string& path);
 // Writes bytes to FILE, or to stdout for "-" or an empty name.
 bool WriteOutput(const std::string& path, const std::string& bytes);
 
+// Every problem `check` finds, printed as "file:line: what" on stdout.
+struct Findings {
+    int count = 0;
+    void Add(const std::string& file, int line, const std::string& what);
+};
+void CheckDictionary(Findings& findings);
+void CheckCalorieTables(Findings& findings);
+void CheckFavourites(Findings& findings);
+
 // Commands by subject; each file adds its commands to the table in cookbook.cpp.
 int RunScramble(const Args& args);
 int RunUnscramble(const Args& args);
@@ -38,5 +47,9 @@ int RunPack(const Args& args);
 int RunList(const Args& args);
 int RunPage(const Args& args);
 int RunCheck(const Args& args);
+int RunCalories(const Args& args);
+int RunAudit(const Args& args);
+int RunSearchCommand(const Args& args);
+int RunLookup(const Args& args);
 
 } // namespace cookbook

@@ -183,6 +183,17 @@ private slots:
         QCOMPARE(preparation, QStringLiteral(" Se fierbe."));
     }
 
+    void buttonsOpenTheirWindows() {
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w;
+        for (int id : {1003, 1004, 1005, 1016})
+            ui::FindControlAs<QPushButton>(&w, id)->click();
+        QCOMPARE(modals.opened,
+                 (QStringList{"savorel::ui::CSearchDlg", "savorel::ui::CDictionaryDlg",
+                              "savorel::ui::CFavouritesDlg", "savorel::ui::COwnRecipesDlg"}));
+    }
+
     void helpAndMissingCatalogue() {
         std::remove("virt-dir.txt");
         MessageLog log;

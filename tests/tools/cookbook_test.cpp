@@ -50,6 +50,10 @@ void WriteSmallBook(const std::string& folder) {
     WritePlain(folder + "/RET002.TXT", "#\nCiorba de perisoare\n#\n400 g carne\n#\nSe fierbe.");
     WritePlain(folder + "/RET003.TXT", "#\nPapanasi\n#\n500 g branza; 2 oua\n#\nSe prajesc.");
     WritePlain(folder + "/coffee.gif", std::string("GIF89a\0\x01", 8));
+    WritePlain(folder + "/dict.txt", "ciorba#supa acra\n");
+    WritePlain(folder + "/zcalorii.txt", "100 burta\n");
+    WritePlain(folder + "/zunitmas.txt", "1 g\n");
+    WritePlain(folder + "/zbucati.txt", "500 burta\n");
 }
 
 TEST(CookbookTool, PackScramblesTextAndCopiesPictures) {
@@ -140,3 +144,70 @@ TEST(CookbookTool, ShippedBookPassesItsOwnCheck) {
 }
 
 } // namespace
+
+TEST(CookbookTool, SearchListsPassingRecipesThenTheCount) {
+    TempDataDir dir;
+    ASSERT_EQ(0, std::system("mkdir src"));
+    WriteSmallBook("src");
+    ASSERT_EQ(0, Cookbook("pack src data").exitCode);
+
+    // The search takes the file name with its blanks removed: "RET002.TXTextra" is missing,
+    // reported on stderr and examined as an empty text.
+    const Result any = Cookbook("--data data search --allowed 'BURTA+branza'");
+    ASSERT_EQ(0, any.exitCode) << any.err;
+    EXPECT_EQ("Ciorba de burta \tRET001.TXT\nPapanasi \tRET003.TXT\n"
+              "Am gasit un numar de 2 retete convenind acestor criterii!!!\n",
+              any.out);
+    EXPECT_EQ(" Cannot open the file \n", any.err);
+
+    const Result all = Cookbook("--data data search");
+    ASSERT_EQ(0, all.exitCode);
+    EXPECT_NE(std::string::npos, all.out.find("Ciorba de perisoare   \tRET002.TXTextra\n"));
+    EXPECT_NE(std::string::npos, all.out.find("numar de 3 retete"));
+
+    const Result rules = Cookbook("--data data search --forbidden oua --required 'se fierbe'");
+    EXPECT_EQ("Ciorba de burta \tRET001.TXT\n"
+              "Am gasit un numar de 1 retete convenind acestor criterii!!!\n",
+              rules.out);
+
+    const Result many =
+        Cookbook("--data data search --forbidden 'a+b+c+d+e+f+g+h+i+j+k+l+m+n+o+p+q+r+s+t+u+v'");
+    EXPECT_EQ(0, many.exitCode);
+    EXPECT_EQ("Numarul de chei cautate este limitat la 20 !!!!\n Cannot open the file \n",
+              many.err);
+    // Only the missing recipe, examined as an empty text, holds none of the forbidden keys.
+    EXPECT_EQ("Ciorba de perisoare   \tRET002.TXTextra\n"
+              "Am gasit un numar de 1 retete convenind acestor criterii!!!\n",
+              many.out);
+}
+
+TEST(CookbookTool, SearchFailuresAndUsage) {
+    TempDataDir dir;
+    const Result none = Cookbook("search --required varza");
+    EXPECT_EQ(1, none.exitCode);
+    EXPECT_EQ("", none.out);
+    EXPECT_EQ(" \n Cannot open virt-dir.txt\n\n", none.err);
+    EXPECT_EQ(2, Cookbook("search --bogus x").exitCode);
+    EXPECT_EQ(2, Cookbook("search --allowed").exitCode);
+    EXPECT_EQ(2, Cookbook("search --allowed a --allowed b").exitCode);
+}
+
+TEST(CookbookTool, LookupAnswersAsTheDictionaryWindow) {
+    TempDataDir dir;
+    const Result noDictionary = Cookbook("lookup blat");
+    EXPECT_EQ(1, noDictionary.exitCode);
+    EXPECT_NE(std::string::npos, noDictionary.err.find("dict.txt"));
+
+    WriteScrambled("dict.txt",
+                   "blat#Foaie de aluat.\r\nfara separator\nmarar#Verdeata # proaspata.");
+    const Result found = Cookbook("lookup MARAR");
+    EXPECT_EQ(0, found.exitCode);
+    EXPECT_EQ("Verdeata # proaspata.\n", found.out);
+    const Result blank = Cookbook("lookup 'blat '");
+    EXPECT_EQ(1, blank.exitCode);
+    EXPECT_EQ("", blank.out);
+    EXPECT_EQ("Cuvantul nu a fost gasit in dictionar!!!\n", blank.err);
+    EXPECT_EQ(1, Cookbook("lookup 'fara separator'").exitCode);
+    EXPECT_EQ(2, Cookbook("lookup").exitCode);
+    EXPECT_EQ(2, Cookbook("lookup a b").exitCode);
+}

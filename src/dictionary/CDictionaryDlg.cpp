@@ -1,0 +1,165 @@
+#include "dictionary/CDictionaryDlg.h"
+
+#include "core/qt_dialogs.h"
+#include "dictionary/dictionary.h"
+#include "search/qt_list_box.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSvgRenderer>
+
+namespace savorel::ui {
+
+namespace {
+
+constexpr int kStaticId = 65535;
+
+// The arrow pictures, drawn at this size inside 62 x 16 dialog-unit buttons.
+constexpr QSize kArrowSize(84, 20);
+
+// Bitmaps 133 and 134: loaded on the first opening, kept for the life of the program.
+struct ArrowPictures {
+    QPixmap down;
+    QPixmap up;
+};
+
+QPixmap LoadArrow(const QString& resource) {
+    QPixmap picture(kArrowSize);
+    picture.fill(Qt::transparent);
+    QSvgRenderer renderer(resource);
+    QPainter painter(&picture);
+    renderer.render(&painter);
+    return picture;
+}
+
+const ArrowPictures& Arrows() {
+    static const ArrowPictures arrows{LoadArrow(QStringLiteral(":/img/arrow_down.svg")),
+                                      LoadArrow(QStringLiteral(":/img/arrow_up.svg"))};
+    return arrows;
+}
+
+// The look-up buffer: the explanation found last, kept for the life of the program.
+std::string& LookupBuffer() {
+    static std::string buffer;
+    return buffer;
+}
+
+QString HeaderText() {
+    return QString(41, QLatin1Char(' ')) +
+           QStringLiteral("Introduceti cuvantul a carui explicatie doriti sa o cautati in "
+                          "dictionar\n") +
+           QString(49, QLatin1Char(' ')) +
+           QStringLiteral("Puteti selecta, de asemenea, un cuvant spre a fi afisat.....");
+}
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x, int y,
+                        int w, int h) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    Place(button, id, x, y, w, h);
+    return button;
+}
+
+} // namespace
+
+CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Dictionar de termeni culinari"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(DluX(317), DluY(212));
+
+    auto* header = new QLabel(HeaderText(), this);
+    header->setObjectName(QStringLiteral("header"));
+    header->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    header->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Place(header, kStaticId, 0, 0, 313, 21);
+    // The indents are blanks of the text; the font is fitted so that both lines show whole.
+    FitFontToWidth(header, header->text(), header->contentsRect().width() - 4);
+
+    m_words = new SortedListBox(this);
+    m_words->setObjectName(QStringLiteral("words"));
+    Place(m_words, 1000, 1, 29, 151, 181);
+
+    m_word = new QLineEdit(this);
+    m_word->setObjectName(QStringLiteral("word"));
+    Place(m_word, 1009, 164, 29, 151, 20);
+
+    // Picture buttons: the template texts "Button1" and "Button2" are never shown.
+    m_lookUp = MakeButton(this, 1003, "lookUp", "", 165, 52, 62, 16);
+    m_lookUp->setAccessibleName(QStringLiteral("Button1"));
+    m_takeMarked = MakeButton(this, 1004, "takeMarkedWord", "", 254, 52, 62, 16);
+    m_takeMarked->setAccessibleName(QStringLiteral("Button2"));
+
+    m_explanation = new QPlainTextEdit(this);
+    m_explanation->setObjectName(QStringLiteral("explanation"));
+    m_explanation->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_explanation->setTabChangesFocus(true);
+    Place(m_explanation, 1010, 165, 72, 151, 113);
+
+    QPushButton* help = MakeButton(this, 1005, "help", "Ajutor", 165, 192, 66, 20);
+    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 251, 192, 66, 20);
+    exit->setDefault(true); // Enter in the word field closes the window
+
+    connect(m_lookUp, &QPushButton::clicked, this, &CDictionaryDlg::OnLookUp);
+    connect(m_takeMarked, &QPushButton::clicked, this, &CDictionaryDlg::OnTakeMarkedWord);
+    connect(help, &QPushButton::clicked, this, &CDictionaryDlg::OnHelp);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    m_words->onSelchange = [this] { OnSelchangeWords(); };
+
+    OnInitDialog();
+}
+
+void CDictionaryDlg::OnInitDialog() {
+    // A dictionary that cannot be opened leaves the list empty, silently.
+    if (const auto words = ReadDictionaryWords())
+        for (const std::string& word : *words)
+            m_words->AddString(FromCp1250(word));
+    const ArrowPictures& arrows = Arrows();
+    m_lookUp->setIcon(QIcon(arrows.down));
+    m_lookUp->setIconSize(arrows.down.size());
+    m_takeMarked->setIcon(QIcon(arrows.up));
+    m_takeMarked->setIconSize(arrows.up.size());
+}
+
+void CDictionaryDlg::OnLookUp() {
+    m_explanation->clear();
+    const std::string word = ToCp1250(m_word->text()).substr(0, kDictionaryWordLimit);
+    if (DictionaryLookup(word, LookupBuffer()) == kLookupFound)
+        m_explanation->setPlainText(FromCp1250(LookupBuffer()));
+    else
+        ShowMessage(this, QString::fromLatin1(kWordNotFound));
+}
+
+void CDictionaryDlg::OnSelchangeWords() {
+    const QListWidgetItem* item = m_words->currentItem();
+    if (!item)
+        return;
+    m_explanation->clear();
+    m_word->setText(item->text());
+    OnLookUp();
+}
+
+void CDictionaryDlg::OnTakeMarkedWord() {
+    if (!m_explanation->textCursor().hasSelection()) {
+        ShowMessage(this, QString::fromLatin1(kNothingMarked));
+        return;
+    }
+    // Through the clipboard, as the platform's edit controls copy and paste; the clipboard
+    // keeps the marked text afterwards.
+    m_explanation->copy();
+    m_word->clear();
+    m_word->paste();
+    m_word->setText(FromCp1250(TrimMarkedWord(ToCp1250(m_word->text()))));
+}
+
+void CDictionaryDlg::OnHelp() {
+    ShowMessage(this, QString::fromLatin1(kDictionaryHelp));
+}
+
+} // namespace savorel::ui

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace savorel::ui {
+
+class SortedListBox;
+
+// The dictionary of culinary terms: the words of dict.txt, a word field, its explanation, and
+// a button that carries a word marked in the explanation up into the word field.
+class CDictionaryDlg final : public QDialog {
+    Q_OBJECT
+public:
+    explicit CDictionaryDlg(QWidget* parent = nullptr);
+
+public slots:
+    void OnLookUp();
+    void OnSelchangeWords();
+    void OnTakeMarkedWord();
+    void OnHelp();
+
+private:
+    void OnInitDialog();
+
+    SortedListBox* m_words;
+    QLineEdit* m_word;
+    QPushButton* m_lookUp;
+    QPushButton* m_takeMarked;
+    QPlainTextEdit* m_explanation;
+};
+
+} // namespace savorel::ui

@@ -1,0 +1,53 @@
+#pragma once
+
+// The dictionary of culinary terms: dict.txt, one entry a line, word "#" explanation.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace savorel {
+
+inline constexpr const char* kDictionaryFile = "dict.txt";
+// The word field is read as at most this many characters for a look-up.
+inline constexpr std::size_t kDictionaryWordLimit = 99;
+// The word field is read as at most this many characters after a marked word was pasted in.
+inline constexpr std::size_t kMarkedWordLimit = 989;
+
+inline constexpr const char* kWordNotFound = "Cuvantul nu a fost gasit in dictionar!!!";
+inline constexpr const char* kNothingMarked =
+    "selectati un cuvant (prin dublu clic cu mausu pe iel)";
+inline constexpr const char* kDictionaryHelp = "Tastati cuvantul pe care doriti sa il cautati, \n"
+                                               "apoi apasati butonul cu sageata in jos pentru a \n"
+                                               "primi explicatia!!!";
+
+struct DictionaryEntry {
+    std::string word;        // up to the first "#" of the line
+    std::string explanation; // the rest of the line; a further "#" belongs to it
+};
+
+// The entries of an unscrambled dictionary text, in file order. A line feed ends a line,
+// carriage returns are dropped, a line without "#" is no entry, and a last line without a
+// line feed counts like the others.
+std::vector<DictionaryEntry> ParseDictionary(std::string_view text);
+
+// The words of dict.txt in file order, for the list. No value when the file cannot be opened;
+// it is opened for reading and writing, as the window always did.
+std::optional<std::vector<std::string>> ReadDictionaryWords();
+
+enum LookupResult : int { kLookupCannotOpen = -1, kLookupNotFound = 0, kLookupFound = 1 };
+
+// The first entry whose word equals `word` (ASCII letters in either case, nothing trimmed) in
+// an unscrambled text.
+bool FindExplanation(std::string_view text, std::string_view word, std::string& explanation);
+
+// Reads dict.txt and looks the word up; on kLookupFound `explanation` holds the entry's
+// explanation, otherwise it is left as it was.
+int DictionaryLookup(std::string_view word, std::string& explanation);
+
+// The word carried up from an explanation: read back as at most kMarkedWordLimit characters,
+// then ";", "." and "," cut at the third and then at the second position from the end, and a
+// last trailing blank removed.
+std::string TrimMarkedWord(std::string_view text);
+
+} // namespace savorel

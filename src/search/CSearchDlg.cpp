@@ -1,0 +1,136 @@
+#include "search/CSearchDlg.h"
+
+#include "core/qt_dialogs.h"
+#include "search/qt_list_box.h"
+#include "search/search.h"
+#include "viewing/qt_open_recipe.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <algorithm>
+
+namespace savorel::ui {
+
+namespace {
+
+constexpr int kStaticId = 65535;
+
+Backdrop& SearchBackdrop() {
+    static Backdrop backdrop(QStringLiteral(":/img/backdrop150.svg"));
+    return backdrop;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->setObjectName(QString::fromLatin1(name));
+    // Light text over the dark backdrop.
+    label->setStyleSheet(QStringLiteral("QLabel { color: #f4ead8; }"));
+    Place(label, kStaticId, x, y, w, h);
+    // Our font runs wider than the template's; the space to the right is free.
+    label->resize(std::max(label->width(), label->sizeHint().width()), label->height());
+    return label;
+}
+
+QPlainTextEdit* MakeField(QWidget* parent, int id, const char* name, int x, int y) {
+    auto* field = new QPlainTextEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setLineWrapMode(QPlainTextEdit::NoWrap); // scrolls horizontally
+    field->setTabChangesFocus(true);                // Enter stays in the field, Tab moves on
+    Place(field, id, x, y, 116, 45);
+    return field;
+}
+
+QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x, int y,
+                        int w, int h) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    Place(button, id, x, y, w, h);
+    FitFontToWidth(button, button->text(), button->width() - 12);
+    return button;
+}
+
+} // namespace
+
+CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Cautare de retete"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(DluX(384), DluY(242));
+
+    MakeLabel(this, "allowedLabel", "Ingrediente permise", 16, 20, 66, 9);
+    MakeLabel(this, "forbiddenLabel", "Ingrediente nepermise", 134, 20, 73, 10);
+    MakeLabel(this, "requiredLabel", "Ingrediente necesare", 252, 21, 70, 9);
+    m_allowed = MakeField(this, 1009, "allowedKeys", 16, 32);
+    m_forbidden = MakeField(this, 1010, "forbiddenKeys", 133, 32);
+    m_required = MakeField(this, 1012, "requiredKeys", 251, 32);
+
+    QPushButton* start =
+        MakeButton(this, 1003, "startSearch", "Apasa-ma ca sa pornesti cautarea", 252, 82, 115, 19);
+    start->setDefault(true);
+    QPushButton* help = MakeButton(this, 1004, "help", "Ajutor", 252, 109, 116, 18);
+
+    m_results = new SortedListBox(this);
+    m_results->setObjectName(QStringLiteral("results"));
+    Place(m_results, 1000, 17, 86, 192, 134);
+
+    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 251, 193, 116, 17);
+
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setRange(0, 100); // the platform control's default range
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+    Place(m_progress, 1011, 16, 226, 353, 6);
+
+    connect(start, &QPushButton::clicked, this, &CSearchDlg::OnStartSearch);
+    connect(help, &QPushButton::clicked, this, &CSearchDlg::OnHelp);
+    connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    m_results->onSelchange = [this] { OnSelchangeResults(); };
+}
+
+void CSearchDlg::OnStartSearch() {
+    m_results->clear();
+    const SearchFields fields{ToCp1250(m_allowed->toPlainText()),
+                              ToCp1250(m_forbidden->toPlainText()),
+                              ToCp1250(m_required->toPlainText())};
+    WidgetReporter reporter(this);
+    // The bar is not reset: it starts where the last search left it and moves on matches only.
+    const int count = RunSearch(fields, reporter, [this](const SearchMatch& match) {
+        m_results->AddString(FromCp1250(ResultEntry(match.name, match.fileName)));
+        SetProgress(match.recipeNumber - 1);
+    });
+    if (count >= 0)
+        ShowMessage(this, FromCp1250(SearchCountMessage(count)));
+}
+
+void CSearchDlg::SetProgress(int position) {
+    // The platform's bar clamps a position outside its range; Qt's would ignore it.
+    const int value = std::clamp(position, m_progress->minimum(), m_progress->maximum());
+    if (value == m_progress->value())
+        return;
+    m_progress->setValue(value);
+    m_progress->repaint(); // the scan does not return to the event loop until it ends
+}
+
+void CSearchDlg::OnSelchangeResults() {
+    const QListWidgetItem* item = m_results->currentItem();
+    if (!item)
+        return;
+    OpenRecipeFrom(this, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
+}
+
+void CSearchDlg::OnHelp() {
+    ShowMessageWithCaption(this, QString::fromLatin1(kSearchHelpCaption),
+                           QString::fromLatin1(kSearchHelp));
+}
+
+void CSearchDlg::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    SearchBackdrop().Paint(painter);
+}
+
+} // namespace savorel::ui

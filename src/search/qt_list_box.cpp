@@ -1,0 +1,82 @@
+#include "search/qt_list_box.h"
+
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace savorel::ui {
+
+SortedListBox::SortedListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false); // AddString places entries itself
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Entries carry their file name beyond the visible width: clip, never elide or scroll.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(false);
+}
+
+int SortedListBox::AddString(const QString& text) {
+    int low = 0, high = count();
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (QString::compare(item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    insertItem(low, text);
+    return low;
+}
+
+void SortedListBox::Notify() {
+    if (onSelchange)
+        onSelchange();
+}
+
+void SortedListBox::mousePressEvent(QMouseEvent* event) {
+    const int before = currentRow();
+    QListWidget::mousePressEvent(event);
+    m_pressChanged =
+        event->button() == Qt::LeftButton && currentRow() >= 0 && currentRow() != before;
+    if (m_pressChanged)
+        Notify();
+}
+
+void SortedListBox::mouseReleaseEvent(QMouseEvent* event) {
+    const bool notified = m_pressChanged;
+    m_pressChanged = false;
+    QListWidget::mouseReleaseEvent(event);
+    if (notified || event->button() != Qt::LeftButton)
+        return;
+    const QListWidgetItem* hit = itemAt(event->position().toPoint());
+    if (hit && hit == currentItem() && hit->isSelected())
+        Notify();
+}
+
+void SortedListBox::keyPressEvent(QKeyEvent* event) {
+    const int before = currentRow();
+    QListWidget::keyPressEvent(event);
+    if (currentRow() >= 0 && currentRow() != before)
+        Notify();
+}
+
+void FitFontToWidth(QWidget* widget, const QString& text, int width) {
+    QFont font = widget->font();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    while (font.pointSizeF() > 6.0) {
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (widest <= width)
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    widget->setFont(font);
+}
+
+} // namespace savorel::ui

@@ -1,0 +1,42 @@
+#pragma once
+
+// Widgets shared by the search and dictionary windows: the platform's sorted, notifying list
+// box, and fitting a fixed-size control's font to its text.
+#include <QListWidget>
+#include <QString>
+
+#include <functional>
+
+class QKeyEvent;
+class QMouseEvent;
+
+namespace savorel::ui {
+
+// A list box with the sort style: AddString places an entry by its text, ignoring case, as
+// the platform's list box does. `onSelchange` runs on every selection the user makes, by
+// keyboard or mouse (a click on the entry already selected counts too, as it does on the
+// platform); changes made by the program (clear, setCurrentRow) do not run it.
+class SortedListBox final : public QListWidget {
+public:
+    explicit SortedListBox(QWidget* parent = nullptr);
+
+    // Answers the row the entry went to.
+    int AddString(const QString& text);
+
+    std::function<void()> onSelchange;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Notify();
+    bool m_pressChanged = false;
+};
+
+// Steps the widget's font down until every line of `text` fits in `width` pixels: our sans
+// font is wider than the one the dialog units were laid out for.
+void FitFontToWidth(QWidget* widget, const QString& text, int width);
+
+} // namespace savorel::ui

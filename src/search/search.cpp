@@ -1,0 +1,394 @@
+#include "search/search.h"
+
+#include "catalogue/catalogue.h"
+#include "core/files.h"
+#include "core/scramble.h"
+
+#include <algorithm>
+#include <array>
+#include <bitset>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
+namespace savorel {
+
+namespace {
+
+constexpr unsigned char FoldAscii(unsigned char b) {
+    return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 32) : b;
+}
+
+using ByteTable = std::array<unsigned char, 256>;
+
+constexpr ByteTable MakeFold() {
+    ByteTable table{};
+    for (int b = 0; b < 256; ++b)
+        table[b] = FoldAscii(static_cast<unsigned char>(b));
+    return table;
+}
+// Unscrambling and case folding in one step: the scan reads stored bytes through it and looks
+// for pre-folded keys, which finds exactly what the window-by-window comparison finds.
+constexpr ByteTable MakeFoldedUnscramble() {
+    ByteTable table{};
+    for (int s = 0; s < 256; ++s)
+        table[s] = FoldAscii(ScrambleTable[s]);
+    return table;
+}
+constexpr ByteTable kFold = MakeFold();
+constexpr ByteTable kFoldedUnscramble = MakeFoldedUnscramble();
+
+std::string Folded(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+// The keys of the three lists, folded once per search and looked for together in one pass
+// over a text read through a folding table: a table of the keys' first two characters picks
+// the few places worth comparing, so the cost hardly grows with the number of keys.
+class KeyScanner {
+public:
+    explicit KeyScanner(const SearchKeys& keys) {
+        Add(keys.allowed, Kind::Allowed);
+        Add(keys.forbidden, Kind::Forbidden);
+        Add(keys.required, Kind::Required);
+        m_found.resize(m_keys.size());
+    }
+
+    bool Passes(const unsigned char* text, std::size_t n, const ByteTable& table) const {
+        if (m_keys.empty())
+            return true;
+        std::fill(m_found.begin(), m_found.end(), 0);
+        m_requiredFound = 0;
+        m_allowedFound = false;
+        for (std::size_t k = 0; k < m_keys.size(); ++k)
+            if (m_keys[k].text.empty() && !Mark(k)) // an empty key is found anywhere
+                return false;
+        if (n > 0) {
+            unsigned current = table[text[0]];
+            for (std::size_t i = 0; i + 1 < n; ++i) {
+                const unsigned c = current;
+                current = table[text[i + 1]];
+                if (!m_pairs[(c << 8) | current])
+                    continue;
+                const Outcome o = TryAt(text, n, i, c, table);
+                if (o != Outcome::Open)
+                    return o == Outcome::Passes;
+            }
+            // A one-character key can still lie at the last position.
+            if (m_singles[current]) {
+                const Outcome o = TryAt(text, n, n - 1, current, table);
+                if (o != Outcome::Open)
+                    return o == Outcome::Passes;
+            }
+        }
+        return m_requiredFound == m_required && (m_allowed == 0 || m_allowedFound);
+    }
+
+private:
+    enum class Kind : unsigned char { Allowed, Forbidden, Required };
+    enum class Outcome { Open, Passes, Fails };
+    struct Key {
+        std::string text; // folded
+        Kind kind;
+    };
+
+    void Add(const SearchKeyList& list, Kind kind) {
+        for (const std::string& k : list.keys) {
+            Key key{Folded(k), kind};
+            const auto* b = reinterpret_cast<const unsigned char*>(key.text.data());
+            if (key.text.size() == 1) {
+                m_singles.set(b[0]);
+                for (unsigned next = 0; next < 256; ++next)
+                    m_pairs.set((static_cast<unsigned>(b[0]) << 8) | next);
+            } else if (key.text.size() > 1) {
+                m_pairs.set((static_cast<unsigned>(b[0]) << 8) | b[1]);
+            }
+            m_allowed += kind == Kind::Allowed;
+            m_forbidden += kind == Kind::Forbidden;
+            m_required += kind == Kind::Required;
+            m_keys.push_back(std::move(key));
+        }
+    }
+
+    // Compares every key not yet found that starts with `c` at position i.
+    Outcome TryAt(const unsigned char* text, std::size_t n, std::size_t i, unsigned c,
+                  const ByteTable& table) const {
+        for (std::size_t k = 0; k < m_keys.size(); ++k) {
+            const std::string& key = m_keys[k].text;
+            if (m_found[k] || key.empty() || static_cast<unsigned char>(key[0]) != c ||
+                key.size() > n - i)
+                continue;
+            std::size_t j = 1;
+            while (j < key.size() && table[text[i + j]] == static_cast<unsigned char>(key[j]))
+                ++j;
+            if (j < key.size())
+                continue;
+            if (!Mark(k))
+                return Outcome::Fails;
+            if (m_forbidden == 0 && m_requiredFound == m_required &&
+                (m_allowed == 0 || m_allowedFound))
+                return Outcome::Passes; // nothing later in the text can change the answer
+        }
+        return Outcome::Open;
+    }
+
+    // Records key k as found; false when that fails the recipe (a forbidden key).
+    bool Mark(std::size_t k) const {
+        m_found[k] = 1;
+        switch (m_keys[k].kind) {
+        case Kind::Forbidden:
+            return false;
+        case Kind::Required:
+            ++m_requiredFound;
+            break;
+        case Kind::Allowed:
+            m_allowedFound = true;
+            break;
+        }
+        return true;
+    }
+
+    std::vector<Key> m_keys;
+    std::bitset<65536> m_pairs; // first two characters of the keys; any second one for
+    std::bitset<256> m_singles; // the one-character keys
+    std::size_t m_allowed = 0, m_forbidden = 0, m_required = 0;
+    // Scratch of one Passes call (the search runs on one thread).
+    mutable std::vector<unsigned char> m_found;
+    mutable std::size_t m_requiredFound = 0;
+    mutable bool m_allowedFound = false;
+};
+
+// The stored (still scrambled) first bytes of a data file into `buffer` (kExaminedLimit
+// bytes), read with plain system calls: a search opens hundreds of files and needs no stream
+// buffer for any of them.
+bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t& got) {
+    got = 0;
+    if (!IsSafeDataName(name))
+        return false;
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        // A data folder copied from a case-insensitive disk may spell the name differently.
+        fd = ::open(ResolveDataName(name).c_str(), O_RDONLY | O_CLOEXEC);
+    }
+    if (fd < 0)
+        return false;
+    bool ok = true;
+    while (got < kExaminedLimit) {
+        const ssize_t n = ::read(fd, buffer + got, kExaminedLimit - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    if (!ok)
+        got = 0;
+    return ok;
+}
+
+// Calls fn(line) for each line by the search's rule. Lines without carriage returns and
+// within the limit (all of a well-kept catalogue) are passed without copying.
+template <typename Fn> void ForEachSearchLine(std::string_view text, Fn&& fn) {
+    std::string piece;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        const std::string_view raw = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (raw.size() <= kSearchLineLimit && raw.find('\r') == std::string_view::npos) {
+            fn(raw);
+            continue;
+        }
+        piece.clear();
+        bool cut = false; // a piece of this line has already gone out at the limit
+        for (const char c : raw) {
+            if (c == '\r')
+                continue;
+            piece.push_back(c);
+            if (piece.size() == kSearchLineLimit) {
+                fn(std::string_view(piece));
+                piece.clear();
+                cut = true;
+            }
+        }
+        if (!piece.empty() || !cut)
+            fn(std::string_view(piece));
+    }
+}
+
+struct RecipeLineView {
+    std::string_view name;
+    std::string_view file; // before blanks and carriage returns are removed
+};
+
+std::optional<RecipeLineView> ParseRecipeLine(std::string_view line) {
+    std::size_t i = 0;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    if (i >= line.size() || line[i] != 'i')
+        return std::nullopt;
+    ++i;
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+        ++i;
+    const std::size_t tilde = line.find('~', i);
+    if (tilde == std::string_view::npos)
+        return std::nullopt;
+    std::size_t j = tilde + 1;
+    while (j < line.size() && (line[j] == ' ' || line[j] == '\t'))
+        ++j;
+    return RecipeLineView{line.substr(i, tilde - i), line.substr(j)};
+}
+
+void CleanFileName(std::string_view raw, std::string& out) {
+    out.clear();
+    for (const char c : raw)
+        if (c != ' ' && c != '\r')
+            out.push_back(c);
+}
+
+} // namespace
+
+bool ParseKeys(std::string_view fieldText, SearchKeyList& list) {
+    bool complete = true;
+    std::string key;
+    auto finish = [&] {
+        if (key.empty())
+            return;
+        if (list.keys.size() < kMaxSearchKeys)
+            list.keys.push_back(key);
+        else
+            complete = false;
+        key.clear();
+    };
+    for (const char c : fieldText) {
+        if (c == '+' || c == ',')
+            finish();
+        else if (c != '\r' && c != '\n')
+            key.push_back(c);
+    }
+    finish();
+    return complete;
+}
+
+bool ContainsKey(const char* text, std::size_t length, std::string_view key) {
+    if (key.size() > length)
+        return false;
+    for (std::size_t start = 0; start + key.size() <= length; ++start) {
+        std::size_t i = 0;
+        while (i < key.size() && AsciiUpper(text[start + i]) == AsciiUpper(key[i]))
+            ++i;
+        if (i == key.size())
+            return true;
+    }
+    return false;
+}
+
+bool TextMatches(std::string_view examined, const SearchKeys& keys) {
+    return KeyScanner(keys).Passes(reinterpret_cast<const unsigned char*>(examined.data()),
+                                   examined.size(), kFold);
+}
+
+bool ReadExaminedText(std::string_view fileName, std::string& text) {
+    auto buffer = std::make_unique<unsigned char[]>(kExaminedLimit);
+    std::size_t got = 0;
+    const bool opened = ReadStoredHead(std::string(fileName), buffer.get(), got);
+    text.resize(got);
+    for (std::size_t i = 0; i < got; ++i)
+        text[i] = static_cast<char>(ScrambleTable[buffer[i]]);
+    return opened;
+}
+
+bool RecipeMatches(std::string_view fileName, const SearchKeys& keys, Reporter& reporter) {
+    std::string text;
+    if (!ReadExaminedText(fileName, text))
+        reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
+    return TextMatches(text, keys);
+}
+
+std::vector<std::string> SplitSearchLines(std::string_view catalogue) {
+    std::vector<std::string> lines;
+    ForEachSearchLine(catalogue, [&](std::string_view line) { lines.emplace_back(line); });
+    return lines;
+}
+
+std::optional<SearchRecipeLine> ParseSearchLine(std::string_view line) {
+    const auto view = ParseRecipeLine(line);
+    if (!view)
+        return std::nullopt;
+    SearchRecipeLine recipe;
+    recipe.name = std::string(view->name);
+    CleanFileName(view->file, recipe.fileName);
+    return recipe;
+}
+
+std::string ResultEntry(std::string_view name, std::string_view fileName) {
+    std::string entry;
+    entry.reserve(name.size() + kResultFiller.size() + fileName.size());
+    entry += name;
+    entry += kResultFiller;
+    entry += fileName;
+    return entry;
+}
+
+std::string FileNameOfResult(std::string_view entry) {
+    const std::size_t hash = entry.find('#');
+    return hash == std::string_view::npos ? std::string() : std::string(entry.substr(hash + 1));
+}
+
+std::string SearchCountMessage(int count) {
+    return "Am gasit un numar de " + std::to_string(count) +
+           " retete convenind acestor criterii!!!";
+}
+
+int RunSearch(const SearchFields& fields, Reporter& reporter,
+              const std::function<void(const SearchMatch&)>& onMatch, SearchKeys* keysUsed) {
+    SearchKeys keys;
+    const std::string_view texts[] = {fields.allowed, fields.forbidden, fields.required};
+    SearchKeyList* lists[] = {&keys.allowed, &keys.forbidden, &keys.required};
+    for (int f = 0; f < 3; ++f)
+        if (!ParseKeys(texts[f].substr(0, kSearchFieldLimit), *lists[f]))
+            reporter.Show(BoxForm::Owned, kKeyLimitMessage);
+    if (keysUsed)
+        *keysUsed = keys;
+
+    std::string catalogue;
+    if (!ReadWholeDataFile(kCatalogueFile, catalogue)) {
+        reporter.Show(BoxForm::Owned, kSearchNoCatalogue);
+        return -1;
+    }
+    catalogue = ScrambleBytes(catalogue);
+
+    const KeyScanner scanner(keys);
+    const auto buffer = std::make_unique<unsigned char[]>(kExaminedLimit);
+    int recipeNumber = 0;
+    int count = 0;
+    std::string fileName;
+    ForEachSearchLine(catalogue, [&](std::string_view line) {
+        const auto recipe = ParseRecipeLine(line);
+        if (!recipe)
+            return;
+        ++recipeNumber;
+        CleanFileName(recipe->file, fileName);
+        std::size_t got = 0;
+        if (!ReadStoredHead(fileName, buffer.get(), got))
+            reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
+        if (!scanner.Passes(buffer.get(), got, kFoldedUnscramble))
+            return;
+        ++count;
+        if (onMatch)
+            onMatch({recipeNumber, std::string(recipe->name), fileName});
+    });
+    return count;
+}
+
+} // namespace savorel
