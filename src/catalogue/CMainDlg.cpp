@@ -33,15 +33,6 @@ QListWidget* MakeList(QWidget* parent, int id, const char* name, int x, int y, i
     return list;
 }
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x, int y,
-                        int w, int h) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    Place(button, id, x, y, w, h);
-    return button;
-}
-
 // Rows of a list hold no selection after a clear; -1 means "nothing chosen".
 int SelectedRow(const QListWidget* list) {
     const auto items = list->selectedItems();
@@ -59,14 +50,19 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
     m_categories = MakeList(this, 1000, "categories", 17, 24, 105, 45);
     m_subcategories = MakeList(this, 1001, "subcategories", 131, 24, 103, 142);
     m_recipes = MakeList(this, 1002, "recipes", 243, 25, 141, 141);
-    QPushButton* search = MakeButton(this, 1003, "search", "Cautare", 17, 75, 104, 19);
+    QPushButton* search =
+        MakeButton(this, 1003, "search", QStringLiteral("Cautare"), 17, 75, 104, 19);
     search->setDefault(true);
-    QPushButton* dictionary = MakeButton(this, 1004, "dictionary", "Dictionar", 17, 99, 104, 19);
-    QPushButton* favourites = MakeButton(this, 1005, "favourites", "Preferate", 17, 122, 104, 19);
-    QPushButton* own = MakeButton(this, 1016, "ownRecipes", "Retete proprii", 17, 148, 104, 19);
-    QPushButton* help = MakeButton(this, 1007, "help", "Ajutor", 17, 175, 104, 19);
-    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 244, 175, 104, 19);
-    QPushButton* refresh = MakeButton(this, 1017, "refresh", "Refresh", 19, 202, 102, 8);
+    QPushButton* dictionary =
+        MakeButton(this, 1004, "dictionary", QStringLiteral("Dictionar"), 17, 99, 104, 19);
+    QPushButton* favourites =
+        MakeButton(this, 1005, "favourites", QStringLiteral("Preferate"), 17, 122, 104, 19);
+    QPushButton* own =
+        MakeButton(this, 1016, "ownRecipes", QStringLiteral("Retete proprii"), 17, 148, 104, 19);
+    QPushButton* help = MakeButton(this, 1007, "help", QStringLiteral("Ajutor"), 17, 175, 104, 19);
+    QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 244, 175, 104, 19);
+    QPushButton* refresh =
+        MakeButton(this, 1017, "refresh", QStringLiteral("Refresh"), 19, 202, 102, 8);
     refresh->setVisible(false);
 
     connect(m_categories, &QListWidget::itemSelectionChanged, this,

@@ -6,8 +6,11 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPushButton>
+#include <QStringList>
 #include <QVariant>
 
 #include <cmath>
@@ -119,6 +122,16 @@ void Place(QWidget* widget, int id, int x, int y, int width, int height) {
     SetControlId(widget, id);
 }
 
+QPushButton* MakeButton(QWidget* parent, int id, const char* name, const QString& text, int x,
+                        int y, int width, int height) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    Place(button, id, x, y, width, height);
+    FitFontToWidth(button, text, button->width() - 12);
+    return button;
+}
+
 QWidget* FindControl(const QWidget* root, int id) {
     for (QWidget* w : root->findChildren<QWidget*>())
         if (ControlId(w) == id)
@@ -142,6 +155,21 @@ std::string ToCp1250(const QString& text) {
         bytes.push_back(b < 0 ? '?' : static_cast<char>(b));
     }
     return bytes;
+}
+
+void FitFontToWidth(QWidget* widget, const QString& text, int width) {
+    QFont font = widget->font();
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    while (font.pointSizeF() > 6.0) {
+        const QFontMetrics metrics(font);
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        if (widest <= width)
+            break;
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    }
+    widget->setFont(font);
 }
 
 void WidgetReporter::Show(BoxForm form, std::string_view text) {

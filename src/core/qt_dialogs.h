@@ -14,6 +14,7 @@
 #include <string_view>
 
 class QPainter;
+class QPushButton;
 class QWidget;
 
 namespace savorel::ui {
@@ -56,12 +57,20 @@ QRect DluRect(int x, int y, int width, int height);
 // Places a child widget at a rectangle given in dialog units and records its control id.
 void Place(QWidget* widget, int id, int x, int y, int width, int height);
 void SetControlId(QWidget* widget, int id);
+// A push button placed in dialog units, never default by focus alone; its font gives way
+// before its text would be cut.
+QPushButton* MakeButton(QWidget* parent, int id, const char* name, const QString& text, int x,
+                        int y, int width, int height);
 int ControlId(const QWidget* widget);
 // The descendant of `root` whose control id is `id`, or nullptr.
 QWidget* FindControl(const QWidget* root, int id);
 template <typename T> T* FindControlAs(const QWidget* root, int id) {
     return qobject_cast<T*>(FindControl(root, id));
 }
+
+// Steps the widget's font down until every line of `text` fits in `width` pixels: our sans
+// font is wider than the one the dialog units were laid out for.
+void FitFontToWidth(QWidget* widget, const QString& text, int width);
 
 // Data files hold Windows-1250 bytes; widgets hold Unicode.
 QString FromCp1250(std::string_view bytes);

@@ -58,14 +58,6 @@ QString HeaderText() {
            QStringLiteral("Puteti selecta, de asemenea, un cuvant spre a fi afisat.....");
 }
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x, int y,
-                        int w, int h) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    Place(button, id, x, y, w, h);
-    return button;
-}
-
 } // namespace
 
 CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
@@ -91,9 +83,9 @@ CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
     Place(m_word, 1009, 164, 29, 151, 20);
 
     // Picture buttons: the template texts "Button1" and "Button2" are never shown.
-    m_lookUp = MakeButton(this, 1003, "lookUp", "", 165, 52, 62, 16);
+    m_lookUp = MakeButton(this, 1003, "lookUp", QString(), 165, 52, 62, 16);
     m_lookUp->setAccessibleName(QStringLiteral("Button1"));
-    m_takeMarked = MakeButton(this, 1004, "takeMarkedWord", "", 254, 52, 62, 16);
+    m_takeMarked = MakeButton(this, 1004, "takeMarkedWord", QString(), 254, 52, 62, 16);
     m_takeMarked->setAccessibleName(QStringLiteral("Button2"));
 
     m_explanation = new QPlainTextEdit(this);
@@ -102,8 +94,8 @@ CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
     m_explanation->setTabChangesFocus(true);
     Place(m_explanation, 1010, 165, 72, 151, 113);
 
-    QPushButton* help = MakeButton(this, 1005, "help", "Ajutor", 165, 192, 66, 20);
-    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 251, 192, 66, 20);
+    QPushButton* help = MakeButton(this, 1005, "help", QStringLiteral("Ajutor"), 165, 192, 66, 20);
+    QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 251, 192, 66, 20);
     exit->setDefault(true); // Enter in the word field closes the window
 
     connect(m_lookUp, &QPushButton::clicked, this, &CDictionaryDlg::OnLookUp);

@@ -28,15 +28,6 @@ Backdrop& FavouritesBackdrop() {
     return backdrop;
 }
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* name, const QString& text, int x,
-                        int y, int w, int h) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    Place(button, id, x, y, w, h);
-    return button;
-}
-
 } // namespace
 
 CFavouritesDlg::CFavouritesDlg(QWidget* parent) : QDialog(parent) {

@@ -39,11 +39,9 @@ QPlainTextEdit* MakeText(QWidget* parent, int id, const char* name, int x, int y
     return field;
 }
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    Place(button, id, x, 222, id == 1 ? 106 : 107, 17);
-    return button;
+QPushButton* PlaceButton(QWidget* parent, int id, const char* name, const char* text, int x) {
+    return ui::MakeButton(parent, id, name, QString::fromLatin1(text), x, 222, id == 1 ? 106 : 107,
+                          17);
 }
 
 void MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h) {
@@ -74,10 +72,10 @@ COwnRecipeEditDlg::COwnRecipeEditDlg(QWidget* parent) : QDialog(parent) {
     m_author = MakeLine(this, 1014, "author", 257, 25, 108, 15);
     m_ingredients = MakeText(this, 1010, "ingredients", 20, 56, 347, 31);
     m_preparation = MakeText(this, 1012, "preparation", 20, 102, 348, 114);
-    QPushButton* save = MakeButton(this, 1003, "save", "Salvare reteta", 19);
+    QPushButton* save = PlaceButton(this, 1003, "save", "Salvare reteta", 19);
     save->setDefault(true);
-    MakeButton(this, 1004, "help", "Ajutor", 140); // does nothing
-    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 259);
+    PlaceButton(this, 1004, "help", "Ajutor", 140); // does nothing
+    QPushButton* exit = PlaceButton(this, 1, "exit", "Iesire", 259);
     MakeLabel(this, "NUMELE RETETEI", 21, 12, 62, 8);
     MakeLabel(this, "INGREDIENTE", 23, 44, 45, 8);
     MakeLabel(this, "MOD DE PREPARARE", 19, 90, 78, 8);

@@ -32,15 +32,6 @@ OwnRecipesWatch& Watch() {
     return watch;
 }
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x, int y,
-                        int w, int h) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    Place(button, id, x, y, w, h);
-    return button;
-}
-
 } // namespace
 
 COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
@@ -49,15 +40,16 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(DluX(374), DluY(213));
 
-    QPushButton* add = MakeButton(this, 1003, "addRecipe", "Adaugare retete noi", 282, 13, 91, 19);
+    QPushButton* add =
+        MakeButton(this, 1003, "addRecipe", QStringLiteral("Adaugare retete noi"), 282, 13, 91, 19);
     // Deletion of own recipes is not offered: the button exists, hidden, and nothing shows it.
     QPushButton* remove =
-        MakeButton(this, 1004, "deleteRecipes", "Stergere retete", 281, 36, 92, 19);
+        MakeButton(this, 1004, "deleteRecipes", QStringLiteral("Stergere retete"), 281, 36, 92, 19);
     remove->setVisible(false);
-    QPushButton* modify =
-        MakeButton(this, 1005, "modifyRecipe", "Modificare reteta", 282, 58, 91, 19);
-    QPushButton* help = MakeButton(this, 1006, "help", "Ajutor", 281, 80, 92, 19);
-    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 281, 190, 92, 19);
+    QPushButton* modify = MakeButton(this, 1005, "modifyRecipe",
+                                     QStringLiteral("Modificare reteta"), 282, 58, 91, 19);
+    QPushButton* help = MakeButton(this, 1006, "help", QStringLiteral("Ajutor"), 281, 80, 92, 19);
+    QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 281, 190, 92, 19);
     exit->setDefault(true);
     m_list = MakeRecordList(this, 1000, "ownRecipes", 13, 13, 260, 196);
     m_list->setFocus();

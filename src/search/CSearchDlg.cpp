@@ -44,15 +44,6 @@ QPlainTextEdit* MakeField(QWidget* parent, int id, const char* name, int x, int 
     return field;
 }
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x, int y,
-                        int w, int h) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    Place(button, id, x, y, w, h);
-    FitFontToWidth(button, button->text(), button->width() - 12);
-    return button;
-}
-
 } // namespace
 
 CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
@@ -69,15 +60,16 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
     m_required = MakeField(this, 1012, "requiredKeys", 251, 32);
 
     QPushButton* start =
-        MakeButton(this, 1003, "startSearch", "Apasa-ma ca sa pornesti cautarea", 252, 82, 115, 19);
+        MakeButton(this, 1003, "startSearch", QStringLiteral("Apasa-ma ca sa pornesti cautarea"),
+                   252, 82, 115, 19);
     start->setDefault(true);
-    QPushButton* help = MakeButton(this, 1004, "help", "Ajutor", 252, 109, 116, 18);
+    QPushButton* help = MakeButton(this, 1004, "help", QStringLiteral("Ajutor"), 252, 109, 116, 18);
 
     m_results = new SortedListBox(this);
     m_results->setObjectName(QStringLiteral("results"));
     Place(m_results, 1000, 17, 86, 192, 134);
 
-    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 251, 193, 116, 17);
+    QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 251, 193, 116, 17);
 
     m_progress = new QProgressBar(this);
     m_progress->setObjectName(QStringLiteral("progress"));

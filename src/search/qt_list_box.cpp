@@ -64,19 +64,4 @@ void SortedListBox::keyPressEvent(QKeyEvent* event) {
         Notify();
 }
 
-void FitFontToWidth(QWidget* widget, const QString& text, int width) {
-    QFont font = widget->font();
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    while (font.pointSizeF() > 6.0) {
-        const QFontMetrics metrics(font);
-        int widest = 0;
-        for (const QString& line : lines)
-            widest = std::max(widest, metrics.horizontalAdvance(line));
-        if (widest <= width)
-            break;
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-    }
-    widget->setFont(font);
-}
-
 } // namespace savorel::ui

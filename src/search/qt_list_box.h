@@ -35,8 +35,4 @@ private:
     bool m_pressChanged = false;
 };
 
-// Steps the widget's font down until every line of `text` fits in `width` pixels: our sans
-// font is wider than the one the dialog units were laid out for.
-void FitFontToWidth(QWidget* widget, const QString& text, int width);
-
 } // namespace savorel::ui

@@ -20,13 +20,6 @@ using namespace savorel;
 
 namespace {
 
-const Command& Find(const char* name) {
-    for (const Command& c : Commands())
-        if (std::string(c.name) == name)
-            return c;
-    std::abort();
-}
-
 bool ReadInput(const std::string& path, std::string& out) {
     if (path.empty() || path == "-") {
         out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
@@ -37,7 +30,7 @@ bool ReadInput(const std::string& path, std::string& out) {
 
 int Transcode(const Args& args, const char* name) {
     if (args.size() > 2)
-        return UsageError(Find(name), "too many arguments");
+        return UsageError(FindCommand(name), "too many arguments");
     const std::string in = args.size() > 0 ? args[0] : "-";
     const std::string out = args.size() > 1 ? args[1] : "-";
     std::string bytes;
@@ -75,7 +68,7 @@ int RunUnscramble(const Args& args) {
 
 int RunPack(const Args& args) {
     if (args.size() != 2)
-        return UsageError(Find("pack"), "needs SRC and DEST");
+        return UsageError(FindCommand("pack"), "needs SRC and DEST");
     const fs::path src = CallerPath(args[0]);
     const fs::path dest = CallerPath(args[1]);
     std::error_code ec;
@@ -106,7 +99,7 @@ int RunPack(const Args& args) {
 
 int RunList(const Args& args) {
     if (!args.empty())
-        return UsageError(Find("list"), "takes no arguments");
+        return UsageError(FindCommand("list"), "takes no arguments");
     CategoryTable table;
     CollectingReporter reporter;
     if (!LoadCatalogue(table, reporter))
@@ -123,20 +116,9 @@ int RunList(const Args& args) {
 }
 
 int RunPage(const Args& args) {
-    std::string recipe, out = "-";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o") {
-            if (i + 1 >= args.size())
-                return UsageError(Find("page"), "-o needs a file");
-            out = args[++i];
-        } else if (recipe.empty()) {
-            recipe = args[i];
-        } else {
-            return UsageError(Find("page"), "too many arguments");
-        }
-    }
-    if (recipe.empty())
-        return UsageError(Find("page"), "needs a recipe file name");
+    std::string recipe, out;
+    if (const int usage = FileAndOutput(args, "page", recipe, out); usage != kOk)
+        return usage;
     std::string text;
     if (!ReadRecipeText(recipe, text))
         return Failure(std::string(kCannotOpenInput) + "(" + recipe + ")");
@@ -188,7 +170,7 @@ void CheckCatalogue(Findings& findings) {
 
 int RunCheck(const Args& args) {
     if (!args.empty())
-        return UsageError(Find("check"), "takes no arguments");
+        return UsageError(FindCommand("check"), "takes no arguments");
     Findings findings;
     CheckCatalogue(findings);
     CheckDictionary(findings);

@@ -21,13 +21,6 @@ using namespace savorel;
 
 namespace {
 
-const Command& Find(const char* name) {
-    for (const Command& c : Commands())
-        if (std::string(c.name) == name)
-            return c;
-    std::abort();
-}
-
 // Lines of an unscrambled data file, carriage returns dropped; no value when it is missing.
 bool DataLines(const char* name, std::vector<std::string>& lines) {
     std::string bytes;
@@ -145,20 +138,9 @@ void CheckFavourites(Findings& findings) {
 }
 
 int RunCalories(const Args& args) {
-    std::string recipe, out = "-";
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o") {
-            if (i + 1 >= args.size())
-                return UsageError(Find("calories"), "-o needs a file");
-            out = args[++i];
-        } else if (recipe.empty()) {
-            recipe = args[i];
-        } else {
-            return UsageError(Find("calories"), "too many arguments");
-        }
-    }
-    if (recipe.empty())
-        return UsageError(Find("calories"), "needs a recipe file name");
+    std::string recipe, out;
+    if (const int usage = FileAndOutput(args, "calories", recipe, out); usage != kOk)
+        return usage;
     // The calculator writes its page into a folder; a private one keeps others' pages intact.
     char folder[] = "/tmp/cookbook-calories-XXXXXX";
     if (!mkdtemp(folder))
@@ -180,7 +162,7 @@ int RunCalories(const Args& args) {
 
 int RunAudit(const Args& args) {
     if (!args.empty())
-        return UsageError(Find("audit"), "takes no arguments");
+        return UsageError(FindCommand("audit"), "takes no arguments");
     CategoryTable table;
     CollectingReporter quiet;
     if (!LoadCatalogue(table, quiet))

@@ -12,13 +12,6 @@ using namespace savorel;
 
 namespace {
 
-const Command& Find(const char* name) {
-    for (const Command& c : Commands())
-        if (std::string(c.name) == name)
-            return c;
-    std::abort();
-}
-
 // What the window would show in a box goes to stderr, one message a line.
 class StderrReporter final : public Reporter {
 public:
@@ -37,11 +30,11 @@ int RunSearchCommand(const Args& args) {
                           : option == "--required"  ? 2
                                                     : -1;
         if (which < 0)
-            return UsageError(Find("search"), "unknown argument " + option);
+            return UsageError(FindCommand("search"), "unknown argument " + option);
         if (i + 1 >= args.size())
-            return UsageError(Find("search"), option + " needs a text");
+            return UsageError(FindCommand("search"), option + " needs a text");
         if (given[which])
-            return UsageError(Find("search"), option + " given twice");
+            return UsageError(FindCommand("search"), option + " given twice");
         given[which] = true;
         std::string& field =
             which == 0 ? fields.allowed : (which == 1 ? fields.forbidden : fields.required);
@@ -59,7 +52,7 @@ int RunSearchCommand(const Args& args) {
 
 int RunLookup(const Args& args) {
     if (args.size() != 1)
-        return UsageError(Find("lookup"), "needs one word");
+        return UsageError(FindCommand("lookup"), "needs one word");
     // The window reads its word field as at most this many characters.
     const std::string word = args[0].substr(0, kDictionaryWordLimit);
     std::string explanation;

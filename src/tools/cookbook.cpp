@@ -41,6 +41,31 @@ const std::vector<Command>& Commands() {
     return commands;
 }
 
+const Command& FindCommand(const char* name) {
+    for (const Command& c : Commands())
+        if (std::string(c.name) == name)
+            return c;
+    std::abort(); // only called with names of the table
+}
+
+int FileAndOutput(const Args& args, const char* command, std::string& file, std::string& out) {
+    out = "-";
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "-o") {
+            if (i + 1 >= args.size())
+                return UsageError(FindCommand(command), "-o needs a file");
+            out = args[++i];
+        } else if (file.empty()) {
+            file = args[i];
+        } else {
+            return UsageError(FindCommand(command), "too many arguments");
+        }
+    }
+    if (file.empty())
+        return UsageError(FindCommand(command), "needs a recipe file name");
+    return kOk;
+}
+
 int UsageError(const Command& command, const std::string& message) {
     std::cerr << "cookbook " << command.name << ": " << message << "\nusage: " << command.usage
               << "\n";

@@ -21,7 +21,11 @@ struct Command {
 
 const std::vector<Command>& Commands();
 
+const Command& FindCommand(const char* name);
 int UsageError(const Command& command, const std::string& message);
+
+// Arguments of the form FILE [-o OUT]: answers kOk, or the usage error already reported.
+int FileAndOutput(const Args& args, const char* command, std::string& file, std::string& out);
 int Failure(const std::string& message);
 
 // A path given on the command line, taken relative to the folder cookbook was started in

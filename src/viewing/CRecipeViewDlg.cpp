@@ -43,12 +43,9 @@ QString FileUrl(const std::string& path) {
     return QStringLiteral("file://") + QString::fromLocal8Bit(path.c_str());
 }
 
-QPushButton* MakeButton(QWidget* parent, int id, const char* name, const char* text, int x) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    Place(button, id, x, 251, id == 1003 ? 164 : 42, 17);
-    return button;
+QPushButton* PlaceButton(QWidget* parent, int id, const char* name, const char* text, int x) {
+    return ui::MakeButton(parent, id, name, QString::fromLatin1(text), x, 251,
+                          id == 1003 ? 164 : 42, 17);
 }
 
 } // namespace
@@ -73,13 +70,13 @@ CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
         Place(m_browser, 1008, 0, 2, 406, 245);
     }
     QPushButton* add =
-        MakeButton(this, 1003, "addFavourite", "Adauga aceasta reteta la retetele preferate", 1);
-    m_back = MakeButton(this, 1006, "back", "<<", 171);
+        PlaceButton(this, 1003, "addFavourite", "Adauga aceasta reteta la retetele preferate", 1);
+    m_back = PlaceButton(this, 1006, "back", "<<", 171);
     m_back->setEnabled(false);
-    QPushButton* help = MakeButton(this, 1007, "help", "Ajutor", 220);
-    QPushButton* print = MakeButton(this, 1004, "print", "Print", 268);
-    QPushButton* calories = MakeButton(this, 1005, "calories", "Calorii", 316);
-    QPushButton* exit = MakeButton(this, 1, "exit", "Iesire", 364);
+    QPushButton* help = PlaceButton(this, 1007, "help", "Ajutor", 220);
+    QPushButton* print = PlaceButton(this, 1004, "print", "Print", 268);
+    QPushButton* calories = PlaceButton(this, 1005, "calories", "Calorii", 316);
+    QPushButton* exit = PlaceButton(this, 1, "exit", "Iesire", 364);
     exit->setDefault(true);
     connect(add, &QPushButton::clicked, this, &CRecipeViewDlg::OnAddFavourite);
     connect(m_back, &QPushButton::clicked, this, &CRecipeViewDlg::OnBackToRecipe);

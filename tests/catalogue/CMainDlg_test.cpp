@@ -3,6 +3,7 @@
 #include "catalogue/CMainDlg.h"
 #include "core/files.h"
 #include "support/support.h"
+#include "support/window_checks.h"
 #include "support/window_support.h"
 #include "viewing/CPlainRecipeDlg.h"
 #include "viewing/qt_open_recipe.h"
@@ -80,6 +81,7 @@ private slots:
                  QString::fromStdString(m_dir->path() + "/tmp/"));
         QCOMPARE(QString::fromStdString(w.TempFolder()),
                  QString::fromStdString(m_dir->path() + "/tmp/"));
+        VerifyNothingClipped(w, "main_start");
         const QImage shot = w.grab().toImage();
         QVERIFY(shot.pixelColor(590, 10) != QColor(Qt::black)); // the backdrop is painted
     }

@@ -22,13 +22,6 @@ using savorel::ui::CDictionaryDlg;
 
 namespace {
 
-// Pictures for a person to look at: SAVOREL_SHOTS=DIR saves each window shown.
-void SaveShot(QWidget& w, const char* name) {
-    const QString dir = qEnvironmentVariable("SAVOREL_SHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-}
-
 QListWidget* Words(CDictionaryDlg& w) {
     return ui::FindControlAs<QListWidget>(&w, 1000);
 }
@@ -127,7 +120,7 @@ private slots:
 
         Words(w)->setCurrentRow(3);
         w.OnSelchangeWords();
-        SaveShot(w, "dictionary");
+        SaveWindowShot(w, "dictionary");
     }
 
     void listAndLookUps() {

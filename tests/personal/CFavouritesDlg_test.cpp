@@ -5,7 +5,7 @@
 #include "personal/CFavouritesDlg.h"
 #include "personal/favourites.h"
 #include "support/read_only_folder.h"
-#include "personal/window_checks.h"
+#include "support/window_checks.h"
 #include "support/support.h"
 #include "support/window_support.h"
 

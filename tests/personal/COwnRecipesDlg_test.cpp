@@ -5,7 +5,7 @@
 #include "personal/COwnRecipesDlg.h"
 #include "personal/records.h"
 #include "personal/store.h"
-#include "personal/window_checks.h"
+#include "support/window_checks.h"
 #include "support/support.h"
 #include "support/window_support.h"
 

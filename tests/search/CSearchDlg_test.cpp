@@ -22,13 +22,6 @@ using savorel::ui::CSearchDlg;
 
 namespace {
 
-// Pictures for a person to look at: SAVOREL_SHOTS=DIR saves each window shown.
-void SaveShot(QWidget& w, const char* name) {
-    const QString dir = qEnvironmentVariable("SAVOREL_SHOTS");
-    if (!dir.isEmpty())
-        w.grab().save(dir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
-}
-
 QListWidget* Results(CSearchDlg& w) {
     return ui::FindControlAs<QListWidget>(&w, 1000);
 }
@@ -121,7 +114,7 @@ private slots:
         // The picture shows a finished search.
         QTest::keyClicks(Field(w, 1009), QStringLiteral("varza+carne"));
         Start(w);
-        SaveShot(w, "search");
+        SaveWindowShot(w, "search");
     }
 
     void searchFromTheWindow() {

@@ -2,6 +2,7 @@
 #include "catalogue/page.h"
 #include "core/folders.h"
 #include "support/support.h"
+#include "support/window_checks.h"
 #include "support/window_support.h"
 #include "viewing/CPlainRecipeDlg.h"
 #include "viewing/CRecipeViewDlg.h"
@@ -60,6 +61,7 @@ private slots:
             return 1;
         });
         QCOMPARE(w.DoModal(), 1);
+        VerifyNothingClipped(w, "recipe_check");
         QCOMPARE(w.size(), QSize(612, 439));
         QVERIFY(shown.contains(QStringLiteral("Paine împletită"))); // decoded as Windows-1250
         QCOMPARE(QString::fromStdString(CRecipeViewDlg::PageRecipePath()),
@@ -185,6 +187,7 @@ private slots:
         QVERIFY(w.PreparationField()->isReadOnly());
         SaveWindowShot(w, "plain");
         QCOMPARE(w.size(), QSize(590, 393));
+        VerifyNothingClipped(w, "plain_check");
         QVERIFY(log.records.empty());
 
         std::remove((m_tmp + "reteta.txt").c_str());
