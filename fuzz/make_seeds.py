@@ -30,8 +30,12 @@ for path in recipes:
     # Small slices of the tables keep each execution fast.
     put('fuzz_calories', name, tables[0][:1500] + b'@@' + tables[1] + b'@@' + tables[2][:600] +
         b'@@' + ingredients)
-for target in ('fuzz_dictionary',):
-    put(target, 'book', dictionary[:3000])
 pers = b''.join(b'Reteta %d' % i + b' ' * 137 + b'#xet%d.txt\n' % i for i in range(1, 4))
 put('fuzz_personal', 'plain', b'Ana@@Ciorba@@1 l apa; sare@@Se fierbe\r\nbine@@' + pers)
 put('fuzz_personal', 'marks', b'A#~\\@@N#~@@I#\n~@@P#~\n@@' + read('pref.txt'))
+put('fuzz_dictionary', 'book', b'ciorba@@' + dictionary[:3000])
+put('fuzz_dictionary', 'marked', b'rantas;.@@rantas#prajeala de faina\n')
+put('fuzz_search', 'book', b'varza+carne de porc@@ceapa,usturoi@@sare@@' +
+    open(recipes[0], 'rb').read() + b'@@' + catalogue[:4000])
+put('fuzz_bootstrap', 'quoted', b'"/opt/savorel setup/bootstrap" -x@@' + b'\x05' * 200)
+put('fuzz_bootstrap', 'plain', b'bootstrap@@' + bytes(range(256)))
