@@ -75,12 +75,21 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
     };
     int lineNumber = 0;
     bool overflow = false; // content after the tenth category is left out
+    std::size_t entries = 0;
     while (!std::feof(f)) {
         const CatalogueLine line = ReadCatalogueLine(f);
         ++lineNumber;
+        if ((line.tag == 'h' || line.tag == 'i') && !overflow && entries >= kMaxCatalogueEntries) {
+            // Memory stays bounded whatever the file holds; the lists could not show more.
+            overflow = true;
+            problem(lineNumber, "more than " + std::to_string(kMaxCatalogueEntries) +
+                                    " entries: the rest is left out");
+        }
         switch (line.tag) {
         case 'm':
-            if (table.categories.size() >= kMaxCategories) {
+            if (table.categories.size() >= kMaxCategories || overflow) {
+                if (overflow)
+                    break;
                 overflow = true;
                 problem(lineNumber, "more than 10 categories: \"" + line.name + "\" is left out");
                 break;
@@ -99,6 +108,7 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
                 break;
             }
             table.categories.back().subcategories.push_back({line.name, {}});
+            ++entries;
             break;
         case 'i':
             if (overflow)
@@ -113,6 +123,7 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
             }
             table.categories.back().subcategories.back().recipes.push_back(
                 {line.name, line.fileName});
+            ++entries;
             break;
         default:
             break;

@@ -12,6 +12,8 @@ inline constexpr const char* kCatalogueFile = "virt-dir.txt";
 inline constexpr std::size_t kCatalogueLineLimit = 999;
 inline constexpr std::size_t kMaxCategories = 10;
 inline constexpr std::size_t kCatalogueNameLimit = 499;
+// Subcategories and recipes together; what follows is left out (and reported).
+inline constexpr std::size_t kMaxCatalogueEntries = 250000;
 inline constexpr const char* kCannotOpenCatalogue = "Cannot open the file...";
 
 struct CatalogueRecipe {

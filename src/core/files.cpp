@@ -1,5 +1,7 @@
 #include "core/files.h"
 
+#include <cstdlib>
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -60,11 +62,34 @@ bool IsSafeDataName(std::string_view name) {
     return name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
 }
 
+namespace {
+
+// A symbolic link in the data folder may lead only to a file of the data folder: names come
+// from files that users copy around, and a planted link must not read or replace files
+// elsewhere. Links that lead outside are answered with a name nothing can open.
+std::string InsideOnly(std::string path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        return path;
+    char* target = ::realpath(path.c_str(), nullptr);
+    char* folder = ::realpath(".", nullptr);
+    bool inside = false;
+    if (target && folder) {
+        const std::string prefix = std::string(folder) + "/";
+        inside = std::string_view(target).substr(0, prefix.size()) == prefix;
+    }
+    std::free(target);
+    std::free(folder);
+    return inside || !target ? path : std::string();
+}
+
+} // namespace
+
 std::string ResolveDataName(std::string_view name) {
     std::string exact(name);
     struct stat st {};
     if (::lstat(exact.c_str(), &st) == 0)
-        return exact;
+        return InsideOnly(exact);
     DIR* dir = ::opendir(".");
     if (!dir)
         return exact;
@@ -76,7 +101,7 @@ std::string ResolveDataName(std::string_view name) {
         }
     }
     ::closedir(dir);
-    return found;
+    return InsideOnly(found);
 }
 
 FilePtr OpenDataFile(std::string_view name, const char* mode) {

@@ -170,11 +170,8 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
     got = 0;
     if (!IsSafeDataName(name))
         return false;
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT) {
-        // A data folder copied from a case-insensitive disk may spell the name differently.
-        fd = ::open(ResolveDataName(name).c_str(), O_RDONLY | O_CLOEXEC);
-    }
+    // The name as the data folder spells it, and never through a link that leads outside.
+    const int fd = ::open(ResolveDataName(name).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     bool ok = true;

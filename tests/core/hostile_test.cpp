@@ -1,0 +1,171 @@
+// Data folders that users copy around, edit by hand or that someone prepared against us.
+#include "catalogue/catalogue.h"
+#include "catalogue/page.h"
+#include "core/files.h"
+#include "core/scramble.h"
+#include "dictionary/dictionary.h"
+#include "personal/favourites.h"
+#include "personal/own_list.h"
+#include "search/search.h"
+#include "support/support.h"
+#include "viewing/calories.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <unistd.h>
+
+using namespace savorel;
+using namespace savorel::testing;
+
+namespace {
+
+// Writes `chunk` scrambled, repeated until the file holds `total` bytes.
+void WriteRepeated(const char* name, const std::string& chunk, std::size_t total) {
+    const std::string scrambled = ScrambleBytes(chunk);
+    std::FILE* f = std::fopen(name, "wb");
+    ASSERT_TRUE(f);
+    for (std::size_t written = 0; written < total; written += scrambled.size())
+        std::fwrite(scrambled.data(), 1, scrambled.size(), f);
+    std::fclose(f);
+}
+
+std::string Garbage(std::size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+} // namespace
+
+TEST(HostileFolder, HugeCatalogueAndHugeLinesStayWithinTheLimits) {
+    TempDataDir dir;
+    // 100 MB of recipe lines in one subcategory: the table stops growing at its limit.
+    std::string chunk = "m Supe\nh Ciorbe\n";
+    while (chunk.size() < (1 << 20))
+        chunk += "i Ciorba ~ RET001.TXT\n";
+    WriteRepeated("virt-dir.txt", chunk, 100u << 20);
+    CategoryTable table;
+    CollectingReporter reporter;
+    std::vector<CatalogueProblem> problems;
+    ASSERT_TRUE(LoadCatalogue(table, reporter, &problems));
+    std::size_t entries = 0;
+    for (const auto& c : table.categories)
+        for (const auto& s : c.subcategories)
+            entries += 1 + s.recipes.size();
+    EXPECT_EQ(kMaxCatalogueEntries, entries);
+    EXPECT_LE(table.categories.size(), kMaxCategories);
+
+    // One line of 10 MB: read in pieces of the line limit, never held whole.
+    WriteRepeated("virt-dir.txt", "m" + std::string(1 << 20, 'x'), 10u << 20);
+    ASSERT_TRUE(LoadCatalogue(table, reporter, nullptr));
+    ASSERT_EQ(1u, table.categories.size());
+    EXPECT_EQ(kCatalogueNameLimit, table.categories[0].name.size());
+}
+
+TEST(HostileFolder, HundredThousandCategoriesKeepTen) {
+    TempDataDir dir;
+    std::string text;
+    for (int i = 0; i < 100000; ++i)
+        text += "m Categoria " + std::to_string(i) + "\nh S\ni R ~ R.TXT\n";
+    WriteScrambled("virt-dir.txt", text);
+    CategoryTable table;
+    CollectingReporter reporter;
+    std::vector<CatalogueProblem> problems;
+    ASSERT_TRUE(LoadCatalogue(table, reporter, &problems));
+    EXPECT_EQ(kMaxCategories, table.categories.size());
+    EXPECT_EQ("Categoria 9", table.categories.back().name);
+    EXPECT_EQ(1u, problems.size()); // said once, not a hundred thousand times
+}
+
+TEST(HostileFolder, BinaryGarbageInEveryFile) {
+    TempDataDir dir;
+    const char* files[] = {"virt-dir.txt", "RET001.TXT", "dict.txt", "zcalorii.txt", "zunitmas.txt",
+                           "zbucati.txt",  "pers.txt",   "pref.txt", "cook.ini"};
+    for (unsigned seed = 1; seed <= 5; ++seed) {
+        for (const char* name : files)
+            WritePlain(name, Garbage(20000, seed * 31 + static_cast<unsigned>(name[0])));
+        CategoryTable table;
+        CollectingReporter reporter;
+        LoadCatalogue(table, reporter, nullptr);
+        EXPECT_LE(table.categories.size(), kMaxCategories);
+        std::string text;
+        ASSERT_TRUE(ReadRecipeText("RET001.TXT", text));
+        const std::string page = RenderRecipePageText("RET001.TXT", text);
+        EXPECT_EQ(0u, page.find("<!--RET001.TXT-->"));
+        CalculateCalories("RET001.TXT", dir.path() + "/", reporter);
+        std::string explanation;
+        DictionaryLookup("ciorba", explanation);
+        ReadDictionaryWords();
+        ReadOwnRecipeList();
+        ReadFavourites();
+        IsFavourite("RET001.TXT");
+        SearchFields fields{"a+b", "c", "d"};
+        EXPECT_GE(RunSearch(fields, reporter, [](const SearchMatch&) {}), 0);
+    }
+}
+
+TEST(HostileFolder, NamesAndLinksLeadingOutsideCannotBeOpened) {
+    TempDataDir outside;
+    WriteScrambled("secret.txt", "#\nSecret\n#\nx\n#\ny");
+    const std::string secret = outside.path() + "/secret.txt";
+    TempDataDir dir;
+    WriteScrambled("RET002.TXT", "#\nInside\n#\nx\n#\ny");
+    ASSERT_EQ(0, ::symlink(secret.c_str(), "RET001.TXT"));
+    ASSERT_EQ(0, ::symlink("RET002.TXT", "RET003.TXT"));
+    for (const std::string& name :
+         {std::string("RET001.TXT"), secret, std::string("../x/RET002.TXT"), std::string(".."),
+          std::string("/etc/passwd")}) {
+        EXPECT_FALSE(OpenDataFile(name, "rb")) << name;
+        EXPECT_EQ(-1, DataFileSize(name)) << name;
+        std::string text;
+        EXPECT_FALSE(ReadExaminedText(name, text)) << name;
+        CollectingReporter reporter;
+        EXPECT_FALSE(RenderRecipePage(name, dir.path() + "/", BoxForm::Owned, reporter)) << name;
+        EXPECT_EQ("Cannot open the input file...  ", reporter.entries.at(0).text);
+    }
+    // A link that stays inside the data folder is an ordinary file.
+    std::string text;
+    EXPECT_TRUE(ReadRecipeText("RET003.TXT", text));
+    EXPECT_NE(std::string::npos, text.find("Inside"));
+    // Writing through a planted link never replaces the file outside.
+    ASSERT_EQ(0, ::symlink(secret.c_str(), "pref.txt"));
+    EXPECT_EQ(AddFavouriteResult::NotWritten, AddFavouriteRecord("T", "RET002.TXT"));
+    EXPECT_EQ(ScrambleBytes("#\nSecret\n#\nx\n#\ny"), ReadBack(secret));
+}
+
+TEST(HostileFolder, CatalogueNamingItselfAndADictionaryOfAMillionLines) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", "m A\nh B\ni Bucla ~ virt-dir.txt\n");
+    CollectingReporter reporter;
+    EXPECT_TRUE(RenderRecipePage("virt-dir.txt", dir.path() + "/", BoxForm::Owned, reporter));
+    WriteRepeated("dict.txt", "cuvant#explicatie\n", 1000000 * 18);
+    WriteScrambled("extra", "");
+    std::string explanation;
+    EXPECT_EQ(kLookupNotFound, DictionaryLookup("altceva", explanation));
+    EXPECT_EQ(kLookupFound, DictionaryLookup("CUVANT", explanation));
+    EXPECT_EQ("explicatie", explanation);
+}
+
+TEST(HostileFolder, FavouritesWithAHundredThousandDuplicates) {
+    TempDataDir dir;
+    WriteRepeated("pref.txt", "Ciorba" + std::string(55, ' ') + "#RET001.TXT\n", 100000 * 68);
+    EXPECT_TRUE(IsFavourite("ret001.txt"));
+    EXPECT_EQ(RemoveFavouriteResult::Removed,
+              RemoveFavourite("Ciorba" + std::string(55, ' ') + "#RET001.TXT"));
+    EXPECT_EQ("", ReadBack("pref.txt", true));
+}
+
+TEST(HostileFolder, CookIniNamingAMissingFolder) {
+    TempDataDir dir;
+    WritePlain("cook.ini", "/no/such/folder/");
+    WriteScrambled("RET001.TXT", "#\nT\n#\ni\n#\np");
+    CollectingReporter reporter;
+    EXPECT_FALSE(OpenRecipe("RET001.TXT", Opener::ListWindow, "", reporter, nullptr));
+    EXPECT_EQ("Cannot open the output file...  ", reporter.entries.at(0).text);
+    EXPECT_FALSE(std::filesystem::exists("/no/such/folder"));
+}
