@@ -1,5 +1,6 @@
 // The dictionary: its reader, the look-up and the trimming of a marked word.
 // Input: a word, then "@@", then the dictionary text.
+#include "core/scramble.h"
 #include "dictionary/dictionary.h"
 #include "fuzz_util.h"
 
@@ -44,6 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(explanation == first->explanation);
     else
         FUZZ_CHECK(explanation == "unchanged");
+
+    // The look-up reads dict.txt as a stream: the same answer as the rule over the text.
+    fuzz::DataFolder();
+    fuzz::WriteFile("dict.txt", ScrambleBytes(text));
+    std::string streamed = "unchanged";
+    const int result = DictionaryLookup(word, streamed);
+    FUZZ_CHECK(result == (found ? kLookupFound : kLookupNotFound));
+    FUZZ_CHECK(streamed == explanation);
 
     // Trimming only ever cuts the end of what was read back.
     const std::string trimmed = TrimMarkedWord(word);

@@ -39,19 +39,41 @@ bool WordEquals(std::string_view entryWord, std::string_view word) {
     return EqualsIgnoreAsciiCase(WithoutCarriageReturns(entryWord), word);
 }
 
-// dict.txt unscrambled; false when it cannot be opened with the window's mode.
-bool ReadDictionaryText(std::string& text) {
-    FilePtr f = OpenDataFile(kDictionaryFile, "r+b");
-    if (!f)
-        return false;
-    text.clear();
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0)
-        for (std::size_t i = 0; i < n; ++i)
-            text.push_back(static_cast<char>(Scramble(static_cast<unsigned char>(buffer[i]))));
-    return true;
-}
+// Reads dict.txt entry by entry with bounded buffers, whatever the file's size: a line feed
+// ends a line, carriage returns are dropped, a line without "#" is no entry. A word or an
+// explanation longer than its bound keeps its first characters (a typed word is at most 99
+// characters, so a longer word is never looked up anyway).
+class DictionaryStream {
+public:
+    static constexpr std::size_t kWordBound = 4096;
+    static constexpr std::size_t kExplanationBound = 65536;
+
+    explicit DictionaryStream(std::FILE* f) : m_file(f) {}
+
+    bool Next(std::string& word, std::string& explanation) {
+        for (;;) {
+            word.clear();
+            explanation.clear();
+            int c = ReadScrambledChar(m_file);
+            if (c == -1)
+                return false;
+            while (c != -1 && c != '\n' && c != '#') {
+                if (c != '\r' && word.size() < kWordBound)
+                    word.push_back(static_cast<char>(c));
+                c = ReadScrambledChar(m_file);
+            }
+            if (c != '#')
+                continue; // no entry on this line
+            for (c = ReadScrambledChar(m_file); c != -1 && c != '\n'; c = ReadScrambledChar(m_file))
+                if (c != '\r' && explanation.size() < kExplanationBound)
+                    explanation.push_back(static_cast<char>(c));
+            return true;
+        }
+    }
+
+private:
+    std::FILE* m_file;
+};
 
 } // namespace
 
@@ -65,14 +87,14 @@ std::vector<DictionaryEntry> ParseDictionary(std::string_view text) {
 }
 
 std::optional<std::vector<std::string>> ReadDictionaryWords() {
-    std::string text;
-    if (!ReadDictionaryText(text))
+    FilePtr f = OpenDataFile(kDictionaryFile, "r+b");
+    if (!f)
         return std::nullopt;
+    DictionaryStream stream(f.get());
     std::vector<std::string> words;
-    ForEachEntry(text, [&](std::string_view word, std::string_view) {
-        words.push_back(WithoutCarriageReturns(word));
-        return true;
-    });
+    std::string word, explanation;
+    while (stream.Next(word, explanation))
+        words.push_back(word);
     return words;
 }
 
@@ -89,10 +111,17 @@ bool FindExplanation(std::string_view text, std::string_view word, std::string& 
 }
 
 int DictionaryLookup(std::string_view word, std::string& explanation) {
-    std::string text;
-    if (!ReadDictionaryText(text))
+    FilePtr f = OpenDataFile(kDictionaryFile, "r+b");
+    if (!f)
         return kLookupCannotOpen;
-    return FindExplanation(text, word, explanation) ? kLookupFound : kLookupNotFound;
+    DictionaryStream stream(f.get());
+    std::string entryWord, entryExplanation;
+    while (stream.Next(entryWord, entryExplanation))
+        if (EqualsIgnoreAsciiCase(entryWord, word)) {
+            explanation = entryExplanation;
+            return kLookupFound;
+        }
+    return kLookupNotFound;
 }
 
 std::string TrimMarkedWord(std::string_view text) {
