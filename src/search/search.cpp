@@ -191,36 +191,38 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
     return ok;
 }
 
-// Calls fn(line) for each line by the search's rule. Lines without carriage returns and
-// within the limit (all of a well-kept catalogue) are passed without copying.
-template <typename Fn> void ForEachSearchLine(std::string_view text, Fn&& fn) {
+// Calls fn(line) for each line by the search's rule, taking characters from next() (-1 at the
+// end): a line feed ends a line, carriage returns are dropped, kSearchLineLimit characters
+// end a line too, and a last line without a line feed is taken. Only one line is ever held.
+template <typename Next, typename Fn> void SearchLines(Next&& next, Fn&& fn) {
     std::string piece;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos)
-            end = text.size();
-        const std::string_view raw = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (raw.size() <= kSearchLineLimit && raw.find('\r') == std::string_view::npos) {
-            fn(raw);
+    bool started = false; // characters of the current line have been read
+    bool cut = false;     // a piece of this line has already gone out at the limit
+    for (int c = next(); c != -1; c = next()) {
+        if (c == '\n') {
+            if (!piece.empty() || !cut)
+                fn(std::string_view(piece));
+            piece.clear();
+            started = cut = false;
             continue;
         }
-        piece.clear();
-        bool cut = false; // a piece of this line has already gone out at the limit
-        for (const char c : raw) {
-            if (c == '\r')
-                continue;
-            piece.push_back(c);
-            if (piece.size() == kSearchLineLimit) {
-                fn(std::string_view(piece));
-                piece.clear();
-                cut = true;
-            }
-        }
-        if (!piece.empty() || !cut)
+        started = true;
+        if (c == '\r')
+            continue;
+        piece.push_back(static_cast<char>(c));
+        if (piece.size() == kSearchLineLimit) {
             fn(std::string_view(piece));
+            piece.clear();
+            cut = true;
+        }
     }
+    if (started && (!piece.empty() || !cut))
+        fn(std::string_view(piece));
+}
+
+template <typename Fn> void ForEachSearchLine(std::string_view text, Fn&& fn) {
+    std::size_t i = 0;
+    SearchLines([&] { return i < text.size() ? static_cast<unsigned char>(text[i++]) : -1; }, fn);
 }
 
 struct RecipeLineView {
@@ -358,33 +360,33 @@ int RunSearch(const SearchFields& fields, Reporter& reporter,
     if (keysUsed)
         *keysUsed = keys;
 
-    std::string catalogue;
-    if (!ReadWholeDataFile(kCatalogueFile, catalogue)) {
+    FilePtr catalogue = OpenDataFile(kCatalogueFile, "rb");
+    if (!catalogue) {
         reporter.Show(BoxForm::Owned, kSearchNoCatalogue);
         return -1;
     }
-    catalogue = ScrambleBytes(catalogue);
 
     const KeyScanner scanner(keys);
     const auto buffer = std::make_unique<unsigned char[]>(kExaminedLimit);
     int recipeNumber = 0;
     int count = 0;
     std::string fileName;
-    ForEachSearchLine(catalogue, [&](std::string_view line) {
-        const auto recipe = ParseRecipeLine(line);
-        if (!recipe)
-            return;
-        ++recipeNumber;
-        CleanFileName(recipe->file, fileName);
-        std::size_t got = 0;
-        if (!ReadStoredHead(fileName, buffer.get(), got))
-            reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
-        if (!scanner.Passes(buffer.get(), got, kFoldedUnscramble))
-            return;
-        ++count;
-        if (onMatch)
-            onMatch({recipeNumber, std::string(recipe->name), fileName});
-    });
+    SearchLines([&] { return ReadScrambledChar(catalogue.get()); },
+                [&](std::string_view line) {
+                    const auto recipe = ParseRecipeLine(line);
+                    if (!recipe)
+                        return;
+                    ++recipeNumber;
+                    CleanFileName(recipe->file, fileName);
+                    std::size_t got = 0;
+                    if (!ReadStoredHead(fileName, buffer.get(), got))
+                        reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
+                    if (!scanner.Passes(buffer.get(), got, kFoldedUnscramble))
+                        return;
+                    ++count;
+                    if (onMatch)
+                        onMatch({recipeNumber, std::string(recipe->name), fileName});
+                });
     return count;
 }
 
