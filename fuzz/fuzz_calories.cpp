@@ -9,13 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::DataFolder();
-    std::string_view rest(reinterpret_cast<const char*>(data), size);
-    std::string_view parts[4];
-    for (auto& part : parts) {
-        auto [head, tail] = fuzz::SplitAt(rest, "@@");
-        part = head;
-        rest = tail;
-    }
+    const auto parts =
+        fuzz::SplitParts<4>(std::string_view(reinterpret_cast<const char*>(data), size), "@@");
     fuzz::WriteFile(savorel::kFoodTableFile, savorel::ScrambleBytes(parts[0]));
     fuzz::WriteFile(savorel::kUnitTableFile, savorel::ScrambleBytes(parts[1]));
     fuzz::WriteFile(savorel::kPieceTableFile, savorel::ScrambleBytes(parts[2]));

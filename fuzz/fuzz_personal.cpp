@@ -30,13 +30,8 @@ std::string WithoutLineBreaks(std::string_view text, bool asBlanks) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzz::DataFolder();
-    std::string_view rest(reinterpret_cast<const char*>(data), size);
-    std::string_view parts[5];
-    for (auto& part : parts) {
-        auto [head, tail] = fuzz::SplitAt(rest, "@@");
-        part = head;
-        rest = tail;
-    }
+    const auto parts =
+        fuzz::SplitParts<5>(std::string_view(reinterpret_cast<const char*>(data), size), "@@");
 
     // Saved and loaded back: only the specified changes.
     OwnRecipeFields cleaned;

@@ -26,13 +26,8 @@ bool AllKeys(std::string_view text, const SearchKeyList& list) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view rest(reinterpret_cast<const char*>(data), size);
-    std::string_view parts[5];
-    for (auto& part : parts) {
-        auto [head, tail] = fuzz::SplitAt(rest, "@@");
-        part = head;
-        rest = tail;
-    }
+    const auto parts =
+        fuzz::SplitParts<5>(std::string_view(reinterpret_cast<const char*>(data), size), "@@");
     SearchKeys keys;
     SearchKeyList* lists[] = {&keys.allowed, &keys.forbidden, &keys.required};
     for (int i = 0; i < 3; ++i) {

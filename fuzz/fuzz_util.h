@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -24,6 +25,18 @@ inline std::pair<std::string_view, std::string_view> SplitAt(std::string_view da
     if (at == std::string_view::npos)
         return {data, {}};
     return {data.substr(0, at), data.substr(at + separator.size())};
+}
+
+// The input cut into N parts at `separator` (missing parts are empty).
+template <std::size_t N>
+std::array<std::string_view, N> SplitParts(std::string_view data, std::string_view separator) {
+    std::array<std::string_view, N> parts;
+    for (auto& part : parts) {
+        auto [head, tail] = SplitAt(data, separator);
+        part = head;
+        data = tail;
+    }
+    return parts;
 }
 
 // A private data folder for targets that read files by name; made the current directory once.

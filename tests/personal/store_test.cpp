@@ -1,12 +1,15 @@
 #include "catalogue/catalogue.h"
 #include "core/files.h"
 #include "core/scramble.h"
-#include "support/read_only_folder.h"
 #include "personal/store.h"
+#include "support/read_only_folder.h"
 #include "support/support.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 using namespace savorel;
 using savorel::testing::AsOtherUser;
@@ -318,13 +321,25 @@ TEST(OwnRecipeFaults, UnreadableListIsNeverRewrittenWithOneRecord) {
 }
 
 TEST(OwnRecipeFaults, DiskFullWhileWritingTheWorkingFileIsNoticed) {
-    if (!Exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
     TempDataDir dir;
-    ASSERT_EQ(::symlink("/dev/full", "reteta.tmp"), 0);
     OwnRecipeFields cleaned;
+    // A file size limit makes the writes fail part-way, as a full disk does.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 4;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const WorkingFileResult result = WriteWorkingFile({"Ana", "Ciorba", "apa", "fierbe"}, cleaned);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_EQ(result, WorkingFileResult::NotWritten);
+
+    // A working file planted as a link to a device elsewhere is never written through.
+    std::remove("reteta.tmp");
+    ASSERT_EQ(::symlink("/dev/full", "reteta.tmp"), 0);
     EXPECT_EQ(WriteWorkingFile({"Ana", "Ciorba", "apa", "fierbe"}, cleaned),
-              WorkingFileResult::NotWritten);
+              WorkingFileResult::NotCreated);
 }
 
 TEST(OwnRecipeFaults, AnUnterminatedLastLineIsEndedBeforeTheAppend) {
