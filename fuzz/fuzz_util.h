@@ -42,8 +42,12 @@ std::array<std::string_view, N> SplitParts(std::string_view data, std::string_vi
 // A private data folder for targets that read files by name; made the current directory once.
 inline const std::string& DataFolder() {
     static const std::string folder = [] {
-        char pattern[] = "/tmp/savorel-fuzz-XXXXXX";
-        const char* made = mkdtemp(pattern);
+        // Memory-backed when the system has it: targets rewrite their files every execution.
+        char shm[] = "/dev/shm/savorel-fuzz-XXXXXX";
+        char tmp[] = "/tmp/savorel-fuzz-XXXXXX";
+        const char* made = mkdtemp(shm);
+        if (!made)
+            made = mkdtemp(tmp);
         if (!made || chdir(made) != 0)
             std::abort();
         return std::string(made);
