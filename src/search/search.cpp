@@ -170,8 +170,11 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
     got = 0;
     if (!IsSafeDataName(name))
         return false;
-    // The name as the data folder spells it, and never through a link that leads outside.
-    const int fd = ::open(ResolveDataName(name).c_str(), O_RDONLY | O_CLOEXEC);
+    // One open for a plain file of that name (the usual case, and the search opens hundreds);
+    // otherwise the name as the data folder spells it, never through a link leading outside.
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && (errno == ENOENT || errno == ELOOP))
+        fd = ::open(ResolveDataName(name).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return false;
     bool ok = true;
