@@ -4,23 +4,7 @@
 #   deb_package_test.sh BUILD_DIR
 set -uo pipefail
 build=$1
-failures=0
-check() { # WHAT COMMAND...
-    if "${@:2}"; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1"
-        failures=$((failures + 1))
-    fi
-}
-wait_for() { # FILE SECONDS
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "$0")/checks.sh"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/savorel-deb.XXXXXX")
 cook_pid=

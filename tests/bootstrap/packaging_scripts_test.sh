@@ -4,15 +4,7 @@
 #   packaging_scripts_test.sh PACKAGING_DIR PAYLOAD_HEADER
 set -uo pipefail
 packaging=$1 header=$2
-failures=0
-check() { # WHAT COMMAND...
-    if "${@:2}"; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1"
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/checks.sh"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/packaging-test.XXXXXX")
 trap 'rm -rf -- "$root"' EXIT

@@ -5,15 +5,7 @@
 #   seed_data_test.sh SEED_SCRIPT PACKED_BOOK_DIR
 set -uo pipefail
 seed=$1 book=$2
-failures=0
-check() { # WHAT COMMAND...
-    if "${@:2}"; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1"
-        failures=$((failures + 1))
-    fi
-}
+source "$(dirname "$0")/checks.sh"
 same_folder_as_book() { # DATA
     local f
     for f in "$book"/*; do

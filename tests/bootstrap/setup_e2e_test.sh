@@ -6,23 +6,7 @@
 #   setup_e2e_test.sh SAVOREL_SETUP PACKED_BOOK_DIR SEED_SCRIPT
 set -uo pipefail
 setup=$1 book=$2 seed=$3
-failures=0
-check() { # WHAT COMMAND...
-    if "${@:2}"; then
-        echo "ok: $1"
-    else
-        echo "FAILED: $1"
-        failures=$((failures + 1))
-    fi
-}
-wait_for() { # FILE SECONDS: until it exists and is not empty
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        [ -s "$1" ] && return 0
-        sleep 0.1
-    done
-    return 1
-}
+source "$(dirname "$0")/checks.sh"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/savorel-e2e.XXXXXX")
 cook_pid=

@@ -35,18 +35,6 @@ QPushButton* Button(CDictionaryDlg& w, int id) {
     return ui::FindControlAs<QPushButton>(&w, id);
 }
 
-QStringList Texts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
-void ClickRow(QListWidget* list, int row) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
-
 // Out of order, mixed case, a duplicate word, a line without "#", a last line without a
 // line feed.
 const char* const kDictionary = "marar#Planta aromatica; se adauga la ciorbe, zahar, sare.\r\n"

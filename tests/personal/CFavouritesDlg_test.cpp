@@ -5,8 +5,8 @@
 #include "personal/CFavouritesDlg.h"
 #include "personal/favourites.h"
 #include "support/read_only_folder.h"
-#include "support/window_checks.h"
 #include "support/support.h"
+#include "support/window_checks.h"
 #include "support/window_support.h"
 
 #include <QLabel>
@@ -32,10 +32,6 @@ QStringList Names(const QListWidget* list) {
     for (int i = 0; i < list->count(); ++i)
         names << list->item(i)->text().section(QLatin1Char(' '), 0, 0);
     return names;
-}
-
-void Click(QWidget& w, int id) {
-    ui::FindControlAs<QPushButton>(&w, id)->click();
 }
 
 int Row(const QListWidget* list, const QString& name) {

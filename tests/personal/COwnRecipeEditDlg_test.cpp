@@ -3,10 +3,10 @@
 #include "core/files.h"
 #include "core/qt_dialogs.h"
 #include "personal/COwnRecipeEditDlg.h"
-#include "support/read_only_folder.h"
 #include "personal/store.h"
-#include "support/window_checks.h"
+#include "support/read_only_folder.h"
 #include "support/support.h"
+#include "support/window_checks.h"
 #include "support/window_support.h"
 
 #include <QLineEdit>

@@ -5,8 +5,8 @@
 #include "personal/COwnRecipesDlg.h"
 #include "personal/records.h"
 #include "personal/store.h"
-#include "support/window_checks.h"
 #include "support/support.h"
+#include "support/window_checks.h"
 #include "support/window_support.h"
 
 #include <QLineEdit>
@@ -33,10 +33,6 @@ QStringList Names(const QListWidget* list) {
     for (int i = 0; i < list->count(); ++i)
         names << list->item(i)->text().section(QLatin1Char(' '), 0, 0);
     return names;
-}
-
-void Click(QWidget& w, int id) {
-    ui::FindControlAs<QPushButton>(&w, id)->click();
 }
 
 // A new recipe saved through the store, as the editor saves it.

@@ -39,18 +39,6 @@ QString Entry(const char* name, const char* file) {
     return QString::fromStdString(ResultEntry(name, file));
 }
 
-QStringList Texts(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
-void ClickRow(QListWidget* list, int row) {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
-
 // Names out of alphabetical order and in mixed case; one recipe file missing.
 void WriteBook() {
     WriteScrambled("virt-dir.txt", "m Legume\n"

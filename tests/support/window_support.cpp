@@ -1,5 +1,7 @@
 #include "support/window_support.h"
 
+#include <QPushButton>
+#include <QTest>
 #include <QWidget>
 
 namespace savorel::testing {
@@ -33,6 +35,22 @@ ModalScript::ModalScript() {
 
 ModalScript::~ModalScript() {
     ui::SetModalFunction(std::move(m_previous));
+}
+
+QStringList Texts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
+
+void ClickRow(QListWidget* list, int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
+}
+
+void Click(QWidget& w, int id) {
+    ui::FindControlAs<QPushButton>(&w, id)->click();
 }
 
 void SaveWindowShot(QWidget& w, const char* name) {

@@ -3,6 +3,7 @@
 #include "core/qt_dialogs.h"
 
 #include <QDialog>
+#include <QListWidget>
 #include <QString>
 #include <QStringList>
 
@@ -45,6 +46,13 @@ private:
     std::deque<std::function<int(QDialog&)>> m_handlers;
     ui::ModalFunction m_previous;
 };
+
+// Every entry's text, in list order.
+QStringList Texts(const QListWidget* list);
+// A mouse click on a list entry, as a user chooses it.
+void ClickRow(QListWidget* list, int row);
+// Clicks the push button whose control id is `id`.
+void Click(QWidget& w, int id);
 
 // Pictures for a person to look at: with SAVOREL_SHOTS=DIR set, saves `w` as DIR/name.png
 // (scripts/screenshots.sh sets it).
