@@ -53,7 +53,7 @@ bool RenderRecipePage(const std::string& sourceName, const std::string& tempFold
         return false;
     }
     const std::string page = RenderRecipePageText(sourceName, text);
-    if (!WriteFileAtomically(tempFolderText + kRecipePageName, page, false)) {
+    if (!WriteTempFolderFile(tempFolderText, kRecipePageName, page)) {
         reporter.Show(form, kCannotOpenOutput);
         return false;
     }
@@ -64,7 +64,7 @@ bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolde
     std::string bytes;
     if (!ReadWholeDataFile(sourceName, bytes))
         return false;
-    return WriteFileAtomically(tempFolderText + kRecipeCopyName, bytes, false);
+    return WriteTempFolderFile(tempFolderText, kRecipeCopyName, bytes);
 }
 
 bool OpenRecipe(const std::string& sourceName, Opener opener, const std::string& mainTempFolder,

@@ -52,4 +52,17 @@ std::optional<std::string> ReadCookIni() {
     return line;
 }
 
+bool IsOwnOrSharedFolder(const std::string& folderText) {
+    if (folderText.empty())
+        return true;
+    struct stat st {};
+    if (::stat(folderText.c_str(), &st) != 0)
+        return true; // the write itself fails and says so
+    return st.st_uid == ::geteuid() || (st.st_mode & S_ISVTX) != 0;
+}
+
+bool WriteTempFolderFile(const std::string& folderText, const char* name, std::string_view bytes) {
+    return IsOwnOrSharedFolder(folderText) && WriteFileAtomically(folderText + name, bytes, false);
+}
+
 } // namespace savorel

@@ -1,6 +1,7 @@
 #include "viewing/calories.h"
 
 #include "core/files.h"
+#include "core/folders.h"
 #include "core/scramble.h"
 
 #include <charconv>
@@ -337,7 +338,7 @@ bool CalculateCalories(const std::string& recipeFile, const std::string& tempFol
         reporter);
     if (state.tableMissing)
         return false;
-    if (!WriteFileAtomically(tempFolderText + kCaloriePageName, state.page, false)) {
+    if (!WriteTempFolderFile(tempFolderText, kCaloriePageName, state.page)) {
         reporter.Show(BoxForm::CaptionOnly, kCaloriePageName);
         return false;
     }

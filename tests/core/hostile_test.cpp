@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace savorel;
@@ -168,4 +169,35 @@ TEST(HostileFolder, CookIniNamingAMissingFolder) {
     EXPECT_FALSE(OpenRecipe("RET001.TXT", Opener::ListWindow, "", reporter, nullptr));
     EXPECT_EQ("Cannot open the output file...  ", reporter.entries.at(0).text);
     EXPECT_FALSE(std::filesystem::exists("/no/such/folder"));
+}
+
+// cook.ini may name any folder. Someone else's plain folder is refused, so nobody can have us
+// replace files there; a shared sticky folder such as /tmp is where pages normally go.
+TEST(HostileFolder, CookIniNamingAnotherUsersFolder) {
+    TempDataDir dir;
+    const std::string other = dir.path() + "/other";
+    std::filesystem::create_directory(other);
+    ::chmod(other.c_str(), 0777);
+    if (::chown(other.c_str(), 65534, 65534) != 0)
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    WritePlain("cook.ini", other + "/");
+    WriteScrambled("RET001.TXT", "#\nT\n#\n100 g faina\n#\np");
+    for (const char* table : {"zcalorii.txt", "zunitmas.txt", "zbucati.txt"})
+        WriteScrambled(table, "");
+
+    CollectingReporter reporter;
+    EXPECT_FALSE(OpenRecipe("RET001.TXT", Opener::ListWindow, "", reporter, nullptr));
+    EXPECT_FALSE(CalculateCalories("RET001.TXT", other + "/", reporter));
+    ASSERT_EQ(2u, reporter.entries.size());
+    EXPECT_EQ("Cannot open the output file...  ", reporter.entries[0].text);
+    EXPECT_EQ("hastemele.html", reporter.entries[1].text);
+    EXPECT_TRUE(std::filesystem::is_empty(other));
+
+    ::chmod(other.c_str(), 01777);
+    reporter.entries.clear();
+    EXPECT_TRUE(OpenRecipe("RET001.TXT", Opener::ListWindow, "", reporter, nullptr));
+    EXPECT_TRUE(CalculateCalories("RET001.TXT", other + "/", reporter));
+    EXPECT_TRUE(reporter.entries.empty());
+    EXPECT_TRUE(std::filesystem::exists(other + "/reteta.htm"));
+    EXPECT_TRUE(std::filesystem::exists(other + "/hastemele.html"));
 }
