@@ -16,6 +16,15 @@ bool IsUsableFolder(const char* path) {
            ::access(path, W_OK | X_OK) == 0;
 }
 
+bool IsOwnOrSharedFolder(const std::string& folderText) {
+    if (folderText.empty())
+        return true;
+    struct stat st {};
+    if (::stat(folderText.c_str(), &st) != 0)
+        return true; // the write itself fails and says so
+    return st.st_uid == ::geteuid() || (st.st_mode & S_ISVTX) != 0;
+}
+
 } // namespace
 
 std::optional<std::string> ResolveTempFolder(const EnvLookup& env) {
@@ -50,15 +59,6 @@ std::optional<std::string> ReadCookIni() {
     while (line.size() < kCookIniLimit && (c = std::getc(f.get())) != EOF && c != '\n')
         line.push_back(static_cast<char>(c));
     return line;
-}
-
-bool IsOwnOrSharedFolder(const std::string& folderText) {
-    if (folderText.empty())
-        return true;
-    struct stat st {};
-    if (::stat(folderText.c_str(), &st) != 0)
-        return true; // the write itself fails and says so
-    return st.st_uid == ::geteuid() || (st.st_mode & S_ISVTX) != 0;
 }
 
 bool WriteTempFolderFile(const std::string& folderText, const char* name, std::string_view bytes) {

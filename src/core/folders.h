@@ -29,13 +29,10 @@ bool WriteCookIni(const std::string& text);
 // opened.
 std::optional<std::string> ReadCookIni();
 
-// Whether generated pages may be written into the folder `folderText` names (as cook.ini holds
-// it; empty is the data folder): one the user owns, or a shared sticky one such as /tmp, where
-// nobody can replace another's files. Someone else's plain folder is refused.
-bool IsOwnOrSharedFolder(const std::string& folderText);
-
-// Writes a generated file `name` into the temporary folder `folderText`, replacing it whole;
-// false when the folder is refused or the file cannot be written.
+// Writes a generated file `name` into the temporary folder `folderText` (as cook.ini holds it;
+// empty is the data folder), replacing it whole. The folder must be the user's own or a shared
+// sticky one such as /tmp, where nobody can replace another's files; someone else's plain
+// folder is refused. False when refused or the file cannot be written.
 bool WriteTempFolderFile(const std::string& folderText, const char* name, std::string_view bytes);
 
 } // namespace savorel
