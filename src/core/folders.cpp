@@ -10,12 +10,6 @@ namespace savorel {
 
 namespace {
 
-bool IsUsableFolder(const char* path) {
-    struct stat st {};
-    return path && *path && ::stat(path, &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::access(path, W_OK | X_OK) == 0;
-}
-
 bool IsOwnOrSharedFolder(const std::string& folderText) {
     if (folderText.empty())
         return true;
@@ -25,17 +19,58 @@ bool IsOwnOrSharedFolder(const std::string& folderText) {
     return st.st_uid == ::geteuid() || (st.st_mode & S_ISVTX) != 0;
 }
 
+// A folder named by TMP or TMPDIR: writable, the user's own or a shared sticky one, and
+// carried back whole by cook.ini as one line.
+bool IsUsableFolder(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && path.size() + 1 <= kCookIniLimit &&
+           path.find_first_of("\r\n") == std::string::npos && ::stat(path.c_str(), &st) == 0 &&
+           S_ISDIR(st.st_mode) && ::access(path.c_str(), W_OK | X_OK) == 0 &&
+           IsOwnOrSharedFolder(path);
+}
+
+std::string Absolute(const char* value) {
+    if (value[0] == '/')
+        return value;
+    char* here = ::getcwd(nullptr, 0);
+    std::string path = here ? std::string(here) + "/" + value : std::string();
+    std::free(here);
+    return path;
+}
+
+// The user's private folder: created when missing, and taken only when it is a real folder
+// (not a link) that the user owns, closed to everyone else.
+std::optional<std::string> PrivateFolder(const std::string& path) {
+    if (path.size() + 1 > kCookIniLimit)
+        return std::nullopt;
+    ::mkdir(path.c_str(), 0700);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return std::nullopt;
+    if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0)
+        return std::nullopt;
+    if (::access(path.c_str(), W_OK | X_OK) != 0)
+        return std::nullopt;
+    return path;
+}
+
 } // namespace
 
-std::optional<std::string> ResolveTempFolder(const EnvLookup& env) {
+std::optional<std::string> ResolveTempFolder(const EnvLookup& env, const std::string& systemTemp) {
     for (const char* name : {"TMP", "TMPDIR"}) {
         const char* value = env(name);
-        if (IsUsableFolder(value))
-            return std::string(value);
+        if (!value || !*value)
+            continue;
+        const std::string path = Absolute(value);
+        if (IsUsableFolder(path))
+            return path;
     }
-    if (IsUsableFolder("/tmp"))
-        return std::string("/tmp");
-    return std::nullopt;
+    const char* runtime = env("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') {
+        if (auto folder = PrivateFolder(std::string(runtime) + "/savorel"))
+            return folder;
+    }
+    return PrivateFolder(systemTemp + "/savorel-" + std::to_string(::geteuid()));
 }
 
 std::optional<std::string> ResolveTempFolder() {

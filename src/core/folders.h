@@ -14,9 +14,14 @@ inline constexpr std::size_t kCookIniLimit = 198;
 
 using EnvLookup = std::function<const char*(const char*)>;
 
-// The temporary folder: TMP when set and non-empty, otherwise TMPDIR, otherwise the system's
-// /tmp; the first of them that names an existing, writable folder. None: no value.
-std::optional<std::string> ResolveTempFolder(const EnvLookup& env);
+// The temporary folder, as an absolute path: TMP, otherwise TMPDIR, the first that names a
+// folder the user can write to, owns or shares with the sticky bit (as /tmp), short enough for
+// cook.ini to carry back and without a line break. Otherwise a private folder of the user's:
+// $XDG_RUNTIME_DIR/savorel, else `systemTemp` + "/savorel-<uid>", created with mode 0700 and
+// taken only when it is a real folder of the user's own. Generated pages never go under fixed
+// names into a folder other accounts share. None usable: no value.
+std::optional<std::string> ResolveTempFolder(const EnvLookup& env,
+                                             const std::string& systemTemp = "/tmp");
 std::optional<std::string> ResolveTempFolder();
 
 // The folder as cook.ini holds it: the path followed by "/".
