@@ -1,6 +1,8 @@
 #include "core/files.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <ctime>
 
 #include <cerrno>
 #include <dirent.h>
@@ -153,6 +155,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool s
     // disk), so that no second copy under another case appears.
     if (path.find('/') == std::string::npos)
         target = ResolveDataName(path);
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
+        return false; // errno says why
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
@@ -181,6 +185,99 @@ bool CopyFileAtomically(const std::string& src, const std::string& dst, bool syn
     if (!ReadWholeFile(src, bytes))
         return false;
     return WriteFileAtomically(dst, bytes, sync);
+}
+
+FilePtr CreateFreshDataFile(std::string_view name) {
+    if (!IsSafeDataName(name)) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    const std::string path = ResolveDataName(name);
+    if (path.empty())
+        return nullptr;
+    int fd = -1;
+    if (::unlink(path.c_str()) == 0 || errno == ENOENT) {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    } else {
+        // A folder that lets nothing be removed: a plain file of ours left writable there
+        // is still written, a link never.
+        fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        struct stat st {};
+        if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+            ::close(fd);
+            fd = -1;
+        }
+    }
+    if (fd < 0)
+        return nullptr;
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (!f)
+        ::close(fd);
+    return FilePtr(f);
+}
+
+bool DataEntryExists(std::string_view name) {
+    if (!IsSafeDataName(name))
+        return false;
+    struct stat st {};
+    const std::string exact(name);
+    if (::lstat(exact.c_str(), &st) == 0)
+        return true;
+    DIR* dir = ::opendir(".");
+    if (!dir)
+        return false;
+    bool found = false;
+    while (dirent* entry = ::readdir(dir))
+        if (EqualsIgnoreAsciiCase(entry->d_name, name)) {
+            found = true;
+            break;
+        }
+    ::closedir(dir);
+    return found;
+}
+
+namespace {
+
+// The names whole-file replacements write in the data folder, and the recipe files xetN.txt.
+bool IsReplacedName(std::string_view name) {
+    for (const std::string_view known :
+         {"pers.txt", "pref.txt", "virt-dir.txt", "temp.dat", "tmp.dat", "cook.ini", "reteta.tmp"})
+        if (EqualsIgnoreAsciiCase(name, known))
+            return true;
+    if (name.size() < 8 || !EqualsIgnoreAsciiCase(name.substr(0, 3), "xet") ||
+        !EqualsIgnoreAsciiCase(name.substr(name.size() - 4), ".txt"))
+        return false;
+    for (const char c : name.substr(3, name.size() - 7))
+        if (!IsAsciiDigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+bool IsTemporaryCopyName(std::string_view name) {
+    // mkostemp's six letters and digits after the name and a dot.
+    if (name.size() < 8 || name[name.size() - 7] != '.')
+        return false;
+    for (const char c : name.substr(name.size() - 6))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    return IsReplacedName(name.substr(0, name.size() - 7));
+}
+
+} // namespace
+
+void RemoveStaleWorkingCopies() {
+    DIR* dir = ::opendir(".");
+    if (!dir)
+        return;
+    const time_t now = ::time(nullptr);
+    while (dirent* entry = ::readdir(dir)) {
+        struct stat st {};
+        if (!IsTemporaryCopyName(entry->d_name) || ::lstat(entry->d_name, &st) != 0 ||
+            !S_ISREG(st.st_mode) || st.st_uid != ::geteuid() || now - st.st_mtime < 60)
+            continue;
+        ::unlink(entry->d_name);
+    }
+    ::closedir(dir);
 }
 
 void SetWriteFaultHook(WriteFaultHook hook) {

@@ -39,10 +39,25 @@ bool ReadWholeFile(const std::string& path, std::string& out);
 bool ReadWholeDataFile(std::string_view name, std::string& out);
 
 // Whole-file replacement: a temporary file in the same folder (created exclusively, so no
-// symbolic link is followed), written, flushed and synced, then renamed over `path`. A crash
-// at any point leaves either the old file or the new one, never a mixture.
-// `sync` false skips the syncs, for generated files whose loss costs nothing.
+// symbolic link is followed), written, flushed and synced, then renamed over `path`. A file
+// the user cannot write (made read-only) is not replaced: false, as the platform's copy does. A
+// crash at any point leaves either the old file or the new one, never a mixture. `sync` false skips
+// the syncs, for generated files whose loss costs nothing.
 bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync = true);
+
+// Creates a working file of the data folder afresh for writing: whatever lies under its name
+// (a link above all, which must never be followed) is removed first, and the new file is
+// created exclusively. Null when it cannot be created.
+FilePtr CreateFreshDataFile(std::string_view name);
+
+// Whether anything at all stands under that name in the data folder (in any letter case): a
+// file, a folder, a link, even one that leads nowhere.
+bool DataEntryExists(std::string_view name);
+
+// Removes the temporary copies ("NAME.XXXXXX") that an interrupted whole-file replacement
+// left in the data folder, for the names it writes. Only copies older than a minute go: a
+// second copy of the program may be writing one right now.
+void RemoveStaleWorkingCopies();
 
 // Copies src over dst with the same guarantee (the platform's "copy, overwriting allowed").
 bool CopyFileAtomically(const std::string& src, const std::string& dst, bool sync = true);

@@ -62,8 +62,7 @@ CFavouritesDlg::CFavouritesDlg(QWidget* parent) : QDialog(parent) {
     m_list->setFocus();
 
     connect(remove, &QPushButton::clicked, this, &CFavouritesDlg::OnDeleteFavourite);
-    connect(m_list, &QListWidget::itemSelectionChanged, this,
-            &CFavouritesDlg::OnSelchangeFavourites);
+    m_list->onSelchange = [this] { OnSelchangeFavourites(); };
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 
     OnInitDialog();
@@ -87,6 +86,10 @@ void CFavouritesDlg::OnDeleteFavourite() {
     {
         const QSignalBlocker blocker(m_list);
         delete m_list->takeItem(m_list->row(items.first()));
+        // Nothing is chosen after a removal, as in the platform's list box: a second press
+        // must not remove the neighbour the user never chose.
+        m_list->clearSelection();
+        m_list->setCurrentItem(nullptr);
     }
     if (const char* message = RemoveFavouriteMessage(RemoveFavourite(entry)))
         ShowMessage(this, QString::fromLatin1(message));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/qt_list_box.h"
+
 #include <QDialog>
 
 class QListWidget;
@@ -24,7 +26,7 @@ protected:
 private:
     void OnInitDialog();
 
-    QListWidget* m_list;
+    SortedListBox* m_list;
 };
 
 } // namespace savorel::ui

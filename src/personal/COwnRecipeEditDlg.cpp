@@ -1,6 +1,7 @@
 #include "personal/COwnRecipeEditDlg.h"
 
 #include "core/qt_dialogs.h"
+#include "core/store_lock.h"
 #include "personal/store.h"
 
 #include <QColor>
@@ -103,9 +104,14 @@ void COwnRecipeEditDlg::OnInitDialog() {
         ShowMessage(this, QString::fromLatin1(kRecipeUnreadable));
         return;
     }
-    m_name->setText(FromCp1250(recipe->name));
-    m_ingredients->setPlainText(FromCp1250(recipe->ingredients));
-    m_preparation->setPlainText(FromCp1250(recipe->preparation));
+    // The fields as saved; the edit widgets hold line feeds, saving makes them pairs again.
+    const auto shown = [](const std::string& stored) {
+        return FromCp1250(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    };
+    m_author->setText(shown(recipe->author));
+    m_name->setText(shown(recipe->name));
+    m_ingredients->setPlainText(shown(recipe->ingredients));
+    m_preparation->setPlainText(shown(recipe->preparation));
 }
 
 void COwnRecipeEditDlg::OnSaveRecipe() {
@@ -117,8 +123,15 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
     const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
                                 StoredLineBreaks(ToCp1250(m_ingredients->toPlainText())),
                                 StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
-    OwnRecipeFields cleaned;
-    const WorkingFileResult written = WriteWorkingFile(typed, cleaned);
+    const EditorSaveResult saved = SaveFromEditor(
+        m_editing == 1 ? SaveMode::Modification : SaveMode::NewRecipe, typed, m_recipeFileName);
+    if (saved.busy) {
+        // Another copy of the program is saving: nothing was written, the text stays.
+        ShowMessage(this, QString::fromLatin1(kStoreBusy));
+        m_saving = false;
+        return;
+    }
+    const WorkingFileResult written = saved.written;
     if (written != WorkingFileResult::Written) {
         // A refused field, or a working file that cannot be written: the window stays open
         // with everything the user typed.
@@ -127,8 +140,7 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
         m_saving = false;
         return;
     }
-    const StoreOutcome outcome = SaveOwnRecipe(
-        m_editing == 1 ? SaveMode::Modification : SaveMode::NewRecipe, cleaned, m_recipeFileName);
+    const StoreOutcome& outcome = saved.outcome;
     if (outcome.fieldsEmptied) {
         m_author->clear();
         m_name->clear();

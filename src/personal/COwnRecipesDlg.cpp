@@ -54,8 +54,7 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
     m_list = MakeRecordList(this, 1000, "ownRecipes", 13, 13, 260, 196);
     m_list->setFocus();
 
-    connect(m_list, &QListWidget::itemSelectionChanged, this,
-            &COwnRecipesDlg::OnSelchangeOwnRecipes);
+    m_list->onSelchange = [this] { OnSelchangeOwnRecipes(); };
     connect(add, &QPushButton::clicked, this, &COwnRecipesDlg::OnAddRecipe);
     connect(modify, &QPushButton::clicked, this, &COwnRecipesDlg::OnModifyRecipe);
     connect(help, &QPushButton::clicked, this, &COwnRecipesDlg::OnHelp);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/qt_list_box.h"
+
 #include <QDialog>
 #include <QTimer>
 
@@ -30,7 +32,7 @@ protected:
 private:
     void OnInitDialog();
 
-    QListWidget* m_list;
+    SortedListBox* m_list;
     bool m_timerBusy = false;
     QTimer m_timer;
 };

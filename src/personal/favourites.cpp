@@ -2,6 +2,7 @@
 
 #include "core/files.h"
 #include "core/scramble.h"
+#include "core/store_lock.h"
 #include "personal/records.h"
 
 #include <cstdio>
@@ -37,6 +38,9 @@ AddFavouriteResult AddFavouriteRecord(std::string_view title, std::string_view f
     for (char& c : name)
         if (c == '#' || c == '\r' || c == '\n')
             c = ' ';
+    const StoreLock lock;
+    if (!lock.Held())
+        return AddFavouriteResult::NotWritten;
     if (IsFavourite(fileName))
         return AddFavouriteResult::AlreadyFavourite;
     return AppendListLine(kFavouritesFile, FavouriteRecord(name, fileName))
@@ -54,6 +58,8 @@ const char* RemoveFavouriteMessage(RemoveFavouriteResult result) {
         return kCannotOpenPreferences;
     case RemoveFavouriteResult::NotWritten:
         return kCannotWriteFavourites;
+    case RemoveFavouriteResult::Busy:
+        return kStoreBusy;
     case RemoveFavouriteResult::Removed:
         break;
     }
@@ -61,6 +67,9 @@ const char* RemoveFavouriteMessage(RemoveFavouriteResult result) {
 }
 
 RemoveFavouriteResult RemoveFavourite(std::string_view entry) {
+    const StoreLock lock;
+    if (!lock.Held())
+        return RemoveFavouriteResult::Busy;
     std::string text;
     if (!ReadWholeDataFile(kFavouritesFile, text))
         return RemoveFavouriteResult::ListUnreadable;

@@ -45,7 +45,8 @@ std::optional<std::vector<std::string>> ReadFavourites();
 enum class RemoveFavouriteResult {
     Removed,
     ListUnreadable, // "Cannot open preferences file..."
-    NotWritten      // "Cannot open the output file..."; pref.txt unchanged
+    NotWritten,     // "Cannot open the output file..."; pref.txt unchanged
+    Busy            // another copy of the program is changing the lists; pref.txt unchanged
 };
 
 // The message for a result, or nullptr.

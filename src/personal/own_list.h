@@ -50,6 +50,7 @@ public:
 
 private:
     long long m_knownSize = 0;
+    long long m_lineStart = 0; // where the first line not yet listed starts
 };
 
 } // namespace savorel

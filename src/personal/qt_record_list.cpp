@@ -24,15 +24,11 @@ public:
 
 } // namespace
 
-QListWidget* MakeRecordList(QWidget* parent, int id, const char* name, int x, int y, int width,
-                            int height) {
-    auto* list = new QListWidget(parent);
+SortedListBox* MakeRecordList(QWidget* parent, int id, const char* name, int x, int y, int width,
+                              int height) {
+    auto* list = new SortedListBox(parent);
     list->setObjectName(QString::fromLatin1(name));
-    list->setSortingEnabled(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    list->setTextElideMode(Qt::ElideNone);
+    list->setSortingEnabled(true); // by RecordItem's order
     list->setUniformItemSizes(true);
     Place(list, id, x, y, width, height);
     return list;

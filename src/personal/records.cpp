@@ -32,7 +32,10 @@ std::vector<std::string> CompleteLines(std::string_view text) {
     return lines;
 }
 
-std::optional<std::vector<std::string>> ReadListFile(std::string_view name, long long offset) {
+std::optional<std::vector<std::string>> ReadListFile(std::string_view name, long long offset,
+                                                     long long* consumed) {
+    if (consumed)
+        *consumed = 0;
     FilePtr f = OpenDataFile(name, "rb");
     if (!f)
         return std::nullopt;
@@ -43,7 +46,12 @@ std::optional<std::vector<std::string>> ReadListFile(std::string_view name, long
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0)
         bytes.append(buffer, n);
-    return CompleteLines(ScrambleBytes(bytes));
+    const std::string text = ScrambleBytes(bytes);
+    if (consumed) {
+        const std::size_t lastBreak = text.rfind('\n');
+        *consumed = lastBreak == std::string::npos ? 0 : static_cast<long long>(lastBreak + 1);
+    }
+    return CompleteLines(text);
 }
 
 bool DataFileExists(std::string_view name) {

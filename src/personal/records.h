@@ -19,8 +19,10 @@ std::string FileNameFromEntry(std::string_view entry);
 std::vector<std::string> CompleteLines(std::string_view text);
 
 // The complete lines of a scrambled data file, read from byte `offset` on; no value when the
-// file cannot be opened.
-std::optional<std::vector<std::string>> ReadListFile(std::string_view name, long long offset = 0);
+// file cannot be opened. `consumed` receives how many bytes from `offset` the complete lines
+// took (a last line without its line feed is not among them).
+std::optional<std::vector<std::string>> ReadListFile(std::string_view name, long long offset = 0,
+                                                     long long* consumed = nullptr);
 
 // Whether a data file of that name exists (in any letter case).
 bool DataFileExists(std::string_view name);

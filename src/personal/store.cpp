@@ -4,6 +4,7 @@
 #include "catalogue/page.h"
 #include "core/files.h"
 #include "core/scramble.h"
+#include "core/store_lock.h"
 #include "personal/records.h"
 
 #include <algorithm>
@@ -109,7 +110,7 @@ const char* RefusalMessage(WorkingFileResult result) {
 
 WorkingFileResult WriteWorkingFile(const OwnRecipeFields& typed, OwnRecipeFields& cleaned) {
     cleaned = OwnRecipeFields();
-    FilePtr f = OpenDataFile(kWorkingFile, "wb");
+    FilePtr f = CreateFreshDataFile(kWorkingFile);
     if (!f)
         return WorkingFileResult::NotCreated;
     bool ok = true;
@@ -168,7 +169,7 @@ std::optional<std::string> NextOwnRecipeFileName() {
     std::uint64_t number = any ? largest + 1 : 1;
     // A recipe file that the catalogue does not name (its line could not be appended, or
     // the catalogue was installed afresh) still belongs to the user: never write over it.
-    while (DataFileExists(OwnRecipeFileName(number)))
+    while (DataEntryExists(OwnRecipeFileName(number)))
         ++number;
     return OwnRecipeFileName(number);
 }
@@ -214,22 +215,47 @@ StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
     return outcome;
 }
 
-LoadedOwnRecipe ParseOwnRecipe(std::string_view text) {
-    LoadedOwnRecipe recipe;
-    std::size_t i = text.find('#');
-    if (i == std::string_view::npos)
-        return recipe;
-    ++i;
-    for (std::string* part : {&recipe.name, &recipe.ingredients}) {
-        for (; i < text.size() && text[i] != '#'; ++i)
-            if (text[i] != '\r' && text[i] != '\n')
-                part->push_back(text[i]);
-        if (i >= text.size())
-            return recipe;
-        ++i;
+EditorSaveResult SaveFromEditor(SaveMode mode, const OwnRecipeFields& typed,
+                                const std::string& fileName) {
+    EditorSaveResult result;
+    const StoreLock lock;
+    if (!lock.Held()) {
+        result.busy = true;
+        return result;
     }
-    for (; i < text.size() && recipe.preparation.size() < kLoadedPreparationLimit; ++i)
-        recipe.preparation.push_back(text[i] == '\r' || text[i] == '\n' ? ' ' : text[i]);
+    OwnRecipeFields cleaned;
+    result.written = WriteWorkingFile(typed, cleaned);
+    if (result.written == WorkingFileResult::Written)
+        result.outcome = SaveOwnRecipe(mode, cleaned, fileName);
+    return result;
+}
+
+LoadedOwnRecipe ParseOwnRecipe(std::string_view text) {
+    // The fields never hold "#" (saving makes it a blank); each marker is a line feed, "#"
+    // and a line feed, so one line feed on each side of a "#" belongs to the marker.
+    LoadedOwnRecipe recipe;
+    std::string* fields[] = {&recipe.author, &recipe.name, &recipe.ingredients,
+                             &recipe.preparation};
+    std::size_t start = 0;
+    for (std::size_t f = 0; f < 4; ++f) {
+        if (f > 0 && start < text.size() && text[start] == '\n')
+            ++start;
+        std::size_t end = f < 3 ? text.find('#', start) : text.size();
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::size_t last = end;
+        if (f < 3 && end < text.size() && last > start && text[last - 1] == '\n')
+            --last;
+        std::string_view field = text.substr(start, last - start);
+        if (f == 3)
+            field = field.substr(0, kLoadedPreparationLimit);
+        *fields[f] = std::string(field);
+        if (f == 1) // the name is one line of the lists, whatever a hand-made file holds
+            std::erase_if(recipe.name, [](char c) { return c == '\r' || c == '\n'; });
+        if (end >= text.size())
+            break;
+        start = end + 1;
+    }
     return recipe;
 }
 

@@ -109,14 +109,26 @@ const char* StoreMessage(StoreResult result);
 StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
                            const std::string& fileName = std::string());
 
-// An own recipe as the editor shows it for modification.
+// The editor's whole save, as one change of the store under its lock, so that two copies of
+// the program saving at once neither share reteta.tmp nor lose each other's records.
+struct EditorSaveResult {
+    bool busy = false; // another copy held the lock throughout: nothing was written
+    WorkingFileResult written = WorkingFileResult::Written;
+    StoreOutcome outcome; // when written
+};
+EditorSaveResult SaveFromEditor(SaveMode mode, const OwnRecipeFields& typed,
+                                const std::string& fileName = std::string());
+
+// An own recipe as the editor shows it for modification: the fields as they were saved, so
+// that saving it unchanged writes the same file again.
 struct LoadedOwnRecipe {
-    std::string name;        // line breaks left out
-    std::string ingredients; // line breaks left out, so its lines join
-    std::string preparation; // every carriage return and line feed a blank
+    std::string author;
+    std::string name;
+    std::string ingredients; // line breaks as saved (carriage return and line feed)
+    std::string preparation; // line breaks as saved
 };
 
-// Parses the unscrambled text of an own recipe file.
+// Parses the unscrambled text of an own recipe file: the fields between the markers.
 LoadedOwnRecipe ParseOwnRecipe(std::string_view text);
 // No value when the file cannot be opened.
 std::optional<LoadedOwnRecipe> LoadOwnRecipe(const std::string& fileName);

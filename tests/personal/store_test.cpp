@@ -119,7 +119,7 @@ TEST(OwnRecipeStore, HighBytesAndTheByteThatScramblesToZeroSurvive) {
     const auto loaded = LoadOwnRecipe("xet1.txt");
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->name, name);
-    EXPECT_EQ(loaded->preparation, " " + preparation);
+    EXPECT_EQ(loaded->preparation, preparation);
 }
 
 TEST(OwnRecipeStore, ARefusalLeavesTheWorkingFileWithTheFieldsBeforeIt) {
@@ -171,9 +171,10 @@ TEST(OwnRecipeStore, LoadGivesBackWhatTheEditorShows) {
     WriteScrambled("xet4.txt", "Ana\r\n#\nCio\r\nrba\n#\n1 l apa\r\nsare\n#\nSe fierbe\r\nbine");
     const auto loaded = LoadOwnRecipe("xet4.txt");
     ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->author, "Ana\r");
     EXPECT_EQ(loaded->name, "Ciorba");
-    EXPECT_EQ(loaded->ingredients, "1 l apasare");
-    EXPECT_EQ(loaded->preparation, " Se fierbe  bine");
+    EXPECT_EQ(loaded->ingredients, "1 l apa\r\nsare");
+    EXPECT_EQ(loaded->preparation, "Se fierbe\r\nbine");
     EXPECT_FALSE(LoadOwnRecipe("xet5.txt"));
     EXPECT_FALSE(LoadOwnRecipe("../xet4.txt"));
 
@@ -182,6 +183,13 @@ TEST(OwnRecipeStore, LoadGivesBackWhatTheEditorShows) {
     EXPECT_EQ(ParseOwnRecipe("a#Nume").name, "Nume");
     EXPECT_EQ(ParseOwnRecipe("a#Nume#ingr").ingredients, "ingr");
     EXPECT_EQ(ParseOwnRecipe("a#N#i#" + std::string(12000, 'p')).preparation.size(), 10000u);
+    // Fields that end or begin with line breaks of their own keep them: only the marker's
+    // line feeds go.
+    const LoadedOwnRecipe edges = ParseOwnRecipe("\n#\n\n#\nsare\r\n\n#\n\r\nfierbe");
+    EXPECT_EQ(edges.author, "");
+    EXPECT_EQ(edges.name, "");
+    EXPECT_EQ(edges.ingredients, "sare\r\n");
+    EXPECT_EQ(edges.preparation, "\r\nfierbe");
 }
 
 TEST(OwnRecipeStore, ModificationRewritesOnlyTheRecipeFile) {
@@ -193,23 +201,27 @@ TEST(OwnRecipeStore, ModificationRewritesOnlyTheRecipeFile) {
     const std::string list = ReadBack("pers.txt");
     const std::string third = ReadBack("xet3.txt");
 
-    // Opening for modification and saving unchanged: the ingredients' lines join, the
-    // preparation's line breaks become blanks behind one leading blank, the author is empty.
+    // Opening for modification and saving unchanged writes the same bytes: nothing joins,
+    // nothing is emptied, no blank is added.
+    const std::string before = ReadBack("xet4.txt");
     const auto loaded = LoadOwnRecipe("xet4.txt");
     ASSERT_TRUE(loaded);
-    const StoreOutcome out = Save({"", loaded->name, loaded->ingredients, loaded->preparation},
-                                  SaveMode::Modification, "xet4.txt");
+    const StoreOutcome out =
+        Save({loaded->author, loaded->name, loaded->ingredients, loaded->preparation},
+             SaveMode::Modification, "xet4.txt");
     EXPECT_EQ(out.result, StoreResult::Stored);
     EXPECT_FALSE(out.fieldsEmptied);
-    EXPECT_EQ(Plain("xet4.txt"), "\n#\nReteta 4\n#\n1 l apasare\n#\n Se fierbe  bine");
+    EXPECT_EQ(ReadBack("xet4.txt"), before);
+    EXPECT_EQ(Plain("xet4.txt"), "Ana\n#\nReteta 4\n#\n1 l apa\r\nsare\n#\nSe fierbe\r\nbine");
     EXPECT_EQ(ReadBack("virt-dir.txt"), catalogue);
     EXPECT_EQ(ReadBack("pers.txt"), list);
     EXPECT_EQ(ReadBack("xet3.txt"), third);
 
-    // Every further round trip adds one more leading blank.
-    Save({"", "Reteta 4", "", LoadOwnRecipe("xet4.txt")->preparation}, SaveMode::Modification,
-         "xet4.txt");
-    EXPECT_EQ(LoadOwnRecipe("xet4.txt")->preparation, "   Se fierbe  bine");
+    // And again: round trips never drift.
+    const auto again = LoadOwnRecipe("xet4.txt");
+    Save({again->author, again->name, again->ingredients, again->preparation},
+         SaveMode::Modification, "xet4.txt");
+    EXPECT_EQ(ReadBack("xet4.txt"), before);
 }
 
 TEST(OwnRecipeFaults, MissingCatalogueStoresNothingButTheWorkingFile) {
