@@ -1,6 +1,8 @@
 #include "catalogue/CMainDlg.h"
 
+#include "core/files.h"
 #include "core/folders.h"
+#include "core/qt_list_box.h"
 #include "dictionary/CDictionaryDlg.h"
 #include "personal/CFavouritesDlg.h"
 #include "personal/COwnRecipesDlg.h"
@@ -23,12 +25,11 @@ Backdrop& MainBackdrop() {
     return backdrop;
 }
 
-QListWidget* MakeList(QWidget* parent, int id, const char* name, int x, int y, int w, int h) {
-    auto* list = new QListWidget(parent);
+// Entries go in at the catalogue's positions (insertItem), never sorted; every choice of the
+// user's notifies, a click on the entry already selected too.
+SortedListBox* MakeList(QWidget* parent, int id, const char* name, int x, int y, int w, int h) {
+    auto* list = new SortedListBox(parent);
     list->setObjectName(QString::fromLatin1(name));
-    list->setSortingEnabled(false); // positions are the catalogue's positions
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Place(list, id, x, y, w, h);
     return list;
 }
@@ -65,11 +66,9 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
         MakeButton(this, 1017, "refresh", QStringLiteral("Refresh"), 19, 202, 102, 8);
     refresh->setVisible(false);
 
-    connect(m_categories, &QListWidget::itemSelectionChanged, this,
-            &CMainDlg::OnSelchangeCategories);
-    connect(m_subcategories, &QListWidget::itemSelectionChanged, this,
-            &CMainDlg::OnSelchangeSubcategories);
-    connect(m_recipes, &QListWidget::itemSelectionChanged, this, &CMainDlg::OnSelchangeRecipes);
+    m_categories->onSelchange = [this] { OnSelchangeCategories(); };
+    m_subcategories->onSelchange = [this] { OnSelchangeSubcategories(); };
+    m_recipes->onSelchange = [this] { OnSelchangeRecipes(); };
     connect(search, &QPushButton::clicked, this, &CMainDlg::OnSearch);
     connect(dictionary, &QPushButton::clicked, this, &CMainDlg::OnDictionary);
     connect(favourites, &QPushButton::clicked, this, &CMainDlg::OnFavourites);
@@ -92,6 +91,8 @@ const std::string& CMainDlg::TempFolder() const {
 
 void CMainDlg::OnInitDialog() {
     m_timerBusy = false;
+    // Copies that an interrupted save left behind are of no use to anyone.
+    RemoveStaleWorkingCopies();
     WidgetReporter reporter(this);
     LoadCatalogue(m_table, reporter);
     FillCategories();

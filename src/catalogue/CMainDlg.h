@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/qt_list_box.h"
+
 #include "catalogue/catalogue.h"
 #include "catalogue/personal_watch.h"
 #include "core/qt_dialogs.h"
@@ -54,9 +56,9 @@ private:
     int m_selectedRecipe = -1;
     bool m_timerBusy = false;
     QTimer m_timer;
-    QListWidget* m_categories;
-    QListWidget* m_subcategories;
-    QListWidget* m_recipes;
+    SortedListBox* m_categories;
+    SortedListBox* m_subcategories;
+    SortedListBox* m_recipes;
 };
 
 } // namespace savorel::ui

@@ -46,7 +46,7 @@ bool ReadRecipeText(const std::string& sourceName, std::string& text) {
 }
 
 bool RenderRecipePage(const std::string& sourceName, const std::string& tempFolderText,
-                      BoxForm form, Reporter& reporter) {
+                      BoxForm form, Reporter& reporter, std::string* pageOut) {
     std::string text;
     if (!ReadRecipeText(sourceName, text)) {
         reporter.Show(form, kCannotOpenInput);
@@ -57,27 +57,38 @@ bool RenderRecipePage(const std::string& sourceName, const std::string& tempFold
         reporter.Show(form, kCannotOpenOutput);
         return false;
     }
+    if (pageOut)
+        *pageOut = page;
     return true;
 }
 
-bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolderText) {
+bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolderText,
+                     std::string* copy) {
     std::string bytes;
-    if (!ReadWholeDataFile(sourceName, bytes))
+    if (!ReadWholeDataFile(sourceName, bytes) ||
+        !WriteTempFolderFile(tempFolderText, kRecipeCopyName, bytes))
         return false;
-    return WriteTempFolderFile(tempFolderText, kRecipeCopyName, bytes);
+    if (copy)
+        *copy = std::move(bytes);
+    return true;
 }
 
 bool OpenRecipe(const std::string& sourceName, Opener opener, const std::string& mainTempFolder,
                 Reporter& reporter, RecipeWindows* windows) {
     const bool fromMain = opener == Opener::MainWindow;
-    const std::string pageFolder = fromMain ? mainTempFolder : ReadCookIni().value_or("");
-    if (!RenderRecipePage(sourceName, pageFolder, fromMain ? BoxForm::CaptionOnly : BoxForm::Owned,
-                          reporter))
+    const BoxForm form = fromMain ? BoxForm::CaptionOnly : BoxForm::Owned;
+    OpenedRecipe opened;
+    opened.sourceName = sourceName;
+    opened.folderText = fromMain ? mainTempFolder : ReadCookIni().value_or("");
+    if (!RenderRecipePage(sourceName, opened.folderText, form, reporter, &opened.page))
         return false;
-    const std::string copyFolder = fromMain ? mainTempFolder : ReadCookIni().value_or("");
-    WriteRecipeCopy(sourceName, copyFolder);
-    if (windows && windows->RunRecipeView() == -1)
-        windows->RunPlainRecipe();
+    // The plain window shows this copy; one that could not be written is said, so that no
+    // older or planted reteta.txt is ever taken for it.
+    opened.copyWritten = WriteRecipeCopy(sourceName, opened.folderText, &opened.copy);
+    if (!opened.copyWritten)
+        reporter.Show(form, kCannotOpenOutput);
+    if (windows && windows->RunRecipeView(opened) == -1)
+        windows->RunPlainRecipe(opened);
     return true;
 }
 

@@ -17,23 +17,36 @@ std::string RenderRecipePageText(std::string_view sourceName, std::string_view r
 
 // Reads the scrambled recipe file `sourceName` of the data folder and writes the page as
 // tempFolderText + "reteta.htm". Failures go to the reporter in the given form; answers
-// whether the page was written.
+// whether the page was written. `page`, when given, receives the page written.
 bool RenderRecipePage(const std::string& sourceName, const std::string& tempFolderText,
-                      BoxForm form, Reporter& reporter);
+                      BoxForm form, Reporter& reporter, std::string* page = nullptr);
 
 // Reads a scrambled data file and unscrambles it; false when it cannot be opened.
 bool ReadRecipeText(const std::string& sourceName, std::string& text);
 
-// The byte copy reteta.txt of the recipe file in the temporary folder.
-bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolderText);
+// The byte copy reteta.txt of the recipe file in the temporary folder. `copy`, when given,
+// receives the bytes written.
+bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolderText,
+                     std::string* copy = nullptr);
+
+// What a recipe window is opened on: the recipe chosen and what was written for it. The
+// windows act on these, never on whatever lies in the temporary folder later, which a second
+// copy of the program may have replaced by then.
+struct OpenedRecipe {
+    std::string sourceName;
+    std::string folderText; // the temporary folder the page went into
+    std::string page;       // reteta.htm as written
+    std::string copy;       // reteta.txt as written (scrambled)
+    bool copyWritten = false;
+};
 
 // What opens the recipe window, or its plain fallback, once the page exists.
 class RecipeWindows {
 public:
     virtual ~RecipeWindows() = default;
     // -1 when the recipe window cannot be created.
-    virtual int RunRecipeView() = 0;
-    virtual void RunPlainRecipe() = 0;
+    virtual int RunRecipeView(const OpenedRecipe& recipe) = 0;
+    virtual void RunPlainRecipe(const OpenedRecipe& recipe) = 0;
 };
 
 enum class Opener {

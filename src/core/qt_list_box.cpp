@@ -1,4 +1,4 @@
-#include "search/qt_list_box.h"
+#include "core/qt_list_box.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

@@ -1,8 +1,8 @@
 #include "dictionary/CDictionaryDlg.h"
 
 #include "core/qt_dialogs.h"
+#include "core/qt_list_box.h"
 #include "dictionary/dictionary.h"
-#include "search/qt_list_box.h"
 
 #include <QFrame>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #include "search/CSearchDlg.h"
 
 #include "core/qt_dialogs.h"
-#include "search/qt_list_box.h"
+#include "core/qt_list_box.h"
 #include "search/search.h"
 #include "viewing/qt_open_recipe.h"
 

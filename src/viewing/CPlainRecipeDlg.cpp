@@ -49,10 +49,10 @@ CPlainRecipeDlg::CPlainRecipeDlg(QWidget* parent) : QDialog(parent) {
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void CPlainRecipeDlg::OnInitDialog() {
-    const std::string folder = ReadCookIni().value_or(std::string());
-    std::string copy;
-    if (!ReadWholeFile(folder + kRecipeCopyName, copy)) {
+void CPlainRecipeDlg::OnInitDialog(const OpenedRecipe& recipe) {
+    // The copy its opener wrote, never what reteta.txt holds by now.
+    const std::string& copy = recipe.copy;
+    if (!recipe.copyWritten) {
         ShowMessage(this, QStringLiteral("Cannot open the file"));
         return;
     }

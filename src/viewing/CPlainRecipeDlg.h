@@ -1,5 +1,7 @@
 #pragma once
 
+#include "catalogue/page.h"
+
 #include <QDialog>
 
 class QPlainTextEdit;
@@ -16,8 +18,8 @@ public:
     QPlainTextEdit* IngredientsField() const { return m_ingredients; }
     QPlainTextEdit* PreparationField() const { return m_preparation; }
 
-    // Reads reteta.txt of the temporary folder named in cook.ini into the three fields.
-    void OnInitDialog();
+    // Fills the fields from the recipe copy its opener wrote.
+    void OnInitDialog(const OpenedRecipe& recipe);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

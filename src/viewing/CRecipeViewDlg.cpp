@@ -10,6 +10,7 @@
 #include "viewing/qt_open_recipe.h"
 #include "viewing/recipe_view.h"
 
+#include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -24,23 +25,14 @@ const char* const kHelp =
     "caloriilor pe care le cuprinde acesta reteta\n     apasand butonul <<Calorii>>!!!";
 const char* const kNoInterface = "Couldn't find the interface";
 
-std::string& ModuleTempFolder() {
-    static std::string folder;
-    return folder;
-}
-
-std::string& ModulePageRecipePath() {
-    static std::string path;
-    return path;
-}
-
 QString& PrintOutputFile() {
     static QString file;
     return file;
 }
 
-QString FileUrl(const std::string& path) {
-    return QStringLiteral("file://") + QString::fromLocal8Bit(path.c_str());
+// An absolute file address: a folder holding "#", "?" or "%" stays a folder.
+QUrl FileUrl(const std::string& path) {
+    return QUrl::fromLocalFile(QFileInfo(QString::fromLocal8Bit(path.c_str())).absoluteFilePath());
 }
 
 QPushButton* PlaceButton(QWidget* parent, int id, const char* name, const char* text, int x) {
@@ -50,12 +42,6 @@ QPushButton* PlaceButton(QWidget* parent, int id, const char* name, const char* 
 
 } // namespace
 
-const std::string& CRecipeViewDlg::TempFolder() {
-    return ModuleTempFolder();
-}
-const std::string& CRecipeViewDlg::PageRecipePath() {
-    return ModulePageRecipePath();
-}
 void CRecipeViewDlg::SetPrintOutputFile(const QString& pdfPath) {
     PrintOutputFile() = pdfPath;
 }
@@ -94,22 +80,30 @@ int CRecipeViewDlg::DoModal() {
 }
 
 void CRecipeViewDlg::OnInitDialog() {
-    if (const auto text = ReadCookIni())
-        ModuleTempFolder() = *text;
-    std::string page;
-    if (ReadWholeFile(ModuleTempFolder() + kRecipePageName, page))
-        ModulePageRecipePath() = PageRecipePathFrom(page);
-    m_browser->Navigate(FileUrl(ModuleTempFolder() + kRecipePageName));
+    if (!m_given) {
+        if (const auto text = ReadCookIni())
+            m_recipe.folderText = *text;
+        ReadWholeFile(m_recipe.folderText + kRecipePageName, m_recipe.page);
+    }
+    m_pageRecipePath = PageRecipePathFrom(m_recipe.page);
+    ShowRecipePage();
+}
+
+// The page this window was opened on, from memory: the file of that name may hold another
+// copy's recipe by now.
+void CRecipeViewDlg::ShowRecipePage() {
+    const QUrl address = FileUrl(m_recipe.folderText + kRecipePageName);
+    if (m_recipe.page.empty())
+        m_browser->Navigate(address);
+    else
+        m_browser->ShowPage(m_recipe.page, address);
 }
 
 void CRecipeViewDlg::OnAddFavourite() {
     if (m_addedToFavourites)
         return;
     m_addedToFavourites = true;
-    std::string page;
-    if (!ReadWholeFile(ModuleTempFolder() + kRecipePageName, page))
-        return;
-    const PageFavourite favourite = FavouriteFromPage(page);
+    const PageFavourite favourite = FavouriteFromPage(m_recipe.page);
     if (!favourite.ok)
         return;
     AddFavouriteRecord(favourite.title, favourite.fileName);
@@ -132,14 +126,14 @@ void CRecipeViewDlg::OnPrint() {
 
 void CRecipeViewDlg::OnCalories() {
     WidgetReporter reporter(this);
-    if (!CalculateCalories(ModulePageRecipePath(), ModuleTempFolder(), reporter))
+    if (!CalculateCalories(m_pageRecipePath, m_recipe.folderText, reporter))
         return; // the page shown stays as it was
-    m_browser->Navigate(FileUrl(ModuleTempFolder() + kCaloriePageName));
+    m_browser->Navigate(FileUrl(m_recipe.folderText + kCaloriePageName));
     m_back->setEnabled(true);
 }
 
 void CRecipeViewDlg::OnBackToRecipe() {
-    m_browser->Navigate(FileUrl(ModuleTempFolder() + kRecipePageName));
+    ShowRecipePage();
     m_back->setEnabled(false);
 }
 

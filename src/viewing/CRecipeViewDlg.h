@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <QString>
 
+#include "catalogue/page.h"
+
 #include <string>
 
 class QPushButton;
@@ -17,15 +19,22 @@ class CRecipeViewDlg : public QDialog {
 public:
     explicit CRecipeViewDlg(QWidget* parent = nullptr);
 
+    // The recipe the window is opened on (the opener's page and source name). A window not
+    // given one reads the page that cook.ini's folder holds when it opens.
+    void SetRecipe(const OpenedRecipe& recipe) {
+        m_recipe = recipe;
+        m_given = true;
+    }
+
     // Runs the window modally; -1 without showing it when the page view cannot be created.
     int DoModal();
 
     CWebBrowser* Browser() const { return m_browser; }
     bool AddedToFavourites() const { return m_addedToFavourites; }
 
-    // The folder and recipe file this window module last read (kept between windows).
-    static const std::string& TempFolder();
-    static const std::string& PageRecipePath();
+    // The temporary folder and the recipe file this window acts on.
+    const std::string& TempFolder() const { return m_recipe.folderText; }
+    const std::string& PageRecipePath() const { return m_pageRecipePath; }
     // Printing goes to the default printer; tests print into this PDF file instead.
     static void SetPrintOutputFile(const QString& pdfPath);
 
@@ -39,6 +48,11 @@ public slots:
 private:
     void OnInitDialog();
 
+    void ShowRecipePage();
+
+    OpenedRecipe m_recipe;
+    bool m_given = false;
+    std::string m_pageRecipePath;
     QPushButton* m_back = nullptr;
     CWebBrowser* m_browser = nullptr;
     bool m_addedToFavourites = false;

@@ -19,18 +19,22 @@ CWebBrowser::CWebBrowser(QWidget* parent) : QTextBrowser(parent) {
     setObjectName(QStringLiteral("browser"));
 }
 
-void CWebBrowser::Navigate(const QString& url) {
-    const QUrl address(url);
-    const QString path = address.isLocalFile() ? address.toLocalFile() : url.mid(7);
-    m_shown = address;
-    m_folder = QFileInfo(path).absolutePath();
+void CWebBrowser::Navigate(const QUrl& url) {
     std::string bytes;
-    if (!ReadWholeFile(path.toStdString(), bytes)) {
+    if (!ReadWholeFile(url.toLocalFile().toLocal8Bit().toStdString(), bytes)) {
+        m_shown = url;
+        m_folder = QFileInfo(url.toLocalFile()).absolutePath();
         setHtml(QStringLiteral("<html><body><h3>Pagina nu poate fi afisata</h3><p>%1</p>"
                                "</body></html>")
-                    .arg(url.toHtmlEscaped()));
+                    .arg(url.toDisplayString().toHtmlEscaped()));
         return;
     }
+    ShowPage(bytes, url);
+}
+
+void CWebBrowser::ShowPage(const std::string& bytes, const QUrl& url) {
+    m_shown = url;
+    m_folder = QFileInfo(url.toLocalFile()).absolutePath();
     const QString html = FromCp1250(bytes);
     setHtml(html);
     // A browser paints a body's background picture over its background colour; the rich

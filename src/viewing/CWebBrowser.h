@@ -4,6 +4,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <string>
+
 class QPrinter;
 
 namespace savorel::ui {
@@ -17,7 +19,9 @@ public:
 
     // Shows the file a file:// address names. The page is decoded as Windows-1250; relative
     // pictures resolve against the page's folder, then against the data folder.
-    void Navigate(const QString& url);
+    void Navigate(const QUrl& url);
+    // Shows page bytes already at hand as the page of that address.
+    void ShowPage(const std::string& bytes, const QUrl& url);
     // The address shown, or an empty one when nothing was shown yet.
     QUrl Document() const { return m_shown; }
     bool HasDocument() const { return !m_shown.isEmpty(); }

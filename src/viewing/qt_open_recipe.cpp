@@ -21,13 +21,14 @@ bool& Unavailable() {
 class WindowOpener final : public RecipeWindows {
 public:
     explicit WindowOpener(QWidget* owner) : m_owner(owner) {}
-    int RunRecipeView() override {
+    int RunRecipeView(const OpenedRecipe& recipe) override {
         CRecipeViewDlg dialog(m_owner);
+        dialog.SetRecipe(recipe);
         return dialog.DoModal();
     }
-    void RunPlainRecipe() override {
+    void RunPlainRecipe(const OpenedRecipe& recipe) override {
         CPlainRecipeDlg dialog(m_owner);
-        dialog.OnInitDialog();
+        dialog.OnInitDialog(recipe);
         RunModal(dialog);
     }
 

@@ -25,11 +25,16 @@ struct FakeWindows final : RecipeWindows {
     int viewResult = 1;
     int views = 0;
     int plains = 0;
-    int RunRecipeView() override {
+    OpenedRecipe last;
+    int RunRecipeView(const OpenedRecipe& recipe) override {
         ++views;
+        last = recipe;
         return viewResult;
     }
-    void RunPlainRecipe() override { ++plains; }
+    void RunPlainRecipe(const OpenedRecipe& recipe) override {
+        ++plains;
+        last = recipe;
+    }
 };
 
 } // namespace
@@ -131,6 +136,12 @@ TEST(RecipePage, WritesPageIntoTheTemporaryFolderAndCopyBesideIt) {
     EXPECT_EQ(ReadBack("tmp/reteta.txt"), ReadBack("RET001.TXT"));
     EXPECT_EQ(windows.views, 1);
     EXPECT_EQ(windows.plains, 0);
+    // The window is handed what was written, so it never depends on the files staying.
+    EXPECT_EQ(windows.last.sourceName, "RET001.TXT");
+    EXPECT_EQ(windows.last.folderText, "tmp/");
+    EXPECT_EQ(windows.last.page, ReadBack("tmp/reteta.htm"));
+    EXPECT_EQ(windows.last.copy, ReadBack("RET001.TXT"));
+    EXPECT_TRUE(windows.last.copyWritten);
     // The same recipe twice gives the same page.
     const std::string first = ReadBack("tmp/reteta.htm");
     ASSERT_TRUE(OpenRecipe("RET001.TXT", Opener::MainWindow, "tmp/", reporter, &windows));
@@ -212,4 +223,22 @@ TEST(RecipePage, NamesLeavingTheDataFolderCannotBeOpened) {
     EXPECT_FALSE(OpenRecipe("sub/RET001.TXT", Opener::ListWindow, "", reporter, &windows));
     EXPECT_FALSE(OpenRecipe("/etc/passwd", Opener::ListWindow, "", reporter, &windows));
     EXPECT_EQ(reporter.entries.size(), 2u);
+}
+
+TEST(RecipePage, CopyThatCannotBeWrittenIsSaidAndNeverTakenFromTheFolder) {
+    TempDataDir dir;
+    WriteScrambled("RET001.TXT", "#T#i#\np");
+    WritePlain("reteta.txt", "planted by someone else");
+    CollectingReporter reporter;
+    FakeWindows windows;
+    windows.viewResult = -1;
+    int writes = 0;
+    SetWriteFaultHook([&](std::size_t) { return ++writes == 1; }); // the page only
+    EXPECT_TRUE(OpenRecipe("RET001.TXT", Opener::ListWindow, "", reporter, &windows));
+    SetWriteFaultHook(nullptr);
+    ASSERT_EQ(reporter.entries.size(), 1u);
+    EXPECT_EQ(reporter.entries[0].text, "Cannot open the output file...  ");
+    EXPECT_EQ(windows.plains, 1);
+    EXPECT_FALSE(windows.last.copyWritten);
+    EXPECT_TRUE(windows.last.copy.empty());
 }

@@ -131,14 +131,14 @@ private slots:
         QCOMPARE(Explanation(w)->toPlainText(), QStringLiteral("Pasta de vinete si ardei."));
 
         Word(w)->setText(QStringLiteral("ABUR"));
-        Button(w, 1003)->click();
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
         QCOMPARE(Explanation(w)->toPlainText(),
                  QStringLiteral("Gatire deasupra apei care fierbe."));
         QVERIFY(log.records.empty());
 
         for (const char* missing : {"abur ", "Fara separator", "sarmale"}) {
             Word(w)->setText(QString::fromLatin1(missing));
-            Button(w, 1003)->click();
+            QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
             QVERIFY(Explanation(w)->toPlainText().isEmpty());
             QCOMPARE(log.Messages().last(),
                      QStringLiteral("Cuvantul nu a fost gasit in dictionar!!!"));
@@ -151,10 +151,10 @@ private slots:
         MessageLog log;
         CDictionaryDlg w;
         Word(w)->setText(QStringLiteral("marar"));
-        Button(w, 1003)->click();
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
 
         // Nothing marked: the message, and the word stays.
-        Button(w, 1004)->click();
+        QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
         QCOMPARE(log.Messages(),
                  QStringList{"selectati un cuvant (prin dublu clic cu mausu pe iel)"});
         QCOMPARE(Word(w)->text(), QStringLiteral("marar"));
@@ -164,7 +164,7 @@ private slots:
         cursor.setPosition(static_cast<int>(text.indexOf(QStringLiteral("zahar"))));
         cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 7);
         Explanation(w)->setTextCursor(cursor);
-        Button(w, 1004)->click();
+        QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
         QCOMPARE(Word(w)->text(), QStringLiteral("zahar"));
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("zahar, "));
         QCOMPARE(log.records.size(), std::size_t{1});
@@ -173,7 +173,7 @@ private slots:
         cursor.setPosition(static_cast<int>(text.indexOf(QStringLiteral(", s"))));
         cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor, 2);
         Explanation(w)->setTextCursor(cursor);
-        Button(w, 1004)->click();
+        QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
         QVERIFY(Word(w)->text().isEmpty());
         // No look-up follows until the down arrow is pressed.
         QCOMPARE(Explanation(w)->toPlainText(), text);
@@ -200,11 +200,11 @@ private slots:
         QCOMPARE(Words(w)->count(), 0);
         QVERIFY(log.records.empty()); // silently
         Word(w)->setText(QStringLiteral("blat"));
-        Button(w, 1003)->click();
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
         QVERIFY(Explanation(w)->toPlainText().isEmpty());
         QCOMPARE(log.Messages(), QStringList{"Cuvantul nu a fost gasit in dictionar!!!"});
 
-        Button(w, 1005)->click();
+        QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
         QCOMPARE(log.records.back().caption, ui::ApplicationName());
         QCOMPARE(log.records.back().text,
                  QStringLiteral("Tastati cuvantul pe care doriti sa il cautati, \napoi apasati "

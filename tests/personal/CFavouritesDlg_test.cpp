@@ -101,11 +101,11 @@ private slots:
         WriteScrambled("pref.txt", Line("Propria", "xet2.txt") + Line("Lipsa", "RET404.TXT"));
         WriteScrambled("xet2.txt", "Ana\n#\nPropria\n#\napa\n#\nfierbe");
         CFavouritesDlg w;
-        w.List()->setCurrentRow(Row(w.List(), "Propria"));
+        ClickRow(w.List(), Row(w.List(), "Propria"));
         QCOMPARE(script.opened, QStringList{"savorel::ui::CRecipeViewDlg"});
         QVERIFY(ReadBack("tmp/reteta.htm").rfind("<!--xet2.txt-->", 0) == 0);
         QVERIFY(log.records.empty());
-        w.List()->setCurrentRow(Row(w.List(), "Lipsa"));
+        ClickRow(w.List(), Row(w.List(), "Lipsa"));
         QCOMPARE(log.Messages(), QStringList{"Cannot open the input file...  "});
         QCOMPARE(script.opened.size(), 1);
     }
@@ -123,13 +123,13 @@ private slots:
         WriteScrambled("RET010.TXT", "#Supa#apa#fierbe");
         CFavouritesDlg w;
         QCOMPARE(w.List()->count(), 5);
-        w.List()->setCurrentRow(Row(w.List(), QStringLiteral("Ciorb\u0103\u0098")));
+        ClickRow(w.List(), Row(w.List(), QStringLiteral("Ciorb\u0103\u0098")));
         Click(w, 1003);
         QCOMPARE(w.List()->count(), 4);
         QCOMPARE(ReadBack("pref.txt", true), Line("Supa", "RET010.TXT") +
                                                  Line("SUPA", "ret010.txt") +
                                                  Line("Ardei", "RET002.TXT"));
-        w.List()->setCurrentRow(Row(w.List(), "Supa"));
+        ClickRow(w.List(), Row(w.List(), "Supa"));
         Click(w, 1003);
         QCOMPARE(ReadBack("pref.txt", true), Line("Ardei", "RET002.TXT"));
         QVERIFY(!Exists("temp.dat"));
@@ -144,7 +144,7 @@ private slots:
         const std::string list = Line("Supa", "RET010.TXT") + Line("Ardei", "RET002.TXT");
         WriteScrambled("pref.txt", list);
         CFavouritesDlg w;
-        w.List()->setCurrentRow(Row(w.List(), "Supa"));
+        ClickRow(w.List(), Row(w.List(), "Supa"));
         {
             ReadOnlyFolder readOnly;
             Click(w, 1003);
@@ -154,7 +154,7 @@ private slots:
         QCOMPARE(ReadBack("pref.txt", true), list);
 
         std::filesystem::remove("pref.txt");
-        w.List()->setCurrentRow(0);
+        ClickRow(w.List(), 0);
         Click(w, 1003);
         QCOMPARE(log.Messages().last(), QStringLiteral("Cannot open preferences file..."));
         QCOMPARE(w.List()->count(), 0);

@@ -98,7 +98,7 @@ private slots:
         script.Push([&](QDialog& dialog) {
             auto& editor = static_cast<COwnRecipeEditDlg&>(dialog);
             ui::FindControlAs<QLineEdit>(&editor, 1009)->setText(QStringLiteral("Ciorba"));
-            ui::FindControlAs<QPushButton>(&editor, 1003)->click();
+            Click(editor, 1003);
             listedMeanwhile = QTest::qWaitFor([&] { return w.List()->count() == 1; }, 1200);
             return editor.result();
         });
@@ -150,7 +150,7 @@ private slots:
         QVERIFY(script.opened.isEmpty());
 
         // Selecting opens the recipe; "Modificare reteta" then opens the editor on its file.
-        w.List()->setCurrentRow(0);
+        ClickRow(w.List(), 0);
         QCOMPARE(script.opened, QStringList{"savorel::ui::CRecipeViewDlg"});
         std::string editedFile;
         script.Push([&](QDialog& dialog) {
@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(script.opened.size(), 2);
 
         // An entry whose file is gone: not opened, not edited.
-        w.List()->setCurrentRow(1);
+        ClickRow(w.List(), 1);
         QCOMPARE(log.Messages().last(), QStringLiteral("Cannot open the input file...  "));
         QCOMPARE(log.records.back().owner, static_cast<QWidget*>(&w));
         Click(w, 1005);

@@ -32,7 +32,7 @@ QProgressBar* Progress(CSearchDlg& w) {
     return ui::FindControlAs<QProgressBar>(&w, 1011);
 }
 void Start(CSearchDlg& w) {
-    ui::FindControlAs<QPushButton>(&w, 1003)->click();
+    Click(w, 1003);
 }
 
 QString Entry(const char* name, const char* file) {
@@ -223,7 +223,7 @@ private slots:
     void helpHasItsOwnCaption() {
         MessageLog log;
         CSearchDlg w;
-        ui::FindControlAs<QPushButton>(&w, 1004)->click();
+        Click(w, 1004);
         QCOMPARE(log.records.size(), std::size_t{1});
         QCOMPARE(log.records[0].caption, QStringLiteral("Savorel"));
         QCOMPARE(log.records[0].text,

@@ -45,12 +45,13 @@ QStringList Texts(const QListWidget* list) {
 }
 
 void ClickRow(QListWidget* list, int row) {
+    list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(list->item(row)).center());
 }
 
 void Click(QWidget& w, int id) {
-    ui::FindControlAs<QPushButton>(&w, id)->click();
+    QTest::mouseClick(ui::FindControlAs<QPushButton>(&w, id), Qt::LeftButton);
 }
 
 void SaveWindowShot(QWidget& w, const char* name) {

@@ -64,8 +64,7 @@ private slots:
         VerifyNothingClipped(w, "recipe_check");
         QCOMPARE(w.size(), QSize(612, 439));
         QVERIFY(shown.contains(QStringLiteral("Paine împletită"))); // decoded as Windows-1250
-        QCOMPARE(QString::fromStdString(CRecipeViewDlg::PageRecipePath()),
-                 QStringLiteral("RET007.TXT"));
+        QCOMPARE(QString::fromStdString(w.PageRecipePath()), QStringLiteral("RET007.TXT"));
         QVERIFY(!Button(w, 1006)->isEnabled());
         QCOMPARE(Button(w, 1003)->text(),
                  QStringLiteral("Adauga aceasta reteta la retetele preferate"));
@@ -78,19 +77,19 @@ private slots:
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         w.DoModal();
-        Button(w, 1005)->click();
+        QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
         QVERIFY(Button(w, 1006)->isEnabled());
         QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("hastemele.html")));
         QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL: 1740.00 calorii.")));
         SaveWindowShot(w, "calories");
-        Button(w, 1006)->click();
+        QTest::mouseClick(Button(w, 1006), Qt::LeftButton);
         QVERIFY(!Button(w, 1006)->isEnabled());
         QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("reteta.htm")));
         QVERIFY(log.records.empty());
 
         // A calculation that cannot run leaves the page shown as it was.
         std::remove("zcalorii.txt");
-        Button(w, 1005)->click();
+        QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
         QCOMPARE(log.Messages(), QStringList{"zcalorii.txt"});
         QVERIFY(!Button(w, 1006)->isEnabled());
     }
@@ -103,12 +102,12 @@ private slots:
         w.DoModal();
         const QString pdf = QString::fromStdString(m_dir->path() + "/print.pdf");
         CRecipeViewDlg::SetPrintOutputFile(pdf);
-        Button(w, 1004)->click();
+        QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
         CRecipeViewDlg::SetPrintOutputFile(QString());
         QFile printed(pdf);
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QVERIFY(printed.read(5) == "%PDF-");
-        Button(w, 1007)->click();
+        QTest::mouseClick(Button(w, 1007), Qt::LeftButton);
         QCOMPARE(log.Messages().size(), 1);
         QVERIFY(log.Messages()[0].startsWith(QStringLiteral("Adaugati aceasta reteta la lista\n")));
         QVERIFY(
@@ -122,12 +121,12 @@ private slots:
         CRecipeViewDlg w;
         w.DoModal();
         QVERIFY(!Exists("pref.txt"));
-        Button(w, 1003)->click();
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
         const std::string record = "Paine \xEEmpletit\xE3" + std::string(55, ' ') + "#RET007.TXT\n";
         QCOMPARE(ReadBack("pref.txt", true), record);
         // Later presses in the same window write nothing, even after the record is gone.
         std::remove("pref.txt");
-        Button(w, 1003)->click();
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
         QVERIFY(!Exists("pref.txt"));
         QVERIFY(Button(w, 1003)->isEnabled());
 
@@ -135,7 +134,7 @@ private slots:
         WriteScrambled("pref.txt", "Alta" + std::string(55, ' ') + "#ret007.txt\n");
         CRecipeViewDlg again;
         again.DoModal();
-        Button(again, 1003)->click();
+        QTest::mouseClick(Button(again, 1003), Qt::LeftButton);
         QCOMPARE(ReadBack("pref.txt", true), "Alta" + std::string(55, ' ') + "#ret007.txt\n");
     }
 
@@ -144,10 +143,10 @@ private slots:
         modals.Push([](QDialog&) { return 1; });
         CRecipeViewDlg w;
         w.DoModal();
-        Button(w, 1005)->click();
+        QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
         const QString pdf = QString::fromStdString(m_dir->path() + "/calories.pdf");
         CRecipeViewDlg::SetPrintOutputFile(pdf);
-        Button(w, 1004)->click();
+        QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
         CRecipeViewDlg::SetPrintOutputFile(QString());
         QVERIFY(QFileInfo(pdf).size() > 0);
         // What was printed is what is shown: the calorie page.
@@ -161,12 +160,71 @@ private slots:
         WritePlain(m_tmp + "reteta.htm", "<html><b>Fara comentariu</b></html>");
         CRecipeViewDlg w;
         w.DoModal();
-        QCOMPARE(QString::fromStdString(CRecipeViewDlg::PageRecipePath()), QString());
-        Button(w, 1003)->click();
+        QCOMPARE(QString::fromStdString(w.PageRecipePath()), QString());
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
         QVERIFY(!Exists("pref.txt"));
-        Button(w, 1005)->click();
+        QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
         QCOMPARE(log.Messages(), QStringList{"argument file not found"});
         QCOMPARE(log.records[0].form, BoxForm::CaptionOnly);
+    }
+
+    // Two copies of the program share one temporary folder: while this window shows RET007, the
+    // other copy writes its own recipe's page there. Every button still acts on RET007.
+    void actsOnItsOwnRecipeWhileAnotherCopyWritesTheFolder() {
+        WriteScrambled("RET008.TXT", "#\nSupa straina\n#\n1 ceapa\n#\nFierbe.");
+        ModalScript modals;
+        MessageLog log;
+        QString afterBack;
+        modals.Push([&](QDialog& d) {
+            auto& w = static_cast<CRecipeViewDlg&>(d);
+            CollectingReporter other;
+            [&] { QVERIFY(RenderRecipePage("RET008.TXT", m_tmp, BoxForm::Owned, other)); }();
+            QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
+            QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
+            QTest::mouseClick(Button(w, 1006), Qt::LeftButton);
+            afterBack = w.Browser()->toPlainText();
+            return 1;
+        });
+        CollectingReporter reporter;
+        class Windows final : public RecipeWindows {
+        public:
+            int RunRecipeView(const OpenedRecipe& recipe) override {
+                CRecipeViewDlg dialog;
+                dialog.SetRecipe(recipe);
+                return dialog.DoModal();
+            }
+            void RunPlainRecipe(const OpenedRecipe&) override {}
+        } windows;
+        QVERIFY(OpenRecipe("RET007.TXT", Opener::ListWindow, "", reporter, &windows));
+        QVERIFY(afterBack.contains(QStringLiteral("Paine împletită")));
+        QVERIFY(!afterBack.contains(QStringLiteral("Supa straina")));
+        QVERIFY(ReadBack("pref.txt", true).find("#RET007.TXT\n") != std::string::npos);
+        QVERIFY(ReadBack("pref.txt", true).find("RET008") == std::string::npos);
+        QVERIFY(log.records.empty());
+    }
+
+    // A temporary folder whose path holds "#", "?" and "%" still shows its pages.
+    void pageInAFolderWithUrlCharacters() {
+        const std::string odd = m_dir->path() + "/a#b?c%d/";
+        std::filesystem::create_directory(odd);
+        WriteCookIni(odd);
+        CollectingReporter reporter;
+        QVERIFY(RenderRecipePage("RET007.TXT", odd, BoxForm::Owned, reporter));
+        ModalScript modals;
+        MessageLog log;
+        QString shown, calories;
+        modals.Push([&](QDialog& d) {
+            auto& w = static_cast<CRecipeViewDlg&>(d);
+            shown = w.Browser()->toPlainText();
+            QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
+            calories = w.Browser()->toPlainText();
+            return 1;
+        });
+        CRecipeViewDlg w;
+        w.DoModal();
+        QVERIFY(shown.contains(QStringLiteral("Paine împletită")));
+        QVERIFY(calories.contains(QStringLiteral("TOTAL:")));
+        QVERIFY(!calories.contains(QStringLiteral("Pagina nu poate fi afisata")));
     }
 
     void unavailablePageViewAnswersMinusOneWithoutShowing() {
@@ -179,8 +237,13 @@ private slots:
 
     void plainWindowFieldsAndMissingCopy() {
         MessageLog log;
+        OpenedRecipe opened;
+        opened.copy = ReadBack(m_tmp + "reteta.txt");
+        opened.copyWritten = true;
+        // What lies in the folder by now is not what the window shows.
+        WritePlain(m_tmp + "reteta.txt", "#\nAlta reteta\n#\n#\n");
         ui::CPlainRecipeDlg w;
-        w.OnInitDialog();
+        w.OnInitDialog(opened);
         QCOMPARE(w.TitleField()->toPlainText(), QStringLiteral("Paine împletită"));
         QCOMPARE(w.IngredientsField()->toPlainText(), QStringLiteral("500 g faina; 1 ceapa"));
         QCOMPARE(w.PreparationField()->toPlainText(), QStringLiteral(" Se coace.  Gata."));
@@ -190,9 +253,8 @@ private slots:
         VerifyNothingClipped(w, "plain_check");
         QVERIFY(log.records.empty());
 
-        std::remove((m_tmp + "reteta.txt").c_str());
         ui::CPlainRecipeDlg empty;
-        empty.OnInitDialog();
+        empty.OnInitDialog(OpenedRecipe()); // the copy could not be written
         QCOMPARE(log.Messages(), QStringList{"Cannot open the file"});
         QVERIFY(empty.TitleField()->toPlainText().isEmpty());
     }
