@@ -194,6 +194,11 @@ void CheckCatalogue(Findings& findings) {
     }
     for (const auto& p : problems)
         findings.Add(kCatalogueFile, p.line, p.what);
+    // The loader sees lines only as its reader delivers them; what the line ends cost is
+    // found on the bytes.
+    if (std::string bytes; ReadWholeDataFile(kCatalogueFile, bytes))
+        for (const auto& p : CatalogueLineEndProblems(ScrambleBytes(bytes)))
+            findings.Add(kCatalogueFile, p.line, p.what);
     std::set<std::string> checked;
     for (const auto& category : table.categories)
         for (const auto& sub : category.subcategories)

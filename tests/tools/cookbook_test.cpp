@@ -317,3 +317,38 @@ TEST(CookbookTool, OutputOntoAFifoOrALinkWritesThroughIt) {
     EXPECT_TRUE(S_ISFIFO(st.st_mode));
     EXPECT_EQ(page.out, ReadBack("got"));
 }
+
+// What cook would drop or miscalculate, check reports, with file and line.
+TEST(CookbookTool, CheckReportsDataThatCookDropsOrMiscalculates) {
+    std::string catalogue = kCatalogue;
+    std::string crOnly = catalogue;
+    for (char& c : crOnly)
+        if (c == '\n')
+            c = '\r';
+    const struct {
+        const char* file;
+        std::string plain;
+        const char* finding;
+    } cases[] = {
+        {"virt-dir.txt", crOnly, "virt-dir.txt:1: carriage return without a line feed (6 in"},
+        {"virt-dir.txt", crOnly, "virt-dir.txt:1: last line without a line feed"},
+        {"virt-dir.txt", catalogue.substr(0, catalogue.size() - 1),
+         "virt-dir.txt:7: last line without a line feed: it is not taken"},
+        {"virt-dir.txt", "m " + std::string(1000, 'x') + "\n" + catalogue,
+         "virt-dir.txt:1: longer than 999 characters"},
+        {"zcalorii.txt", "nan burta\n", "zcalorii.txt:1: \"nan\" is not a number of 0 or more"},
+        {"zcalorii.txt", "100 ceapa\ninf burta\n", "zcalorii.txt:2: \"inf\" is not a number"},
+        {"zcalorii.txt", "1e39 burta\n", "zcalorii.txt:1: \"1e39\" is not a number of 0"},
+        {"zcalorii.txt", "-100 burta\n", "zcalorii.txt:1: \"-100\" is not a number of 0"},
+        {"zunitmas.txt", "-1 g\n", "zunitmas.txt:1: \"-1\" is not a number of 0"},
+        {"zbucati.txt", "-500 burta\n", "zbucati.txt:1: \"-500\" is not a number of 0"},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        PackSmallBook();
+        WriteScrambled(std::string("data/") + c.file, c.plain);
+        const Result check = Cookbook("--data data check");
+        EXPECT_EQ(1, check.exitCode) << c.finding;
+        EXPECT_NE(std::string::npos, check.out.find(c.finding)) << check.out;
+    }
+}
