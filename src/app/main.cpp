@@ -11,15 +11,11 @@
 #include <unistd.h>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    savorel::ui::ApplyApplicationLook();
-    QApplication::setApplicationVersion(QStringLiteral("1.2"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/img/icon128.svg")));
-
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Savorel, the recipe book."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption data(QStringLiteral("data"),
                                   QStringLiteral("Use DIR as the data folder."),
                                   QStringLiteral("DIR"));
@@ -28,6 +24,21 @@ int main(int argc, char** argv) {
         QStringLiteral("Show recipes as plain text, without the page view."));
     parser.addOption(data);
     parser.addOption(plain);
+
+    // --help and --version need no window: they are answered before the GUI application
+    // exists, which aborts without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (parser.parse(arguments) &&
+        (parser.isSet(help) || parser.isSet(version) || parser.isSet(QStringLiteral("help-all")))) {
+        QCoreApplication console(argc, argv);
+        parser.process(console); // prints and exits
+    }
+
+    QApplication app(argc, argv);
+    savorel::ui::ApplyApplicationLook();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/img/icon128.svg")));
     parser.process(app);
 
     if (parser.isSet(data) && chdir(parser.value(data).toLocal8Bit().constData()) != 0) {

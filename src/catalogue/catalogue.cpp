@@ -132,6 +132,43 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
     return true;
 }
 
+std::vector<CatalogueProblem> CatalogueLineEndProblems(std::string_view text) {
+    int lineNumber = 1;
+    int firstGlued = 0, glued = 0, firstLong = 0, longLines = 0;
+    std::size_t stored = 0; // characters of the current line that the reader keeps
+    bool content = false;   // the current line holds more than blanks and tabs
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n') {
+            ++lineNumber;
+            stored = 0;
+            content = false;
+            continue;
+        }
+        if (c == '\r') {
+            const std::size_t next = text.find_first_not_of('\r', i);
+            if (next != std::string_view::npos && text[next] != '\n' && glued++ == 0)
+                firstGlued = lineNumber;
+            continue;
+        }
+        if (++stored == kCatalogueLineLimit + 1 && longLines++ == 0)
+            firstLong = lineNumber;
+        content = content || (c != ' ' && c != '\t');
+    }
+    std::vector<CatalogueProblem> problems;
+    if (glued)
+        problems.push_back({firstGlued, "carriage return without a line feed (" +
+                                            std::to_string(glued) +
+                                            " in the file): the lines around it are read as one"});
+    if (longLines)
+        problems.push_back({firstLong, "longer than " + std::to_string(kCatalogueLineLimit) +
+                                           " characters (" + std::to_string(longLines) +
+                                           " such lines): the rest is read as another line"});
+    if (content)
+        problems.push_back({lineNumber, "last line without a line feed: it is not taken"});
+    return problems;
+}
+
 bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
                    std::vector<CatalogueProblem>* problems) {
     table.categories.clear();

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace savorel {
@@ -57,6 +58,12 @@ struct CatalogueProblem {
     int line;
     std::string what;
 };
+
+// What the line reader loses of an unscrambled catalogue through its line ends: lines glued
+// together by a carriage return without a line feed (CR-only line ends), a line longer than
+// kCatalogueLineLimit (cut, the character at the cut lost), and a last line without a line
+// feed (not taken). One problem for each kind, at its first line, with the count.
+std::vector<CatalogueProblem> CatalogueLineEndProblems(std::string_view text);
 
 // Reads virt-dir.txt from the data folder. When it cannot be opened the table stays empty and
 // the reporter gets the message and a beep; answers whether the file was read.

@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include <cerrno>
@@ -106,23 +107,91 @@ std::string ResolveDataName(std::string_view name) {
     return InsideOnly(found);
 }
 
+namespace {
+
+// The open(2) flags of an fopen mode ("rb", "r+b", "wb", "a+b", "wxb" ...).
+int FlagsOfMode(const char* mode) {
+    const bool update = std::strchr(mode, '+') != nullptr;
+    int flags = 0;
+    switch (mode[0]) {
+    case 'w':
+        flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+        break;
+    case 'a':
+        flags = (update ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+        break;
+    default:
+        flags = update ? O_RDWR : O_RDONLY;
+        break;
+    }
+    if (std::strchr(mode, 'x'))
+        flags |= O_EXCL;
+    return flags;
+}
+
+// Reads the descriptor to its end and closes it.
+bool ReadAndClose(int fd, std::string& out) {
+    out.clear();
+    char buffer[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+int OpenRegularFile(const std::string& path, int flags) {
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes; a device node
+    // (a terminal, /dev/zero) would be read without end.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = ENOENT; // answered as a file that is not there
+        return -1;
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 FilePtr OpenDataFile(std::string_view name, const char* mode) {
     if (!IsSafeDataName(name)) {
         errno = EINVAL;
         return nullptr;
     }
-    return FilePtr(std::fopen(ResolveDataName(name).c_str(), mode));
+    return OpenPath(ResolveDataName(name), mode);
 }
 
 FilePtr OpenPath(const std::string& path, const char* mode) {
-    return FilePtr(std::fopen(path.c_str(), mode));
+    const int fd = OpenRegularFile(path, FlagsOfMode(mode));
+    if (fd < 0)
+        return nullptr;
+    FilePtr f(::fdopen(fd, mode));
+    if (!f)
+        ::close(fd);
+    return f;
 }
 
 long long DataFileSize(std::string_view name) {
     if (!IsSafeDataName(name))
         return -1;
-    const std::string path = ResolveDataName(name);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = OpenRegularFile(ResolveDataName(name), O_RDONLY);
     if (fd < 0)
         return -1;
     struct stat st {};
@@ -132,15 +201,8 @@ long long DataFileSize(std::string_view name) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
-    FilePtr f = OpenPath(path, "rb");
-    if (!f)
-        return false;
-    out.clear();
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f.get())) > 0)
-        out.append(buffer, n);
-    return !std::ferror(f.get());
+    const int fd = OpenRegularFile(path, O_RDONLY);
+    return fd >= 0 && ReadAndClose(fd, out);
 }
 
 bool ReadWholeDataFile(std::string_view name, std::string& out) {

@@ -25,16 +25,22 @@ bool IsSafeDataName(std::string_view name);
 // that equals it ignoring ASCII case, otherwise the name unchanged.
 std::string ResolveDataName(std::string_view name);
 
-// Opens a file of the data folder (the current directory) by its bare name. Unsafe names are
-// treated as files that cannot be opened.
+// Opens a file of the data folder (the current directory) by its bare name. Unsafe names and
+// anything but a regular file are treated as files that cannot be opened.
 FilePtr OpenDataFile(std::string_view name, const char* mode);
 
-// Opens any path for reading (temporary folder files, command-line arguments).
+// Opens any path with an fopen mode (temporary folder files).
 FilePtr OpenPath(const std::string& path, const char* mode);
+
+// open(2) of a path that answers a descriptor only for a regular file. A FIFO, a device or a
+// folder is never waited on nor read: it is closed again and answered as missing (ENOENT).
+// Every opener here goes through it, so a planted special file cannot hang or flood a reader.
+int OpenRegularFile(const std::string& path, int flags);
 
 // Size in bytes of a data file, or -1 when it cannot be opened.
 long long DataFileSize(std::string_view name);
 
+// Whole regular files only (see OpenRegularFile).
 bool ReadWholeFile(const std::string& path, std::string& out);
 bool ReadWholeDataFile(std::string_view name, std::string& out);
 

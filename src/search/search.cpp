@@ -172,9 +172,10 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
         return false;
     // One open for a plain file of that name (the usual case, and the search opens hundreds);
     // otherwise the name as the data folder spells it, never through a link leading outside.
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // Only regular files: a FIFO or a device among the recipes must not hang the search.
+    int fd = OpenRegularFile(name, O_RDONLY | O_NOFOLLOW);
     if (fd < 0 && (errno == ENOENT || errno == ELOOP))
-        fd = ::open(ResolveDataName(name).c_str(), O_RDONLY | O_CLOEXEC);
+        fd = OpenRegularFile(ResolveDataName(name), O_RDONLY);
     if (fd < 0)
         return false;
     bool ok = true;

@@ -7,10 +7,15 @@
 #include "tools/cookbook.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -20,12 +25,31 @@ using namespace savorel;
 
 namespace {
 
-bool ReadInput(const std::string& path, std::string& out) {
-    if (path.empty() || path == "-") {
-        out.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-        return !std::cin.bad();
+// Reads a descriptor to its end; false on a read error (a folder given as input, a closed
+// standard input), so that nothing is written from a partial read.
+bool ReadDescriptor(int fd, std::string& out) {
+    out.clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n == 0;
+        out.append(buffer, static_cast<std::size_t>(n));
     }
-    return ReadWholeFile(CallerPath(path), out);
+}
+
+// The caller's own input: a pipe or a FIFO named on the command line is read as it comes.
+bool ReadInput(const std::string& path, std::string& out) {
+    if (path.empty() || path == "-")
+        return ReadDescriptor(STDIN_FILENO, out);
+    const int fd = ::open(CallerPath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ReadDescriptor(fd, out);
+    ::close(fd);
+    return ok;
 }
 
 int Transcode(const Args& args, const char* name) {
@@ -56,7 +80,32 @@ bool WriteOutput(const std::string& path, const std::string& bytes) {
         std::cout.flush();
         return static_cast<bool>(std::cout);
     }
-    return WriteFileAtomically(CallerPath(path), bytes);
+    const std::string target = CallerPath(path);
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+        return WriteFileAtomically(target, bytes);
+    if (S_ISLNK(st.st_mode) && ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        // A link to a regular file: the file it leads to is replaced, the link stays.
+        char* real = ::realpath(target.c_str(), nullptr);
+        const bool ok = real && WriteFileAtomically(real, bytes);
+        std::free(real);
+        return ok;
+    }
+    // An existing FIFO, device or link is the caller's chosen destination: written into as
+    // it is, never replaced by a regular file.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    return ::close(fd) == 0 && done == bytes.size();
 }
 
 int RunScramble(const Args& args) {
@@ -145,6 +194,11 @@ void CheckCatalogue(Findings& findings) {
     }
     for (const auto& p : problems)
         findings.Add(kCatalogueFile, p.line, p.what);
+    // The loader sees lines only as its reader delivers them; what the line ends cost is
+    // found on the bytes.
+    if (std::string bytes; ReadWholeDataFile(kCatalogueFile, bytes))
+        for (const auto& p : CatalogueLineEndProblems(ScrambleBytes(bytes)))
+            findings.Add(kCatalogueFile, p.line, p.what);
     std::set<std::string> checked;
     for (const auto& category : table.categories)
         for (const auto& sub : category.subcategories)

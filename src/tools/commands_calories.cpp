@@ -51,8 +51,19 @@ std::string TableLineProblem(const std::string& line, std::string& name) {
     if (blank == 0)
         return "blank before the number";
     const std::string number = line.substr(0, blank);
-    double value = 0;
-    const auto r = std::from_chars(number.data(), number.data() + number.size(), value);
+    float value = 0;
+    switch (ConvertTableNumber(number, value)) {
+    case TableNumber::NotANumber:
+        return "\"" + number + "\" is not a number";
+    case TableNumber::Unusable:
+        return "\"" + number +
+               "\" is not a number of 0 or more: the calculator passes over "
+               "this line";
+    case TableNumber::Usable:
+        break;
+    }
+    double whole = 0;
+    const auto r = std::from_chars(number.data(), number.data() + number.size(), whole);
     if (r.ec != std::errc() || r.ptr != number.data() + number.size())
         return "\"" + number + "\" is not a number";
     name = line.substr(blank + 1);

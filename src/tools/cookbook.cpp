@@ -3,8 +3,10 @@
 #include "tools/cookbook.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <iostream>
 #include <unistd.h>
 
@@ -93,6 +95,28 @@ void PrintHelp(std::ostream& out) {
     out << "\n\"cookbook COMMAND --help\" describes one command.\n";
 }
 
+// A closed standard descriptor is taken by /dev/null opened the wrong way round, so that
+// reading or writing it fails as it would have, and no file we open later becomes it.
+void HoldClosedStandardDescriptors() {
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        if (::fcntl(fd, F_GETFD) < 0 && errno == EBADF) {
+            const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+            if (held >= 0 && held != fd)
+                ::close(held);
+        }
+}
+
+// What the command answered, unless its standard output could not be written (a full disk,
+// a closed descriptor): then a failure, so that scripts do not take a lost output for done.
+int Finish(int code) {
+    std::cout.flush();
+    const bool written = std::cout && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (written)
+        return code;
+    std::cerr << "cookbook: cannot write the standard output\n";
+    return code == kOk ? kFailure : code;
+}
+
 } // namespace
 
 std::string CallerPath(const std::string& path) {
@@ -105,12 +129,13 @@ std::string CallerPath(const std::string& path) {
 
 int main(int argc, char** argv) {
     using namespace cookbook;
+    HoldClosedStandardDescriptors();
     Args args(argv + 1, argv + argc);
     std::string dataDir;
     while (!args.empty() && args.front().rfind("--", 0) == 0) {
         if (args.front() == "--help" || args.front() == "-h") {
             PrintHelp(std::cout);
-            return kOk;
+            return Finish(kOk);
         }
         if (args.front() == "--data") {
             if (args.size() < 2) {
@@ -141,12 +166,12 @@ int main(int argc, char** argv) {
         for (const std::string& a : args)
             if (a == "--help" || a == "-h") {
                 std::cout << "usage: " << command.usage << "\n" << command.summary << "\n";
-                return kOk;
+                return Finish(kOk);
             }
         if (!dataDir.empty() && ::chdir(dataDir.c_str()) != 0)
             return Failure("cookbook: cannot use the data folder " + dataDir + ": " +
                            std::strerror(errno));
-        return command.run(args);
+        return Finish(command.run(args));
     }
     std::cerr << "cookbook: unknown command " << name << "\n";
     PrintHelp(std::cerr);

@@ -4,7 +4,6 @@
 #include "core/qt_dialogs.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPrinter>
@@ -59,16 +58,15 @@ QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
     if (type == QTextDocument::ImageResource && name.isRelative()) {
         for (const QString& folder : {m_folder, QDir::currentPath()}) {
             const QString candidate = QDir(folder).filePath(name.path());
-            QFile file(candidate);
-            if (file.open(QIODevice::ReadOnly))
-                return file.readAll();
+            if (std::string bytes; ReadWholeFile(candidate.toStdString(), bytes))
+                return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
         }
         return {};
     }
     if (type == QTextDocument::ImageResource && name.isLocalFile()) {
-        QFile file(name.toLocalFile());
-        if (file.open(QIODevice::ReadOnly))
-            return file.readAll();
+        // Regular files only: a planted FIFO or device must not hang the window.
+        if (std::string bytes; ReadWholeFile(name.toLocalFile().toStdString(), bytes))
+            return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
         return {};
     }
     return QTextBrowser::loadResource(type, name);

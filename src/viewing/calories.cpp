@@ -5,6 +5,7 @@
 #include "core/scramble.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -30,28 +31,6 @@ void Append(std::string& out, const char* format, ...) {
         out.resize(old + static_cast<std::size_t>(n));
     }
     va_end(args);
-}
-
-// The "%f" scan of a number: optional sign, digits with "." and an exponent, or inf/nan.
-// Independent of the locale, so a Romanian decimal comma never changes the tables.
-bool ConvertNumber(const std::string& text, float& value) {
-    const char* begin = text.data();
-    const char* end = text.data() + text.size();
-    bool negative = false;
-    if (begin != end && (*begin == '+' || *begin == '-')) {
-        negative = *begin == '-';
-        ++begin;
-    }
-    if (begin != end && *begin == '+')
-        return false;
-    float v = 0;
-    const auto r = std::from_chars(begin, end, v, std::chars_format::general);
-    if (r.ec == std::errc::invalid_argument || (begin != end && *begin == '-'))
-        return false;
-    if (r.ec == std::errc::result_out_of_range)
-        return false;
-    value = negative ? -v : v;
-    return true;
 }
 
 bool IsBlankText(std::string_view text) {
@@ -84,6 +63,28 @@ bool ContainsIgnoringCase(std::string_view text, std::string_view phrase) {
 }
 
 } // namespace
+
+// The "%f" scan of a number: optional sign, digits with "." and an exponent, or inf/nan.
+// Independent of the locale, so a Romanian decimal comma never changes the tables.
+TableNumber ConvertTableNumber(std::string_view text, float& value) {
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    bool negative = false;
+    if (begin != end && (*begin == '+' || *begin == '-')) {
+        negative = *begin == '-';
+        ++begin;
+    }
+    if (begin != end && (*begin == '+' || *begin == '-'))
+        return TableNumber::NotANumber;
+    float v = 0;
+    const auto r = std::from_chars(begin, end, v, std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument)
+        return TableNumber::NotANumber;
+    if (r.ec == std::errc::result_out_of_range || !std::isfinite(v) || (negative && v > 0))
+        return TableNumber::Unusable;
+    value = negative ? -v : v;
+    return TableNumber::Usable;
+}
 
 std::size_t FindAndBlank(std::string& text, std::string_view phrase) {
     if (phrase.size() > text.size())
@@ -150,8 +151,10 @@ bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBl
     if (c == -1)
         return false; // the end of the file right after a number: the line is ignored
     float value = 0;
-    if (ConvertNumber(number, value))
+    const TableNumber kind = ConvertTableNumber(number, value);
+    if (kind == TableNumber::Usable)
         current = value;
+    line.usable = kind != TableNumber::Unusable;
     line.number = current;
     line.field.clear();
     if (c == ' ') {
@@ -175,7 +178,7 @@ float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing) 
     float current = 0;
     while (ReadTableLine(f.get(), line, current, 1)) {
         // A line without a name would match every blank; it names no unit.
-        if (IsBlankText(line.field))
+        if (!line.usable || IsBlankText(line.field))
             continue;
         if (FindAndBlank(text, line.field) != 0)
             return line.number;
@@ -193,7 +196,7 @@ float LookUpPieceMass(std::string_view foodField, Reporter& reporter, bool& tabl
     TableLine line;
     float current = -1.0f;
     while (ReadTableLine(f.get(), line, current, 4))
-        if (ContainsIgnoringCase(line.field, foodField))
+        if (line.usable && ContainsIgnoringCase(line.field, foodField))
             return line.number;
     return -1.0f;
 }
@@ -217,7 +220,7 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
     float current = -1.0f;
     bool matched = false;
     while (ReadTableLine(foods.get(), line, current, 1)) {
-        if (IsBlankText(line.field))
+        if (!line.usable || IsBlankText(line.field))
             continue;
         if (FindAndBlank(work, line.field) != 0) {
             matched = true;
@@ -248,7 +251,9 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
         const double product = static_cast<double>(static_cast<long double>(perUnit) *
                                                    static_cast<long double>(quantity) *
                                                    static_cast<long double>(mass));
-        if (product >= 0) {
+        // A quantity of forty digits overflows to inf; such a line adds nothing, as a
+        // product without a mass adds nothing, so that the total stays a number.
+        if (product >= 0 && std::isfinite(product)) {
             state.total += product;
             state.page += "<font color=#000000> = </font>";
             Append(state.page, "<font color=#770000>%.2f</font>", product);

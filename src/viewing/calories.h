@@ -29,11 +29,21 @@ std::size_t FindAndBlank(std::string& text, std::string_view phrase);
 // The first number of `text` (digits, "/", "." and ","), blanked; 1 when there is none.
 float ParseQuantity(std::string& text);
 
+// How the calculator takes the number of a table line. A number that does not convert
+// leaves the previous line's value in force. One that converts to something no table can
+// mean (nan, inf, beyond single precision such as 1e39, below zero) would make the total
+// "inf" or "nan", or turn two negative factors into a positive product: its line is passed
+// over by every lookup, as if it were not in the table.
+enum class TableNumber { NotANumber, Usable, Unusable };
+TableNumber ConvertTableNumber(std::string_view text, float& value);
+
 // One line of a table file: its number and its name part (the pushed-back blank, the name,
-// then `trailingBlanks` blanks). Answers false at the end of the file.
+// then `trailingBlanks` blanks), and whether its number can be used. Answers false at the
+// end of the file.
 struct TableLine {
     float number = 0;
     std::string field;
+    bool usable = true;
 };
 bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBlanks);
 

@@ -2,6 +2,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/page.h"
 #include "core/files.h"
+#include "core/folders.h"
 #include "core/scramble.h"
 #include "dictionary/dictionary.h"
 #include "personal/favourites.h"
@@ -14,8 +15,10 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace savorel;
@@ -200,4 +203,111 @@ TEST(HostileFolder, CookIniNamingAnotherUsersFolder) {
     EXPECT_TRUE(reporter.entries.empty());
     EXPECT_TRUE(std::filesystem::exists(other + "/reteta.htm"));
     EXPECT_TRUE(std::filesystem::exists(other + "/hastemele.html"));
+}
+
+namespace {
+
+// A regression would hang on the FIFO or read the device without end: the alarm's default
+// action ends the test program instead, which fails the test.
+struct HangGuard {
+    HangGuard() { ::alarm(20); }
+    ~HangGuard() { ::alarm(0); }
+};
+
+// Puts a special file of `kind` under `name`; false when this machine does not allow it.
+bool PlantSpecialFile(const std::string& kind, const char* name) {
+    if (kind == "fifo")
+        return ::mkfifo(name, 0644) == 0;
+    if (kind == "device") // /dev/zero: read without end, never an end of file
+        return ::mknod(name, S_IFCHR | 0644, makedev(1, 5)) == 0;
+    return ::mkdir(name, 0755) == 0; // "folder"
+}
+
+} // namespace
+
+// What every reader answers when its file is missing, it answers for a FIFO, a device node or
+// a folder in that file's place, at once.
+TEST(HostileFolder, SpecialFilesAreAnsweredAsMissingFiles) {
+    HangGuard guard;
+    struct Reader {
+        const char* file;
+        std::function<std::string()> run; // the messages and results of one read
+    };
+    const std::string tables = "zcalorii.txt zunitmas.txt zbucati.txt";
+    const Reader readers[] = {
+        {"virt-dir.txt",
+         [] {
+             CategoryTable table;
+             CollectingReporter reporter;
+             const bool loaded = LoadCatalogue(table, reporter);
+             SearchFields fields{"a", "", ""};
+             const int found = RunSearch(fields, reporter, [](const SearchMatch&) {});
+             std::string said = std::to_string(loaded) + std::to_string(found);
+             for (const auto& e : reporter.entries)
+                 said += "|" + e.text;
+             return said;
+         }},
+        {"RET001.TXT",
+         [] {
+             CollectingReporter reporter;
+             std::string text;
+             const bool examined = ReadExaminedText("RET001.TXT", text);
+             const bool page = RenderRecipePage("RET001.TXT", "./", BoxForm::Owned, reporter);
+             CalculateCalories("RET001.TXT", "./", reporter);
+             std::string said = std::to_string(examined) + std::to_string(page);
+             for (const auto& e : reporter.entries)
+                 said += "|" + e.text;
+             return said;
+         }},
+        {"dict.txt",
+         [] {
+             std::string explanation;
+             return std::to_string(DictionaryLookup("ciorba", explanation)) +
+                    std::to_string(ReadDictionaryWords().has_value());
+         }},
+        {"pers.txt",
+         [] {
+             return std::to_string(ReadOwnRecipeList().has_value()) +
+                    std::to_string(OwnRecipeListSize());
+         }},
+        {"pref.txt",
+         [] {
+             return std::to_string(ReadFavourites().has_value()) +
+                    std::to_string(IsFavourite("RET002.TXT"));
+         }},
+        {"cook.ini", [] { return std::string(ReadCookIni().value_or("none")); }},
+        {"zcalorii.txt",
+         [] {
+             CollectingReporter reporter;
+             const bool written = CalculateCalories("RET002.TXT", "./", reporter);
+             std::string said = std::to_string(written);
+             for (const auto& e : reporter.entries)
+                 said += "|" + e.text;
+             return said;
+         }},
+    };
+    for (const std::string kind : {"fifo", "folder", "device"}) {
+        for (const Reader& reader : readers) {
+            TempDataDir dir;
+            WriteScrambled("virt-dir.txt", "m A\nh B\ni R ~ RET002.TXT\n");
+            WriteScrambled("RET002.TXT", "#\nT\n#\n100 g faina\n#\np");
+            WriteScrambled("pref.txt", "T#RET002.TXT\n");
+            WriteScrambled("dict.txt", "ciorba#supa\n");
+            for (const char* table : {"zcalorii.txt", "zunitmas.txt", "zbucati.txt"})
+                WriteScrambled(table, "1 faina\n");
+            std::remove(reader.file);
+            const std::string missing = reader.run();
+            if (!PlantSpecialFile(kind, reader.file)) {
+                ASSERT_EQ("device", kind) << reader.file;
+                GTEST_SKIP() << "making a device node needs root";
+            }
+            EXPECT_EQ(missing, reader.run()) << kind << " as " << reader.file;
+            EXPECT_FALSE(OpenDataFile(reader.file, "r+b")) << kind << " as " << reader.file;
+            EXPECT_EQ(-1, DataFileSize(reader.file)) << kind << " as " << reader.file;
+        }
+    }
+    // The same for paths outside the data folder (temporary folder files).
+    std::string bytes;
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", bytes));
+    EXPECT_FALSE(OpenPath("/dev/null", "rb"));
 }

@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 using namespace savorel::testing;
 
@@ -22,7 +25,9 @@ struct Result {
 
 // Runs cookbook in the current folder with ARGS (already shell-quoted by the caller).
 Result Cookbook(const std::string& args, const std::string& input = {}) {
-    std::string command = std::string("'") + COOKBOOK_EXE + "' " + args + " >out.log 2>err.log";
+    // A regression that hangs (on a FIFO, say) fails instead.
+    std::string command =
+        std::string("timeout 20 '") + COOKBOOK_EXE + "' " + args + " >out.log 2>err.log";
     if (!input.empty()) {
         WritePlain("in.log", input);
         command += " <in.log";
@@ -210,4 +215,140 @@ TEST(CookbookTool, LookupAnswersAsTheDictionaryWindow) {
     EXPECT_EQ(1, Cookbook("lookup 'fara separator'").exitCode);
     EXPECT_EQ(2, Cookbook("lookup").exitCode);
     EXPECT_EQ(2, Cookbook("lookup a b").exitCode);
+}
+
+namespace {
+
+// Exit code of a shell line in which $COOKBOOK names the tool.
+int Shell(const std::string& line) {
+    ::setenv("COOKBOOK", COOKBOOK_EXE, 1);
+    const int status = std::system(line.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void PackSmallBook() {
+    ASSERT_EQ(0, std::system("mkdir src"));
+    WriteSmallBook("src");
+    ASSERT_EQ(0, Cookbook("pack src data").exitCode);
+}
+
+} // namespace
+
+// A FIFO or a device in a data file's place is answered as the missing file, at once.
+TEST(CookbookTool, SpecialFilesInTheDataFolderReadAsMissing) {
+    const struct {
+        const char* args;
+        const char* file;
+    } cases[] = {
+        {"page RET001.TXT", "RET001.TXT"},
+        {"calories RET001.TXT", "RET001.TXT"},
+        {"calories RET001.TXT", "zcalorii.txt"},
+        {"search --allowed burta", "RET001.TXT"},
+        {"search --allowed burta", "virt-dir.txt"},
+        {"list", "virt-dir.txt"},
+        {"check", "virt-dir.txt"},
+        {"audit", "virt-dir.txt"},
+        {"lookup ciorba", "dict.txt"},
+        {"check", "dict.txt"},
+    };
+    for (const char* kind : {"fifo", "device"}) {
+        for (const auto& c : cases) {
+            TempDataDir dir;
+            PackSmallBook();
+            const std::string file = std::string("data/") + c.file;
+            std::remove(file.c_str());
+            const Result missing = Cookbook(std::string("--data data ") + c.args);
+            const bool planted = std::string(kind) == "fifo"
+                                     ? ::mkfifo(file.c_str(), 0644) == 0
+                                     : ::mknod(file.c_str(), S_IFCHR | 0644, makedev(1, 5)) == 0;
+            if (!planted)
+                GTEST_SKIP() << "making a device node needs root";
+            const Result special = Cookbook(std::string("--data data ") + c.args);
+            EXPECT_EQ(missing.exitCode, special.exitCode) << kind << ": " << c.args;
+            EXPECT_EQ(missing.out, special.out) << kind << ": " << c.args;
+            EXPECT_EQ(missing.err, special.err) << kind << ": " << c.args;
+        }
+    }
+}
+
+// Output that cannot be written is a failure, never a silent success.
+TEST(CookbookTool, UnwritableStandardOutputFails) {
+    TempDataDir dir;
+    PackSmallBook();
+    for (const char* args : {"--help", "list", "search --allowed burta", "audit", "lookup ciorba",
+                             "page RET001.TXT", "list --help"}) {
+        const std::string run = "timeout 20 \"$COOKBOOK\" --data data " + std::string(args);
+        ASSERT_EQ(0, Shell(run + " >out.log")) << args;
+        EXPECT_EQ(1, Shell(run + " >/dev/full 2>err.log")) << args;
+        EXPECT_NE(std::string::npos, ReadBack("err.log").find("cannot write")) << args;
+        EXPECT_EQ(1, Shell(run + " >&- 2>/dev/null")) << args << " with stdout closed";
+    }
+}
+
+TEST(CookbookTool, ScrambleFromUnreadableInputLeavesTheOutputAlone) {
+    TempDataDir dir;
+    for (const char* line : {"\"$COOKBOOK\" scramble - OUT <&-", "\"$COOKBOOK\" scramble - OUT <.",
+                             "\"$COOKBOOK\" scramble . OUT"}) {
+        WritePlain("OUT", "kept");
+        EXPECT_EQ(1, Shell(std::string("timeout 20 ") + line + " 2>/dev/null")) << line;
+        EXPECT_EQ("kept", ReadBack("OUT")) << line;
+    }
+}
+
+// -o onto an existing FIFO or link writes into it; it is never replaced by a regular file.
+TEST(CookbookTool, OutputOntoAFifoOrALinkWritesThroughIt) {
+    TempDataDir dir;
+    PackSmallBook();
+    const Result page = Cookbook("--data data page RET001.TXT");
+    ASSERT_EQ(0, page.exitCode);
+
+    WritePlain("real.htm", "old");
+    ASSERT_EQ(0, ::symlink("real.htm", "link.htm"));
+    EXPECT_EQ(0, Cookbook("--data data page RET001.TXT -o link.htm").exitCode);
+    struct stat st {};
+    ASSERT_EQ(0, ::lstat("link.htm", &st));
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(page.out, ReadBack("real.htm"));
+
+    ASSERT_EQ(0, ::mkfifo("pipe", 0644));
+    EXPECT_EQ(0, Shell("timeout 20 cat pipe >got & timeout 20 \"$COOKBOOK\" --data data page "
+                       "RET001.TXT -o pipe; rc=$?; wait; exit $rc"));
+    ASSERT_EQ(0, ::lstat("pipe", &st));
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(page.out, ReadBack("got"));
+}
+
+// What cook would drop or miscalculate, check reports, with file and line.
+TEST(CookbookTool, CheckReportsDataThatCookDropsOrMiscalculates) {
+    std::string catalogue = kCatalogue;
+    std::string crOnly = catalogue;
+    for (char& c : crOnly)
+        if (c == '\n')
+            c = '\r';
+    const struct {
+        const char* file;
+        std::string plain;
+        const char* finding;
+    } cases[] = {
+        {"virt-dir.txt", crOnly, "virt-dir.txt:1: carriage return without a line feed (6 in"},
+        {"virt-dir.txt", crOnly, "virt-dir.txt:1: last line without a line feed"},
+        {"virt-dir.txt", catalogue.substr(0, catalogue.size() - 1),
+         "virt-dir.txt:7: last line without a line feed: it is not taken"},
+        {"virt-dir.txt", "m " + std::string(1000, 'x') + "\n" + catalogue,
+         "virt-dir.txt:1: longer than 999 characters"},
+        {"zcalorii.txt", "nan burta\n", "zcalorii.txt:1: \"nan\" is not a number of 0 or more"},
+        {"zcalorii.txt", "100 ceapa\ninf burta\n", "zcalorii.txt:2: \"inf\" is not a number"},
+        {"zcalorii.txt", "1e39 burta\n", "zcalorii.txt:1: \"1e39\" is not a number of 0"},
+        {"zcalorii.txt", "-100 burta\n", "zcalorii.txt:1: \"-100\" is not a number of 0"},
+        {"zunitmas.txt", "-1 g\n", "zunitmas.txt:1: \"-1\" is not a number of 0"},
+        {"zbucati.txt", "-500 burta\n", "zbucati.txt:1: \"-500\" is not a number of 0"},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        PackSmallBook();
+        WriteScrambled(std::string("data/") + c.file, c.plain);
+        const Result check = Cookbook("--data data check");
+        EXPECT_EQ(1, check.exitCode) << c.finding;
+        EXPECT_NE(std::string::npos, check.out.find(c.finding)) << check.out;
+    }
 }

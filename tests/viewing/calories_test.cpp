@@ -118,6 +118,47 @@ TEST(EvaluateIngredient, UnitsPiecesLeftoversAndUnknownFoods) {
     EXPECT_TRUE(reporter.entries.empty());
 }
 
+// Table numbers no table can mean never reach the total: their line is passed over, so the
+// total stays a finite sum of what was understood.
+TEST(EvaluateIngredient, TableNumbersThatMeanNothingArePassedOver) {
+    struct Case {
+        const char* foods;
+        const char* units;
+        const char* pieces;
+        const char* token;
+        double total;
+    } cases[] = {
+        {"nan faina\n", "1 g\n", "", "100 g faina", 0},
+        {"inf faina\n", "1 g\n", "", "100 g faina", 0},
+        {"1e39 faina\n", "1 g\n", "", "100 g faina", 0},
+        {"-340 faina\n", "1 g\n", "", "100 g faina", 0},
+        // The line passed over lets a later line of the same food match.
+        {"inf faina\n340 faina\n", "1 g\n", "", "100 g faina", 340},
+        // A unit without a usable mass names no unit: the piece mass is taken.
+        {"100 oua\n", "inf bucata\n", "50 oua\n", "2 bucata oua", 100},
+        {"100 oua\n", "nan bucata\n", "-50 oua\n", "2 bucata oua", 0},
+        // Two negative factors must not make a positive product.
+        {"-100 oua\n", "1 g\n", "-50 oua\n", "2 oua", 0},
+        // A number that does not convert still keeps the value before it.
+        {"340 ulei\nabc faina\n", "1 g\n", "", "100 g faina", 340},
+        // Forty digits of quantity overflow single precision: nothing is added.
+        {"340 faina\n", "1 g\n", "", "1000000000000000000000000000000000000000000 g faina", 0},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        WriteScrambled("zcalorii.txt", c.foods);
+        WriteScrambled("zunitmas.txt", c.units);
+        WriteScrambled("zbucati.txt", c.pieces);
+        CollectingReporter reporter;
+        CalorieState state;
+        CalculateFromIngredients(c.token, state, reporter);
+        EXPECT_NEAR(c.total, state.total, 1e-3) << c.foods << c.units << c.pieces << c.token;
+        for (const char* wrong : {"inf", "nan", "-"})
+            EXPECT_EQ(std::string::npos, state.page.find(std::string("TOTAL:<b> ") + wrong))
+                << c.foods;
+    }
+}
+
 TEST(CalculateCalories, WholePageTokensAndTrailer) {
     TempDataDir dir;
     WriteTables();
