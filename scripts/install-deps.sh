@@ -11,6 +11,7 @@ packages=(
   clang-format clang libclang-rt-14-dev
   xvfb xauth imagemagick
   fonts-dejavu-core
+  coreutils util-linux # sha256sum and flock, which the installer install.exe uses
 )
 
 missing=()

@@ -15,7 +15,7 @@ if [ $# -ne 1 ]; then
     echo "usage: seed-data.sh PACKED_BOOK_DIR" >&2
     exit 2
 fi
-book=$1
+book=$1 # a folder, or a link to one: the installer names its book by a link (find -H)
 if [ ! -d "$book" ]; then
     echo "seed-data.sh: $book is not a folder" >&2
     exit 1
@@ -39,7 +39,7 @@ if [ ! -e "$data" ] && [ ! -L "$data" ]; then
     mkdir -p -- "$base"
     fresh=$(mktemp -d -- "$base/.savorel-seed.XXXXXX")
     trap 'rm -rf -- "$fresh"' EXIT
-    find "$book" -mindepth 1 -maxdepth 1 -type f -exec cp -p -t "$fresh" -- {} +
+    find -H "$book" -mindepth 1 -maxdepth 1 -type f -exec cp -p -t "$fresh" -- {} +
     # A rename: the folder is never seen half seeded. Should another start have made it in
     # the meantime, this fails and the fill-in below completes theirs.
     mv -T -- "$fresh" "$data" 2>/dev/null || true
@@ -53,7 +53,7 @@ fi
 missing=$(
     LC_ALL=C awk 'FNR == NR { have[tolower($0)] = 1; next } !(tolower($0) in have)' \
         <(find "$data" -mindepth 1 -maxdepth 1 -printf '%f\n') \
-        <(find "$book" -mindepth 1 -maxdepth 1 -type f -printf '%f\n')
+        <(find -H "$book" -mindepth 1 -maxdepth 1 -type f -printf '%f\n')
 )
 if [ -n "$missing" ]; then
     while IFS= read -r name; do

@@ -2,7 +2,9 @@
 # The road a user takes, end to end, in a temporary HOME and temporary folder (paths with
 # spaces): the distributable extracts into $TMP/KIT (TEMP empty) and starts install.exe; the
 # installed program starts on the seeded data folder; a reinstall keeps the user's own files;
-# the uninstaller removes the program and the menu entry and keeps the data folder.
+# the uninstaller removes the program and the menu entry and keeps the data folder. A setup
+# cut short or damaged changes nothing of the installation; two setups at once, or an
+# installer killed between any two of its steps, leave a whole book folder.
 #   setup_e2e_test.sh SAVOREL_SETUP PACKED_BOOK_DIR SEED_SCRIPT
 set -uo pipefail
 setup=$1 book=$2 seed=$3
@@ -84,6 +86,99 @@ check "reinstall keeps own recipes" [ "$(cat "$data/xet1.txt")" = "my recipe" ]
 check "reinstall keeps pers.txt" [ "$(cat "$data/pers.txt")" = "my record" ]
 check "reinstall brings back a lost book file" cmp -s "$book/dict.txt" "$data/dict.txt"
 check "the KIT folder keeps its other files" [ "$(cat "$kit/mine.txt")" = "mine" ]
+
+# The installed book: every file of the packed book, and nothing else.
+whole_book() {
+    all_book_files "$prog/book" &&
+        [ "$(find -H "$prog/book" -mindepth 1 | wc -l)" -eq "$(find "$book" -mindepth 1 | wc -l)" ]
+}
+check "the installed book is whole" whole_book
+
+# Damaged distributables: an interrupted download (cut short), or bytes changed in the
+# program, in a recipe, in the installer itself. The installation stays as it was.
+cp -- "$prog/cook" "$root/cook.good"
+cp -- "$setup" "$root/setup.good"
+setup_size=$(stat -c %s "$setup")
+payload_size=$(cat "$kit/install.exe" "$kit/un.xxx" "$kit/cook.xxx" "$book"/* | wc -c)
+payload_at=$((setup_size - payload_size))
+installer_size=$(stat -c %s "$kit/install.exe")
+for damage in "cut short:-" "program:$((setup_size - 3000))" \
+    "recipe:$((payload_at + installer_size + 5000))" "installer:$((payload_at + 300))"; do
+    what=${damage%%:*} at=${damage#*:}
+    cp -- "$root/setup.good" "$program"
+    if [ "$at" = - ]; then
+        truncate -s $((setup_size - 4096)) "$program"
+    else
+        printf '\x7e' | dd of="$program" bs=1 seek="$at" conv=notrunc status=none
+    fi
+    run_setup
+    check "$what: the report says nothing was installed" \
+        grep -q "^Savorel nu a putut fi instalat.$" "$kit/install.log"
+    check "$what: it does not say installed" eval '! grep -q "a fost instalat" "$kit/install.log"'
+    check "$what: it says the files are damaged" grep -q "descarcarea a fost intrerupta" "$kit/install.log"
+    check "$what: the program is the one installed before" cmp -s "$root/cook.good" "$prog/cook"
+    check "$what: the book is whole" whole_book
+done
+cp -- "$root/setup.good" "$program"
+run_setup
+check "a whole setup after damaged ones installs" grep -q "^Savorel a fost instalat.$" "$kit/install.log"
+
+# A double click: two setups at once; and two installers started at the same moment. Each
+# installer reports on the output of whoever started it.
+reported() { # FILE: until an installer's report is in it
+    local i
+    for ((i = 0; i < 600; i++)); do
+        grep -q "Savorel a fost instalat\|nu a putut fi instalat" "$1" 2>/dev/null && return 0
+        sleep 0.1
+    done
+    return 1
+}
+for pair in "setup:$program" "installer:$kit/install.exe"; do
+    what=${pair%%:*}
+    (cd "$root" && timeout 60 "${pair#*:}") >"$root/double.1" 2>&1 &
+    first=$!
+    (cd "$root" && timeout 60 "${pair#*:}") >"$root/double.2" 2>&1 &
+    wait "$first" $!
+    for i in 1 2; do
+        check "$what $i of two at once reports" reported "$root/double.$i"
+        check "$what $i of two at once installed" grep -q "^Savorel a fost instalat.$" "$root/double.$i"
+    done
+    check "after two ${what}s at once the book is whole" whole_book
+    check "and no staging is left" [ -z "$(find "$prog" -mindepth 1 -maxdepth 1 -name '.stage.*')" ]
+done
+
+# An installer killed right after its Nth rename outside its staging folder, for every N
+# until one runs to its end: the book folder is whole after each.
+mkdir "$root/shim"
+cat >"$root/shim/mv" <<EOF
+#!/usr/bin/env bash
+$(printf %q "$(command -v mv)") "\$@" || exit
+case \${!#} in */.stage.*) exit 0 ;; esac
+n=\$((\$(cat "\$CUT_COUNT") + 1))
+echo "\$n" >"\$CUT_COUNT"
+[ "\$n" -lt "\$CUT_AT" ] || kill -KILL 0
+EOF
+chmod +x "$root/shim/mv"
+broken=
+for ((n = 1; n <= 40; n++)); do
+    echo 0 >"$root/cut.count"
+    # A session of its own: the kill takes the installer and everything it started.
+    PATH="$root/shim:$PATH" CUT_AT=$n CUT_COUNT="$root/cut.count" \
+        setsid -w "$kit/install.exe" >"$root/cut.out" 2>&1
+    status=$?
+    whole_book || broken+=" $n"
+    [ "$status" -eq 0 ] && break
+done
+check "an installer cut after any rename leaves a whole book folder" [ -z "$broken" ]
+check "and one left alone runs to its end" grep -q "^Savorel a fost instalat.$" "$root/cut.out"
+check "the installer was cut at each of its renames" [ "$n" -ge 8 ]
+check "the program is the carried one" cmp -s "$kit/cook.xxx" "$prog/cook"
+
+# The plain book folder an earlier installer made is replaced too.
+target=$(readlink -- "$prog/book")
+rm -- "$prog/book" && mv -T -- "$prog/$target" "$prog/book" && rm -- "$prog/book/dict.txt"
+run_setup
+check "a plain book folder is replaced by a whole book" whole_book
 
 # Uninstall with the installed uninstaller.
 "$prog/un.xxx" >"$root/un.out" 2>&1
