@@ -5,6 +5,7 @@
 #include "core/files.h"
 #include "core/scramble.h"
 #include "tools/cookbook.h"
+#include "tools/terminal.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -36,7 +37,7 @@ int Transcode(const Args& args, const char* name) {
     std::string bytes;
     if (!ReadInput(in, bytes))
         return Failure("cookbook: cannot read " + in);
-    if (!WriteOutput(out, ScrambleBytes(bytes)))
+    if (!WriteOutput(out, ScrambleBytes(bytes), true))
         return Failure("cookbook: cannot write " + out);
     return kOk;
 }
@@ -50,11 +51,12 @@ bool IsTextFile(const fs::path& p) {
 
 } // namespace
 
-bool WriteOutput(const std::string& path, const std::string& bytes) {
+bool WriteOutput(const std::string& path, const std::string& bytes, bool raw) {
     if (path.empty() || path == "-") {
-        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        std::cout.flush();
-        return static_cast<bool>(std::cout);
+        std::ostream out(raw ? RawStdout() : std::cout.rdbuf());
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        return static_cast<bool>(out);
     }
     return WriteFileAtomically(CallerPath(path), bytes);
 }

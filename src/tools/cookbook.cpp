@@ -2,6 +2,8 @@
 // library honest about needing no windows.
 #include "tools/cookbook.h"
 
+#include "tools/terminal.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +39,11 @@ const std::vector<Command>& Commands() {
          RunSearchCommand},
         {"lookup", "cookbook lookup WORD",
          "Prints the dictionary's explanation of WORD; exit 1 when it is not found.", RunLookup},
+        {"terms", "cookbook terms RECIPE",
+         "Prints the dictionary entries the recipe file RECIPE uses, one word a line, in the "
+         "order of their first use (whole words compared without regard to case and "
+         "diacritics; verb entries \"a X\" in the forms recipes use; longer entries win).",
+         RunTerms},
     };
     return commands;
 }
@@ -72,6 +79,13 @@ int UsageError(const Command& command, const std::string& message) {
     return kUsage;
 }
 
+int TextArgument(const Command& command, const std::string& argument, std::string& text) {
+    std::string problem;
+    if (ArgumentToBook(argument, text, problem))
+        return kOk;
+    return UsageError(command, "a text argument " + problem);
+}
+
 int Failure(const std::string& message) {
     std::cerr << message << "\n";
     return kFailure;
@@ -90,7 +104,10 @@ void PrintHelp(std::ostream& out) {
            "Commands:\n";
     for (const Command& c : Commands())
         out << "  " << c.usage << "\n      " << c.summary << "\n";
-    out << "\n\"cookbook COMMAND --help\" describes one command.\n";
+    out << "\nText arguments (search keys, words) and everything printed are in the terminal's\n"
+           "encoding; the book's files, files written with -o and scramble's output are\n"
+           "Windows-1250 bytes. File names are taken as they are.\n"
+           "\n\"cookbook COMMAND --help\" describes one command.\n";
 }
 
 } // namespace
@@ -105,6 +122,7 @@ std::string CallerPath(const std::string& path) {
 
 int main(int argc, char** argv) {
     using namespace cookbook;
+    SetUpTerminal();
     Args args(argv + 1, argv + argc);
     std::string dataDir;
     while (!args.empty() && args.front().rfind("--", 0) == 0) {
