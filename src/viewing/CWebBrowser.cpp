@@ -12,6 +12,8 @@
 #include <QTextDocument>
 #include <QTextFrame>
 
+#include <memory>
+
 namespace savorel::ui {
 
 CWebBrowser::CWebBrowser(QWidget* parent) : QTextBrowser(parent) {
@@ -29,6 +31,7 @@ void CWebBrowser::Navigate(const QString& url) {
         setHtml(QStringLiteral("<html><body><h3>Pagina nu poate fi afisata</h3><p>%1</p>"
                                "</body></html>")
                     .arg(url.toHtmlEscaped()));
+        emit Navigated(address);
         return;
     }
     const QString html = FromCp1250(bytes);
@@ -39,16 +42,17 @@ void CWebBrowser::Navigate(const QString& url) {
         QStringLiteral("<body[^>]*\\sbackground\\s*=\\s*\"([^\"]*)\""),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = picture.match(html);
-    if (!m.hasMatch())
-        return;
-    QImage image;
-    image.loadFromData(
-        loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).toByteArray());
-    if (image.isNull())
-        return;
-    QTextFrameFormat format = document()->rootFrame()->frameFormat();
-    format.setBackground(QBrush(image));
-    document()->rootFrame()->setFrameFormat(format);
+    if (m.hasMatch()) {
+        QImage image;
+        image.loadFromData(
+            loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).toByteArray());
+        if (!image.isNull()) {
+            QTextFrameFormat format = document()->rootFrame()->frameFormat();
+            format.setBackground(QBrush(image));
+            document()->rootFrame()->setFrameFormat(format);
+        }
+    }
+    emit Navigated(address);
 }
 
 QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
@@ -71,7 +75,13 @@ QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
 }
 
 void CWebBrowser::PrintTo(QPrinter& printer) const {
-    document()->print(&printer);
+    if (!m_printFilter) {
+        document()->print(&printer);
+        return;
+    }
+    const std::unique_ptr<QTextDocument> copy(document()->clone());
+    m_printFilter(*copy);
+    copy->print(&printer);
 }
 
 } // namespace savorel::ui
