@@ -77,42 +77,62 @@ std::string Cp1250ToUtf8(std::string_view bytes) {
     return out;
 }
 
-std::string Utf8ToCp1250(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
+namespace {
+
+// Converts until the first character that is broken UTF-8 or that the code page cannot hold;
+// that one becomes '?' when `lenient`, otherwise the conversion stops there. Answers where the
+// conversion stopped (utf8.size() when it went through).
+std::size_t ConvertUtf8(std::string_view utf8, std::string& out, bool lenient, char32_t* bad) {
+    out.reserve(out.size() + utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        int extra = lead < 0x80         ? 0
-                    : (lead >> 5) == 6  ? 1
-                    : (lead >> 4) == 14 ? 2
-                    : (lead >> 3) == 30 ? 3
-                                        : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) >= utf8.size()) {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        char32_t ch = extra == 0 ? lead : (lead & (0x3F >> extra));
-        bool valid = true;
-        for (int k = 1; k <= extra; ++k) {
-            const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                valid = false;
-                break;
+        const int extra = lead < 0x80         ? 0
+                          : (lead >> 5) == 6  ? 1
+                          : (lead >> 4) == 14 ? 2
+                          : (lead >> 3) == 30 ? 3
+                                              : -1;
+        bool valid = extra >= 0 && i + static_cast<std::size_t>(extra) < utf8.size();
+        char32_t ch = 0xFFFD;
+        if (valid) {
+            ch = extra == 0 ? lead : (lead & (0x3F >> extra));
+            for (int k = 1; k <= extra; ++k) {
+                const unsigned char next = static_cast<unsigned char>(utf8[i + k]);
+                if ((next & 0xC0) != 0x80) {
+                    valid = false;
+                    ch = 0xFFFD;
+                    break;
+                }
+                ch = (ch << 6) | (next & 0x3F);
             }
-            ch = (ch << 6) | (next & 0x3F);
         }
-        if (!valid) {
+        const int byte = valid ? UnicodeToCp1250(ch) : -1;
+        if (byte < 0) {
+            if (!lenient) {
+                if (bad)
+                    *bad = ch;
+                return i;
+            }
             out.push_back('?');
-            ++i;
-            continue;
+        } else {
+            out.push_back(static_cast<char>(byte));
         }
-        i += static_cast<std::size_t>(extra) + 1;
-        const int byte = UnicodeToCp1250(ch);
-        out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
+        i += valid ? static_cast<std::size_t>(extra) + 1 : 1;
     }
+    return i;
+}
+
+} // namespace
+
+std::string Utf8ToCp1250(std::string_view utf8) {
+    std::string out;
+    ConvertUtf8(utf8, out, true, nullptr);
     return out;
+}
+
+bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out, char32_t* bad) {
+    out.clear();
+    return ConvertUtf8(utf8, out, false, bad) == utf8.size();
 }
 
 } // namespace savorel

@@ -119,6 +119,14 @@ void CDictionaryDlg::OnInitDialog() {
     m_takeMarked->setIconSize(arrows.up.size());
 }
 
+void CDictionaryDlg::ShowWord(const QString& word) {
+    m_word->setText(word);
+    const auto items = m_words->findItems(word, Qt::MatchExactly);
+    if (!items.isEmpty())
+        m_words->scrollToItem(items.front());
+    OnLookUp();
+}
+
 void CDictionaryDlg::OnLookUp() {
     m_explanation->clear();
     const std::string word = ToCp1250(m_word->text()).substr(0, kDictionaryWordLimit);

@@ -17,6 +17,9 @@ class CDictionaryDlg final : public QDialog {
 public:
     explicit CDictionaryDlg(QWidget* parent = nullptr);
 
+    // Opens at a word: the word field holds it, the list shows it, its explanation is shown.
+    void ShowWord(const QString& word);
+
 public slots:
     void OnLookUp();
     void OnSelchangeWords();

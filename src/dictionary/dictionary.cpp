@@ -1,6 +1,7 @@
 #include "dictionary/dictionary.h"
 
 #include "core/files.h"
+#include "core/fold.h"
 #include "core/scramble.h"
 
 namespace savorel {
@@ -35,8 +36,8 @@ std::string WithoutCarriageReturns(std::string_view text) {
 
 bool WordEquals(std::string_view entryWord, std::string_view word) {
     if (entryWord.find('\r') == std::string_view::npos)
-        return EqualsIgnoreAsciiCase(entryWord, word);
-    return EqualsIgnoreAsciiCase(WithoutCarriageReturns(entryWord), word);
+        return EqualsFolded(entryWord, word);
+    return EqualsFolded(WithoutCarriageReturns(entryWord), word);
 }
 
 // Reads dict.txt entry by entry with bounded buffers, whatever the file's size: a line feed
@@ -117,7 +118,7 @@ int DictionaryLookup(std::string_view word, std::string& explanation) {
     DictionaryStream stream(f.get());
     std::string entryWord, entryExplanation;
     while (stream.Next(entryWord, entryExplanation))
-        if (EqualsIgnoreAsciiCase(entryWord, word)) {
+        if (EqualsFolded(entryWord, word)) {
             explanation = entryExplanation;
             return kLookupFound;
         }

@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.h"
 #include "core/files.h"
+#include "core/fold.h"
 #include "core/scramble.h"
 
 #include <algorithm>
@@ -17,35 +18,18 @@ namespace savorel {
 
 namespace {
 
-constexpr unsigned char FoldAscii(unsigned char b) {
-    return (b >= 'a' && b <= 'z') ? static_cast<unsigned char>(b - 32) : b;
-}
-
 using ByteTable = std::array<unsigned char, 256>;
 
-constexpr ByteTable MakeFold() {
-    ByteTable table{};
-    for (int b = 0; b < 256; ++b)
-        table[b] = FoldAscii(static_cast<unsigned char>(b));
-    return table;
-}
-// Unscrambling and case folding in one step: the scan reads stored bytes through it and looks
-// for pre-folded keys, which finds exactly what the window-by-window comparison finds.
+// Unscrambling and folding in one step: the scan reads stored bytes through it and looks for
+// pre-folded keys, which finds exactly what the window-by-window comparison finds. Folding is
+// one byte for one byte, so it costs the scan nothing.
 constexpr ByteTable MakeFoldedUnscramble() {
     ByteTable table{};
     for (int s = 0; s < 256; ++s)
-        table[s] = FoldAscii(ScrambleTable[s]);
+        table[s] = kFoldTable[ScrambleTable[s]];
     return table;
 }
-constexpr ByteTable kFold = MakeFold();
 constexpr ByteTable kFoldedUnscramble = MakeFoldedUnscramble();
-
-std::string Folded(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        c = static_cast<char>(kFold[static_cast<unsigned char>(c)]);
-    return out;
-}
 
 // The keys of the three lists, folded once per search and looked for together in one pass
 // over a text read through a folding table: a table of the keys' first two characters picks
@@ -265,8 +249,15 @@ bool ParseKeys(std::string_view fieldText, SearchKeyList& list) {
     bool complete = true;
     std::string key;
     auto finish = [&] {
-        if (key.empty())
+        // "ceapa + morcov" means the same as "ceapa+morcov": blanks and tabs at the ends of a
+        // key are how people type a list, never part of what they look for.
+        const std::size_t first = key.find_first_not_of(" \t");
+        if (first == std::string::npos) {
+            key.clear();
             return;
+        }
+        key.erase(key.find_last_not_of(" \t") + 1);
+        key.erase(0, first);
         if (list.keys.size() < kMaxSearchKeys)
             list.keys.push_back(key);
         else
@@ -288,7 +279,7 @@ bool ContainsKey(const char* text, std::size_t length, std::string_view key) {
         return false;
     for (std::size_t start = 0; start + key.size() <= length; ++start) {
         std::size_t i = 0;
-        while (i < key.size() && AsciiUpper(text[start + i]) == AsciiUpper(key[i]))
+        while (i < key.size() && FoldChar(text[start + i]) == FoldChar(key[i]))
             ++i;
         if (i == key.size())
             return true;
@@ -298,7 +289,7 @@ bool ContainsKey(const char* text, std::size_t length, std::string_view key) {
 
 bool TextMatches(std::string_view examined, const SearchKeys& keys) {
     return KeyScanner(keys).Passes(reinterpret_cast<const unsigned char*>(examined.data()),
-                                   examined.size(), kFold);
+                                   examined.size(), kFoldTable);
 }
 
 bool ReadExaminedText(std::string_view fileName, std::string& text) {

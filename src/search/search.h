@@ -33,8 +33,8 @@ inline constexpr const char* kSearchHelp =
 inline constexpr std::string_view kResultFiller =
     "                                                                            #";
 
-// The keys of one field, in the order typed: each non-empty, kept as typed (no trimming, no
-// case folding).
+// The keys of one field, in the order typed: each non-empty, without blanks or tabs at its
+// ends, otherwise as typed (folding happens when comparing).
 struct SearchKeyList {
     std::vector<std::string> keys;
     std::size_t Count() const { return keys.size(); }
@@ -48,11 +48,13 @@ struct SearchKeys {
 };
 
 // Appends the keys of one field's text to `list`: "+" and "," separate keys, carriage returns
-// and line feeds are dropped, every other byte belongs to a key. Keys after the twentieth of
+// and line feeds are dropped, blanks and tabs at both ends of a key are dropped, every other
+// byte belongs to a key; a key of blanks only is no key. Keys after the twentieth of
 // the list are left out; answers false when that happened (the caller says so once).
 bool ParseKeys(std::string_view fieldText, SearchKeyList& list);
 
-// Whether `key` occurs in the first `length` bytes of `text`, ASCII letters in either case.
+// Whether `key` occurs in the first `length` bytes of `text`, compared folded (case and
+// Romanian diacritics).
 bool ContainsKey(const char* text, std::size_t length, std::string_view key);
 
 // The pass rule: no forbidden key, every required key, and, when allowed keys were given, at

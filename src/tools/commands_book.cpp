@@ -5,6 +5,7 @@
 #include "core/files.h"
 #include "core/scramble.h"
 #include "tools/cookbook.h"
+#include "tools/terminal.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -60,7 +61,7 @@ int Transcode(const Args& args, const char* name) {
     std::string bytes;
     if (!ReadInput(in, bytes))
         return Failure("cookbook: cannot read " + in);
-    if (!WriteOutput(out, ScrambleBytes(bytes)))
+    if (!WriteOutput(out, ScrambleBytes(bytes), true))
         return Failure("cookbook: cannot write " + out);
     return kOk;
 }
@@ -74,11 +75,12 @@ bool IsTextFile(const fs::path& p) {
 
 } // namespace
 
-bool WriteOutput(const std::string& path, const std::string& bytes) {
+bool WriteOutput(const std::string& path, const std::string& bytes, bool raw) {
     if (path.empty() || path == "-") {
-        std::cout.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        std::cout.flush();
-        return static_cast<bool>(std::cout);
+        std::ostream out(raw ? RawStdout() : std::cout.rdbuf());
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        return static_cast<bool>(out);
     }
     const std::string target = CallerPath(path);
     struct stat st {};

@@ -1,6 +1,7 @@
 // Commands about calories and the checks of the book's other data files.
 #include "catalogue/catalogue.h"
 #include "core/files.h"
+#include "core/fold.h"
 #include "core/scramble.h"
 #include "tools/cookbook.h"
 #include "viewing/calories.h"
@@ -95,8 +96,7 @@ void CheckDictionary(Findings& findings) {
             findings.Add("dict.txt", n, "word longer than 99 characters");
         if (lines[i].size() - hash - 1 > 999)
             findings.Add("dict.txt", n, "explanation longer than 999 characters");
-        std::transform(word.begin(), word.end(), word.begin(), AsciiUpper);
-        if (!words.insert(word).second)
+        if (!words.insert(Folded(word)).second)
             findings.Add("dict.txt", n, "word listed twice: only the first is ever found");
     }
 }

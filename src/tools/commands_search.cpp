@@ -1,8 +1,11 @@
 // Commands that answer as the search and dictionary windows do, for scripts and checks.
+#include "catalogue/page.h"
 #include "dictionary/dictionary.h"
+#include "dictionary/terms.h"
 #include "search/search.h"
 #include "tools/cookbook.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iostream>
 
@@ -38,7 +41,8 @@ int RunSearchCommand(const Args& args) {
         given[which] = true;
         std::string& field =
             which == 0 ? fields.allowed : (which == 1 ? fields.forbidden : fields.required);
-        field = args[++i];
+        if (const int usage = TextArgument(FindCommand("search"), args[++i], field); usage != kOk)
+            return usage;
     }
     StderrReporter reporter;
     const int count = RunSearch(fields, reporter, [](const SearchMatch& m) {
@@ -54,7 +58,10 @@ int RunLookup(const Args& args) {
     if (args.size() != 1)
         return UsageError(FindCommand("lookup"), "needs one word");
     // The window reads its word field as at most this many characters.
-    const std::string word = args[0].substr(0, kDictionaryWordLimit);
+    std::string word;
+    if (const int usage = TextArgument(FindCommand("lookup"), args[0], word); usage != kOk)
+        return usage;
+    word.resize(std::min(word.size(), kDictionaryWordLimit));
     std::string explanation;
     switch (DictionaryLookup(word, explanation)) {
     case kLookupFound:
@@ -65,6 +72,21 @@ int RunLookup(const Args& args) {
     default:
         return Failure(std::string("cookbook lookup: cannot open ") + kDictionaryFile);
     }
+}
+
+int RunTerms(const Args& args) {
+    if (args.size() != 1)
+        return UsageError(FindCommand("terms"), "needs one recipe file name");
+    std::string text;
+    if (!ReadRecipeText(args[0], text))
+        return Failure(std::string(kCannotOpenInput) + "(" + args[0] + ")");
+    const auto finder = LoadTermFinder();
+    if (!finder)
+        return Failure(std::string("cookbook terms: cannot open ") + kDictionaryFile);
+    for (const std::size_t entry : finder->UsedBy(text))
+        std::cout << finder->Entries()[entry].word << '\n';
+    std::cout.flush();
+    return std::cout ? kOk : kFailure;
 }
 
 } // namespace cookbook

@@ -2,6 +2,8 @@
 // library honest about needing no windows.
 #include "tools/cookbook.h"
 
+#include "tools/terminal.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +41,11 @@ const std::vector<Command>& Commands() {
          RunSearchCommand},
         {"lookup", "cookbook lookup WORD",
          "Prints the dictionary's explanation of WORD; exit 1 when it is not found.", RunLookup},
+        {"terms", "cookbook terms RECIPE",
+         "Prints the dictionary entries the recipe file RECIPE uses, one word a line, in the "
+         "order of their first use (whole words compared without regard to case and "
+         "diacritics; verb entries \"a X\" in the forms recipes use; longer entries win).",
+         RunTerms},
     };
     return commands;
 }
@@ -74,6 +81,13 @@ int UsageError(const Command& command, const std::string& message) {
     return kUsage;
 }
 
+int TextArgument(const Command& command, const std::string& argument, std::string& text) {
+    std::string problem;
+    if (ArgumentToBook(argument, text, problem))
+        return kOk;
+    return UsageError(command, "a text argument " + problem);
+}
+
 int Failure(const std::string& message) {
     std::cerr << message << "\n";
     return kFailure;
@@ -92,7 +106,10 @@ void PrintHelp(std::ostream& out) {
            "Commands:\n";
     for (const Command& c : Commands())
         out << "  " << c.usage << "\n      " << c.summary << "\n";
-    out << "\n\"cookbook COMMAND --help\" describes one command.\n";
+    out << "\nText arguments (search keys, words) and everything printed are in the terminal's\n"
+           "encoding; the book's files, files written with -o and scramble's output are\n"
+           "Windows-1250 bytes. File names are taken as they are.\n"
+           "\n\"cookbook COMMAND --help\" describes one command.\n";
 }
 
 // A closed standard descriptor is taken by /dev/null opened the wrong way round, so that
@@ -130,6 +147,7 @@ std::string CallerPath(const std::string& path) {
 int main(int argc, char** argv) {
     using namespace cookbook;
     HoldClosedStandardDescriptors();
+    SetUpTerminal();
     Args args(argv + 1, argv + argc);
     std::string dataDir;
     while (!args.empty() && args.front().rfind("--", 0) == 0) {

@@ -32,8 +32,14 @@ int Failure(const std::string& message);
 // (the data folder may differ, through --data).
 std::string CallerPath(const std::string& path);
 
-// Writes bytes to FILE, or to stdout for "-" or an empty name.
-bool WriteOutput(const std::string& path, const std::string& bytes);
+// Writes bytes to FILE, or to stdout for "-" or an empty name: converted to the terminal's
+// encoding unless `raw` (files written with -o always keep the bytes).
+bool WriteOutput(const std::string& path, const std::string& bytes, bool raw = false);
+
+// A text argument (a search key, a word), converted from the terminal's encoding to the
+// book's: answers kOk, or the usage error already reported. File names are never converted:
+// they are bytes of the file system.
+int TextArgument(const Command& command, const std::string& argument, std::string& text);
 
 // Every problem `check` finds, printed as "file:line: what" on stdout.
 struct Findings {
@@ -55,5 +61,6 @@ int RunCalories(const Args& args);
 int RunAudit(const Args& args);
 int RunSearchCommand(const Args& args);
 int RunLookup(const Args& args);
+int RunTerms(const Args& args);
 
 } // namespace cookbook

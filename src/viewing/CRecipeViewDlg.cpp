@@ -8,6 +8,7 @@
 #include "viewing/CWebBrowser.h"
 #include "viewing/calories.h"
 #include "viewing/qt_open_recipe.h"
+#include "viewing/qt_term_links.h"
 #include "viewing/recipe_view.h"
 
 #include <QFileInfo>
@@ -54,6 +55,7 @@ CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
     if (!BrowserUnavailable()) {
         m_browser = new CWebBrowser(this);
         Place(m_browser, 1008, 0, 2, 406, 245);
+        new TermLinks(this, m_browser); // dictionary terms as links, owned by the window
     }
     QPushButton* add =
         PlaceButton(this, 1003, "addFavourite", "Adauga aceasta reteta la retetele preferate", 1);

@@ -11,6 +11,8 @@
 #include <QTextDocument>
 #include <QTextFrame>
 
+#include <memory>
+
 namespace savorel::ui {
 
 CWebBrowser::CWebBrowser(QWidget* parent) : QTextBrowser(parent) {
@@ -26,6 +28,7 @@ void CWebBrowser::Navigate(const QUrl& url) {
         setHtml(QStringLiteral("<html><body><h3>Pagina nu poate fi afisata</h3><p>%1</p>"
                                "</body></html>")
                     .arg(url.toDisplayString().toHtmlEscaped()));
+        emit Navigated(url);
         return;
     }
     ShowPage(bytes, url);
@@ -42,16 +45,17 @@ void CWebBrowser::ShowPage(const std::string& bytes, const QUrl& url) {
         QStringLiteral("<body[^>]*\\sbackground\\s*=\\s*\"([^\"]*)\""),
         QRegularExpression::CaseInsensitiveOption);
     const QRegularExpressionMatch m = picture.match(html);
-    if (!m.hasMatch())
-        return;
-    QImage image;
-    image.loadFromData(
-        loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).toByteArray());
-    if (image.isNull())
-        return;
-    QTextFrameFormat format = document()->rootFrame()->frameFormat();
-    format.setBackground(QBrush(image));
-    document()->rootFrame()->setFrameFormat(format);
+    if (m.hasMatch()) {
+        QImage image;
+        image.loadFromData(
+            loadResource(QTextDocument::ImageResource, QUrl(m.captured(1))).toByteArray());
+        if (!image.isNull()) {
+            QTextFrameFormat format = document()->rootFrame()->frameFormat();
+            format.setBackground(QBrush(image));
+            document()->rootFrame()->setFrameFormat(format);
+        }
+    }
+    emit Navigated(url);
 }
 
 QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
@@ -73,7 +77,13 @@ QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
 }
 
 void CWebBrowser::PrintTo(QPrinter& printer) const {
-    document()->print(&printer);
+    if (!m_printFilter) {
+        document()->print(&printer);
+        return;
+    }
+    const std::unique_ptr<QTextDocument> copy(document()->clone());
+    m_printFilter(*copy);
+    copy->print(&printer);
 }
 
 } // namespace savorel::ui

@@ -4,6 +4,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 
+#include <functional>
 #include <string>
 
 class QPrinter;
@@ -25,8 +26,16 @@ public:
     // The address shown, or an empty one when nothing was shown yet.
     QUrl Document() const { return m_shown; }
     bool HasDocument() const { return !m_shown.isEmpty(); }
-    // Prints the shown page on `printer`.
+    // Prints the shown page on `printer`: a copy of it, passed through the print filter
+    // when one is set (what is laid over the view for reading stays off the paper).
     void PrintTo(QPrinter& printer) const;
+    void SetPrintFilter(std::function<void(QTextDocument&)> filter) {
+        m_printFilter = std::move(filter);
+    }
+
+signals:
+    // After every Navigate, with the address now shown.
+    void Navigated(const QUrl& url);
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
@@ -34,6 +43,7 @@ protected:
 private:
     QUrl m_shown;
     QString m_folder;
+    std::function<void(QTextDocument&)> m_printFilter;
 };
 
 } // namespace savorel::ui

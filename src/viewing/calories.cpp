@@ -1,6 +1,7 @@
 #include "viewing/calories.h"
 
 #include "core/files.h"
+#include "core/fold.h"
 #include "core/folders.h"
 #include "core/scramble.h"
 
@@ -49,19 +50,6 @@ std::string Normalise(std::string_view token) {
     return out;
 }
 
-bool ContainsIgnoringCase(std::string_view text, std::string_view phrase) {
-    if (phrase.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i + phrase.size() <= text.size(); ++i) {
-        std::size_t k = 0;
-        while (k < phrase.size() && AsciiUpper(text[i + k]) == AsciiUpper(phrase[k]))
-            ++k;
-        if (k == phrase.size())
-            return true;
-    }
-    return false;
-}
-
 } // namespace
 
 // The "%f" scan of a number: optional sign, digits with "." and an exponent, or inf/nan.
@@ -87,18 +75,11 @@ TableNumber ConvertTableNumber(std::string_view text, float& value) {
 }
 
 std::size_t FindAndBlank(std::string& text, std::string_view phrase) {
-    if (phrase.size() > text.size())
+    const std::size_t i = FindFolded(text, phrase);
+    if (i == std::string::npos)
         return 0;
-    for (std::size_t i = 0; i + phrase.size() <= text.size(); ++i) {
-        std::size_t k = 0;
-        while (k < phrase.size() && AsciiUpper(text[i + k]) == AsciiUpper(phrase[k]))
-            ++k;
-        if (k == phrase.size()) {
-            text.replace(i, phrase.size(), phrase.size(), ' ');
-            return i + 1;
-        }
-    }
-    return 0;
+    text.replace(i, phrase.size(), phrase.size(), ' ');
+    return i + 1;
 }
 
 float ParseQuantity(std::string& text) {
@@ -196,7 +177,7 @@ float LookUpPieceMass(std::string_view foodField, Reporter& reporter, bool& tabl
     TableLine line;
     float current = -1.0f;
     while (ReadTableLine(f.get(), line, current, 4))
-        if (line.usable && ContainsIgnoringCase(line.field, foodField))
+        if (line.usable && FindFolded(line.field, foodField) != std::string_view::npos)
             return line.number;
     return -1.0f;
 }

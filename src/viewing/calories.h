@@ -22,8 +22,8 @@ inline constexpr std::size_t kTokenLimit = 2996;
 // No unit named in an ingredient.
 inline constexpr float kNoUnit = -25000.0f;
 
-// Position of the first case-insensitive occurrence of `phrase` plus one, or 0; the
-// occurrence is overwritten with blanks.
+// Position of the first occurrence of `phrase` plus one, compared folded (case and Romanian
+// diacritics), or 0; the occurrence is overwritten with blanks.
 std::size_t FindAndBlank(std::string& text, std::string_view phrase);
 
 // The first number of `text` (digits, "/", "." and ","), blanked; 1 when there is none.

@@ -66,6 +66,45 @@ TEST(Dictionary, LookupRules) {
     EXPECT_EQ(Lookup(""), "(unchanged)");
 }
 
+TEST(Dictionary, WordsWithAndWithoutDiacritics) {
+    // Windows-1250: "a c\xE3li" is a-breve, "\xBAni\xFEel" s and t cedilla, "f\xE3in\xE3".
+    const char* const dictionary = "a c\xE3li#Prajire usoara.\n"
+                                   "branza#Din lapte.\n"
+                                   "\xBAni\xFE"
+                                   "el#Carne pane.\n";
+    const struct {
+        const char* typed;
+        const char* explanation; // empty: not found
+    } cases[] = {
+        {"a cali", "Prajire usoara."},
+        {"A C\xC3LI", "Prajire usoara."},
+        {"a c\xE2li", "Prajire usoara."},
+        {"br\xE2nz\xE3", "Din lapte."},
+        {"BRANZA", "Din lapte."},
+        {"snitel", "Carne pane."},
+        {"\xAANI\xDE"
+         "EL",
+         "Carne pane."},
+        {"a cal", ""},
+        {"branz\xE3 ", ""},
+    };
+    for (const auto& c : cases) {
+        std::string explanation;
+        EXPECT_EQ(FindExplanation(dictionary, c.typed, explanation), *c.explanation != 0)
+            << c.typed;
+        EXPECT_EQ(explanation, c.explanation) << c.typed;
+    }
+    // The list keeps the words as written.
+    EXPECT_EQ(Words(ParseDictionary(dictionary)), (Strings{"a c\xE3li", "branza",
+                                                           "\xBAni\xFE"
+                                                           "el"}));
+    TempDataDir dir;
+    WriteScrambled("dict.txt", dictionary);
+    std::string explanation;
+    EXPECT_EQ(DictionaryLookup("A CALI", explanation), kLookupFound);
+    EXPECT_EQ(explanation, "Prajire usoara.");
+}
+
 TEST(Dictionary, FileLookupAndWordList) {
     TempDataDir dir;
     std::string explanation = "before";

@@ -48,13 +48,15 @@ TEST(ParseKeys, SeparatorsBlanksAndLineBreaks) {
     } cases[] = {
         {"varza+carne de porc", {"varza", "carne de porc"}},
         {"varza,carne de porc", {"varza", "carne de porc"}},
-        {"varza + carne", {"varza ", " carne"}},
+        // Blanks and tabs at the ends of a key are dropped, those inside it stay.
+        {"varza + carne de  porc ,  ", {"varza", "carne de  porc"}},
+        {" + \t, ", {}},
         {"+varza++", {"varza"}},
         {"+,+,,", {}},
         {"", {}},
         {"var\r\nza", {"varza"}},
         {"var\nza+\r\n+pui", {"varza", "pui"}},
-        {"\tpui\t", {"\tpui\t"}},
+        {"\tpui\t", {"pui"}},
         {"VarZa", {"VarZa"}},
         // Longer than a 19-character slot: kept whole, so it finds what was typed.
         {"carne tocata de porc si vita", {"carne tocata de porc si vita"}},
@@ -79,7 +81,7 @@ TEST(ParseKeys, TwentyKeysAtMostPerList) {
     EXPECT_EQ(unterminated.keys.back(), "k20");
 }
 
-TEST(ContainsKey, WindowByWindowIgnoringAsciiCaseOnly) {
+TEST(ContainsKey, WindowByWindowFolded) {
     const std::string text = "Ciorba de Varza cu oua";
     auto has = [&](std::string_view key) { return ContainsKey(text.data(), text.size(), key); };
     EXPECT_TRUE(has("VARZA"));
@@ -93,12 +95,13 @@ TEST(ContainsKey, WindowByWindowIgnoringAsciiCaseOnly) {
     EXPECT_FALSE(ContainsKey(text.data(), 8, "de"));
     EXPECT_TRUE(ContainsKey(text.data(), 9, "de"));
     EXPECT_FALSE(ContainsKey("ab", 2, "abc"));
-    // Bytes outside A-Z/a-z are compared as themselves: "[" is not "{", and the Windows-1250
-    // capital and small a-breve stay different.
+    // Signs next to the letters are compared as themselves: "[" is not "{".
     EXPECT_FALSE(ContainsKey("[", 1, "{"));
     EXPECT_FALSE(ContainsKey("@", 1, "`"));
-    EXPECT_FALSE(ContainsKey("\xC3", 1, "\xE3"));
-    EXPECT_TRUE(ContainsKey("x\xE3y", 3, "X\xE3Y"));
+    // Romanian letters fold to their plain letter (Windows-1250 capital and small a-breve).
+    EXPECT_TRUE(ContainsKey("\xC3", 1, "\xE3"));
+    EXPECT_TRUE(ContainsKey("x\xE3y", 3, "XAY"));
+    EXPECT_FALSE(ContainsKey("\x9A", 1, "s")); // s caron is not Romanian: not folded
 }
 
 // The rule as stated, one key and one window at a time.
@@ -168,6 +171,7 @@ TEST(TextMatches, ForbiddenRequiredAllowed) {
         {"", "", "se fierb", true},                     // found in the preparation too
         {"", "", "sarmale", true},                      // and in the title
         {"", "", "varza murata, carne de vita", false}, // "," separates two keys
+        {"", "", "varza  +  orez ", true},              // blanks at the ends dropped
     };
     for (const auto& c : cases)
         EXPECT_EQ(TextMatches(recipe, MakeKeys(c.allowed, c.forbidden, c.required)), c.passes)
@@ -236,6 +240,36 @@ TEST(SearchResults, EntryCarriesTheFileNameAfterSeventySixBlanks) {
 }
 
 namespace {
+
+TEST(TextMatches, DiacriticsOnEitherSideOrBoth) {
+    // Windows-1250: ceap\xE3 = ceapa with a-breve, br\xE2nz\xE3, \xBAnitel, \xFEelin\xE3.
+    const struct {
+        const char* text;
+        const char* key;
+        bool found;
+    } cases[] = {
+        {"2 cepe, ceapa verde", "ceap\xE3", true},
+        {"2 cepe, ceap\xE3 verde", "ceapa", true},
+        {"2 cepe, ceap\xE3 verde", "CEAP\xC3", true},
+        {"BR\xC2NZ\xC3 de vaci", "br\xE2nz\xE3", true},
+        {"branza de vaci", "BR\xC2NZA", true},
+        {"\xAANITEL", "snitel", true},
+        {"snitel", "\xBAnitel", true},
+        {"\xFE"
+         "elin\xE3",
+         "TELINA", true},
+        {"telina",
+         "\xDE"
+         "elin\xE3",
+         true},
+        {"f\xEEn", "FIN", true},
+        {"ceap\xE3", "ceapaa", false},
+        {"branza de vaci", "br\xE2nz\xE3  de", false}, // blanks inside a key are kept
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TextMatches(c.text, MakeKeys("", "", c.key)), c.found)
+            << c.text << " / " << c.key;
+}
 
 // A small book: two categories, a recipe listed twice, a missing file, a name with blanks,
 // CRLF line ends and a last line without a line feed.
@@ -311,6 +345,8 @@ TEST(RunSearch, KeysAgainstTheBook) {
         {{"", "", "bors"}, {"RET002.TXT"}}, // only in the preparation
         {{"", "", "mama\nliga"}, {"RET003.TXT"}},
         {{"", "", "trufe"}, {}},
+        {{"", "", "  m\xE3m\xE3lig\xE3 "}, {"RET003.TXT"}}, // trimmed, folded
+        {{"PAPANA\xAAI", "", ""}, {"ret004.txt"}},
     };
     for (const auto& c : cases) {
         Outcome o;

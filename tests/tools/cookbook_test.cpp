@@ -352,3 +352,61 @@ TEST(CookbookTool, CheckReportsDataThatCookDropsOrMiscalculates) {
         EXPECT_NE(std::string::npos, check.out.find(c.finding)) << check.out;
     }
 }
+
+// The terminal is UTF-8 (LC_ALL=C.UTF-8 for every test); the book is Windows-1250.
+TEST(CookbookTool, SpeaksTheTerminalsEncodingAtTheEdge) {
+    TempDataDir dir;
+    // "a căli" and "făină" in Windows-1250.
+    WriteScrambled("dict.txt", "a c\xE3li#Pr\xE3jire u\xBAoar\xE3.\n");
+    WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\ni Ciorb\xE3 ~ RET001.TXT\n");
+    WriteScrambled("RET001.TXT", "#\nCiorb\xE3\n#\n1 ceap\xE3\n#\nSe c\xE3le\xBAte.");
+
+    const struct {
+        const char* args; // UTF-8, as typed
+        const char* out;  // UTF-8, as the terminal shows it
+        int exitCode;
+    } cases[] = {
+        {"lookup 'a căli'", "Prăjire uşoară.\n", 0},
+        {"lookup 'A CALI'", "Prăjire uşoară.\n", 0},
+        {"search --required 'ceapă' --forbidden 'șnițel'",
+         "Ciorbă \tRET001.TXT\n"
+         "Am gasit un numar de 1 retete convenind acestor criterii!!!\n",
+         0},
+        {"search --required 'ceapa,cĂlește'",
+         "Ciorbă \tRET001.TXT\n"
+         "Am gasit un numar de 1 retete convenind acestor criterii!!!\n",
+         0},
+        {"terms RET001.TXT", "a căli\n", 0},
+        // Characters the book's encoding cannot hold, and broken UTF-8: a usage error.
+        {"lookup 'ceai ☕'", "", 2},
+        {"search --allowed \"$(printf '\\343')\"", "", 2},
+    };
+    for (const auto& c : cases) {
+        const Result r = Cookbook(c.args);
+        EXPECT_EQ(c.exitCode, r.exitCode) << c.args << "\n" << r.err;
+        EXPECT_EQ(c.out, r.out) << c.args;
+        if (c.exitCode == 2) {
+            EXPECT_NE(std::string::npos, r.err.find("a text argument")) << r.err;
+        }
+    }
+    // Files written with -o and scramble's output keep the bytes.
+    ASSERT_EQ(0, Cookbook("page RET001.TXT -o page.htm").exitCode);
+    EXPECT_NE(std::string::npos, ReadBack("page.htm").find("Ciorb\xE3"));
+    const Result page = Cookbook("page RET001.TXT");
+    EXPECT_NE(std::string::npos, page.out.find("Ciorbă"));
+    const Result plain = Cookbook("unscramble RET001.TXT");
+    EXPECT_EQ("#\nCiorb\xE3\n#\n1 ceap\xE3\n#\nSe c\xE3le\xBAte.", plain.out);
+}
+
+TEST(CookbookTool, ShippedBookSearchIgnoresDiacritics) {
+    TempDataDir dir;
+    const std::string book = std::string("--data '") + BOOK_DATA_DIR + "' ";
+    for (const auto& [with, without] :
+         {std::pair{"ceapă", "ceapa"}, {"brânză", "branza"}, {"FĂINĂ + ţelină", "faina,telina"}}) {
+        const Result a = Cookbook(book + "search --allowed '" + with + "'");
+        const Result b = Cookbook(book + "search --allowed '" + without + "'");
+        EXPECT_EQ(0, a.exitCode);
+        EXPECT_EQ(a.out, b.out) << with;
+        EXPECT_EQ(std::string::npos, a.out.find("numar de 0 retete")) << with;
+    }
+}

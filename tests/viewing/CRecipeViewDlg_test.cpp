@@ -8,6 +8,13 @@
 #include "viewing/CRecipeViewDlg.h"
 #include "viewing/CWebBrowser.h"
 #include "viewing/qt_open_recipe.h"
+#include "viewing/qt_term_links.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTextBlock>
+#include <QTextBrowser>
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -112,6 +119,70 @@ private slots:
         QVERIFY(log.Messages()[0].startsWith(QStringLiteral("Adaugati aceasta reteta la lista\n")));
         QVERIFY(
             log.Messages()[0].endsWith(QStringLiteral("\n     apasand butonul <<Calorii>>!!!")));
+    }
+
+    void dictionaryTermsAreLinksOverThePage() {
+        // "a coace" is used as "coace", "faina" is written "făină" in the recipe.
+        WriteScrambled("dict.txt", "a coace#A gati in cuptor.\nf\xE3in\xE3#Macinis.\n"
+                                   "nefolosit#Nimic.\n");
+        const std::string pageBefore = ReadBack(m_tmp + "reteta.htm");
+        CRecipeViewDlg w;
+        ModalScript modals;
+        MessageLog log;
+        auto* links = w.findChild<ui::TermLinks*>();
+        QVERIFY(links);
+        int linksShown = -1;
+        bool panelBefore = true, panelAfter = false;
+        QString word, explanation, dictionaryWord;
+        modals.Push([&](QDialog&) {
+            linksShown = links->LinkCount();
+            panelBefore = !links->Panel()->isHidden();
+            // A click on a link: its explanation beside the page at once.
+            emit w.Browser()->anchorClicked(QUrl(QStringLiteral("term:1")));
+            panelAfter = !links->Panel()->isHidden();
+            word = links->Panel()->findChild<QLabel*>(QStringLiteral("termWord"))->text();
+            explanation = links->Panel()
+                              ->findChild<QTextBrowser*>(QStringLiteral("termExplanation"))
+                              ->toPlainText();
+            SaveWindowShot(w, "recipe_terms");
+            // The dictionary window opens at that word.
+            modals.Push([&](QDialog& d) {
+                if (auto* field = d.findChild<QLineEdit*>())
+                    dictionaryWord = field->text();
+                return 0;
+            });
+            links->Panel()->findChild<QPushButton*>(QStringLiteral("termOpenDictionary"))->click();
+            return 1;
+        });
+        QCOMPARE(w.DoModal(), 1);
+        QCOMPARE(linksShown, 2);
+        QVERIFY(!panelBefore);
+        QVERIFY(panelAfter);
+        QCOMPARE(word, QStringLiteral("făină"));
+        QCOMPARE(explanation, QStringLiteral("Macinis."));
+        QCOMPARE(dictionaryWord, QStringLiteral("făină"));
+        QVERIFY(log.records.empty());
+        // The page file is left as it was written.
+        QCOMPARE(ReadBack(m_tmp + "reteta.htm"), pageBefore);
+
+        // Printing takes the link styling off a copy; the view keeps its links.
+        std::unique_ptr<QTextDocument> copy(w.Browser()->document()->clone());
+        ui::TermLinks::StripLinks(*copy);
+        int anchors = 0, underlined = 0;
+        for (QTextBlock b = copy->begin(); b.isValid(); b = b.next())
+            for (auto it = b.begin(); !it.atEnd(); ++it) {
+                anchors += it.fragment().charFormat().isAnchor();
+                underlined += it.fragment().charFormat().fontUnderline();
+            }
+        QCOMPARE(anchors, 0);
+        QCOMPARE(underlined, 0);
+        QCOMPARE(copy->toPlainText(), w.Browser()->toPlainText());
+
+        // The calorie page gets no links.
+        Button(w, 1005)->click();
+        QCOMPARE(links->LinkCount(), 0);
+        Button(w, 1006)->click();
+        QCOMPARE(links->LinkCount(), 2);
     }
 
     void addsToFavouritesOnceAndNeverTwiceForOneFile() {

@@ -28,9 +28,47 @@ TEST(FindAndBlank, FindsCaseInsensitivelyAndBlanksTheFirstOccurrence) {
     EXPECT_EQ(0u, FindAndBlank(shortText, "abc"));
     EXPECT_EQ(1u, FindAndBlank(shortText, ""));
     EXPECT_EQ("ab", shortText);
-    // Bytes above 127 compare as they are.
+    // Bytes above 127 compare as they are, except the folded Romanian letters.
+    std::string other = "\x9A"
+                        "a";
+    EXPECT_EQ(0u, FindAndBlank(other, "sa"));
     std::string ro = "\xE2mbr";
-    EXPECT_EQ(0u, FindAndBlank(ro, "\xC2MBR"));
+    EXPECT_EQ(1u, FindAndBlank(ro, "\xC2MBR"));
+}
+
+TEST(EvaluateIngredient, DiacriticsInRecipeOrTable) {
+    // Windows-1250: f\xE3in\xE3 (faina with a-breve), br\xE2nz\xE3, \xFEelin\xE3 (t cedilla).
+    const struct {
+        const char* foods;
+        const char* token;
+        double total;
+    } cases[] = {
+        {"340 faina\n", "100 g f\xE3in\xE3", 340},
+        {"340 f\xE3in\xE3\n", "100 g faina", 340},
+        {"340 f\xE3in\xE3\n", "100 g F\xC3IN\xC3", 340},
+        {"300 branza\n", "100 g BR\xC2NZ\xC3", 300},
+        {"20 \xFE"
+         "elina\n",
+         "100 g TELIN\xC3", 20},
+        {"20 telina\n",
+         "2 \xDE"
+         "ELINA",
+         0.2 * 2 * 0.5}, // piece mass through folded names
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        WriteScrambled("zcalorii.txt", c.foods);
+        WriteScrambled("zunitmas.txt", "1 g\n");
+        WriteScrambled("zbucati.txt", "9 T\xCAlina\n0.5 \xFE"
+                                      "elina\n");
+        CollectingReporter reporter;
+        CalorieState state;
+        EvaluateIngredient(c.token, state, reporter);
+        EXPECT_NEAR(c.total, state.total, 1e-3) << c.token;
+        EXPECT_TRUE(state.notUnderstood.empty()) << c.token;
+        // The line shows the ingredient as the recipe wrote it.
+        EXPECT_NE(state.page.find(std::string(" ") + c.token + " ......."), std::string::npos);
+    }
 }
 
 TEST(ParseQuantity, FollowsTheDigitSlashSeparatorRule) {
