@@ -1,5 +1,6 @@
 #include "personal/COwnRecipeEditDlg.h"
 
+#include "catalogue/servings.h"
 #include "core/qt_dialogs.h"
 #include "personal/store.h"
 
@@ -10,6 +11,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -80,6 +82,16 @@ COwnRecipeEditDlg::COwnRecipeEditDlg(QWidget* parent) : QDialog(parent) {
     MakeLabel(this, "INGREDIENTE", 23, 44, 45, 8);
     MakeLabel(this, "MOD DE PREPARARE", 19, 90, 78, 8);
     MakeLabel(this, "AUTOR", 258, 13, 26, 8);
+    // Optional: how many the recipe feeds, kept as the first item of the ingredients.
+    MakeLabel(this, "Portii", 258, 44, 26, 8);
+    m_servings = new QSpinBox(this);
+    m_servings->setObjectName(QStringLiteral("servings"));
+    m_servings->setRange(0, kMaxServings);
+    m_servings->setSpecialValueText(QStringLiteral(" "));
+    Place(m_servings, 1015, 288, 41, 44, 13);
+    // In the tab order after the author, before the ingredients.
+    setTabOrder(m_author, m_servings);
+    setTabOrder(m_servings, m_ingredients);
 
     connect(save, &QPushButton::clicked, this, &COwnRecipeEditDlg::OnSaveRecipe);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
@@ -104,7 +116,15 @@ void COwnRecipeEditDlg::OnInitDialog() {
         return;
     }
     m_name->setText(FromCp1250(recipe->name));
-    m_ingredients->setPlainText(FromCp1250(recipe->ingredients));
+    std::string_view ingredients = recipe->ingredients;
+    if (const auto stated = ServingsOfIngredients(ingredients)) {
+        m_loadedServings = stated->servings;
+        m_loadedServingsPrefix = std::string(ingredients.substr(0, stated->prefixLength));
+        ingredients.remove_prefix(stated->prefixLength);
+        m_servings->setValue(stated->servings);
+    }
+    m_ingredients->setPlainText(FromCp1250(std::string(ingredients)));
+    m_loadedIngredients = m_ingredients->toPlainText();
     m_preparation->setPlainText(FromCp1250(recipe->preparation));
 }
 
@@ -115,7 +135,7 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
     }
     m_saving = true;
     const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
-                                StoredLineBreaks(ToCp1250(m_ingredients->toPlainText())),
+                                IngredientsToStore(),
                                 StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
     OwnRecipeFields cleaned;
     const WorkingFileResult written = WriteWorkingFile(typed, cleaned);
@@ -134,6 +154,7 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
         m_name->clear();
         m_ingredients->clear();
         m_preparation->clear();
+        m_servings->setValue(0);
     }
     if (const char* message = StoreMessage(outcome.result))
         ShowMessage(this, QString::fromLatin1(message));
@@ -143,6 +164,16 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
         return;
     }
     done(QDialog::Accepted);
+}
+
+std::string COwnRecipeEditDlg::IngredientsToStore() const {
+    const std::string typed = StoredLineBreaks(ToCp1250(m_ingredients->toPlainText()));
+    const int servings = m_servings->value();
+    if (servings == 0)
+        return typed;
+    if (servings == m_loadedServings && m_ingredients->toPlainText() == m_loadedIngredients)
+        return m_loadedServingsPrefix + typed;
+    return ServingsItemText(servings) + (typed.empty() ? "" : "; ") + typed;
 }
 
 void COwnRecipeEditDlg::paintEvent(QPaintEvent*) {

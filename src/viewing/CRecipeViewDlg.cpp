@@ -1,6 +1,7 @@
 #include "viewing/CRecipeViewDlg.h"
 
 #include "catalogue/page.h"
+#include "catalogue/servings.h"
 #include "core/files.h"
 #include "core/folders.h"
 #include "core/qt_dialogs.h"
@@ -10,9 +11,12 @@
 #include "viewing/qt_open_recipe.h"
 #include "viewing/recipe_view.h"
 
+#include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 
 namespace savorel::ui {
 
@@ -23,6 +27,7 @@ const char* const kHelp =
     "adaugare.\n Puteti imprima aceasta reteta apasand butonul <<Print>>.\n Obtineti lista "
     "caloriilor pe care le cuprinde acesta reteta\n     apasand butonul <<Calorii>>!!!";
 const char* const kNoInterface = "Couldn't find the interface";
+constexpr int kServingsControlId = 1009;
 
 std::string& ModuleTempFolder() {
     static std::string folder;
@@ -84,6 +89,19 @@ CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
     connect(print, &QPushButton::clicked, this, &CRecipeViewDlg::OnPrint);
     connect(calories, &QPushButton::clicked, this, &CRecipeViewDlg::OnCalories);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Above the page, shown only for a recipe that states its servings.
+    m_servingsLabel = new QLabel(QStringLiteral("Portii"), this);
+    m_servingsLabel->setGeometry(DluRect(322, 4, 26, 10));
+    m_servingsLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_servings = new QSpinBox(this);
+    m_servings->setObjectName(QStringLiteral("servings"));
+    m_servings->setRange(kMinServings, kMaxServings);
+    Place(m_servings, kServingsControlId, 352, 2, 52, 14);
+    m_servingsLabel->setBuddy(m_servings);
+    m_servingsLabel->hide();
+    m_servings->hide();
+    connect(m_servings, &QSpinBox::valueChanged, this, &CRecipeViewDlg::OnServingsChanged);
 }
 
 int CRecipeViewDlg::DoModal() {
@@ -99,6 +117,40 @@ void CRecipeViewDlg::OnInitDialog() {
     std::string page;
     if (ReadWholeFile(ModuleTempFolder() + kRecipePageName, page))
         ModulePageRecipePath() = PageRecipePathFrom(page);
+    SetUpServings();
+    m_browser->Navigate(FileUrl(ModuleTempFolder() + kRecipePageName));
+}
+
+void CRecipeViewDlg::SetUpServings() {
+    m_recipeText.clear();
+    const auto own = ReadRecipeText(ModulePageRecipePath(), m_recipeText)
+                         ? ServingsOfRecipe(m_recipeText)
+                         : std::nullopt;
+    m_servingsLabel->setVisible(own.has_value());
+    m_servings->setVisible(own.has_value());
+    if (!own)
+        return;
+    const QSignalBlocker quiet(m_servings);
+    m_servings->setValue(*own);
+    // The page gives up the strip the control stands in.
+    if (m_browser)
+        Place(m_browser, 1008, 0, 18, 406, 229);
+}
+
+int CRecipeViewDlg::ChosenServings() const {
+    return m_servings->isHidden() ? 0 : m_servings->value();
+}
+
+void CRecipeViewDlg::OnServingsChanged(int servings) {
+    const std::string page = RenderServingsPage(ModulePageRecipePath(), m_recipeText, servings);
+    if (!WriteTempFolderFile(ModuleTempFolder(), kRecipePageName, page)) {
+        ShowMessage(this, QString::fromLatin1(kCannotOpenOutput));
+        return;
+    }
+    if (m_back->isEnabled()) {
+        OnCalories(); // the calorie page is shown: it follows
+        return;
+    }
     m_browser->Navigate(FileUrl(ModuleTempFolder() + kRecipePageName));
 }
 
@@ -132,7 +184,8 @@ void CRecipeViewDlg::OnPrint() {
 
 void CRecipeViewDlg::OnCalories() {
     WidgetReporter reporter(this);
-    if (!CalculateCalories(ModulePageRecipePath(), ModuleTempFolder(), reporter))
+    if (!CalculateCalories(ModulePageRecipePath(), ModuleTempFolder(), reporter, nullptr,
+                           ChosenServings()))
         return; // the page shown stays as it was
     m_browser->Navigate(FileUrl(ModuleTempFolder() + kCaloriePageName));
     m_back->setEnabled(true);

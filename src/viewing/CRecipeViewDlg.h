@@ -5,7 +5,9 @@
 
 #include <string>
 
+class QLabel;
 class QPushButton;
+class QSpinBox;
 
 namespace savorel::ui {
 
@@ -35,11 +37,20 @@ public slots:
     void OnCalories();
     void OnBackToRecipe();
     void OnHelp();
+    // Regenerates the page shown (recipe or calorie page) for `servings`.
+    void OnServingsChanged(int servings);
 
 private:
     void OnInitDialog();
+    // Shows the "Portii" control when the recipe states its servings.
+    void SetUpServings();
+    // The number of servings chosen, or 0 when the recipe states none.
+    int ChosenServings() const;
 
     QPushButton* m_back = nullptr;
+    QLabel* m_servingsLabel = nullptr;
+    QSpinBox* m_servings = nullptr;
+    std::string m_recipeText; // unscrambled, read when the window opens
     CWebBrowser* m_browser = nullptr;
     bool m_addedToFavourites = false;
 };
