@@ -3,6 +3,7 @@
 #include "catalogue/page.h"
 #include "catalogue/servings.h"
 #include "core/files.h"
+#include "core/folders.h"
 #include "core/report.h"
 #include "core/scramble.h"
 #include "viewing/calories.h"

@@ -74,7 +74,8 @@ TEST(ServingsScaling, EachQuantityFormAndItsRounding) {
         {"1/2 kg zahar", 2, "1 kg zahar"},
         {"1/2 lingura ulei", 3, "1 1/2 lingura ulei"},
         {"1,5 kg mere", 2, "3 kg mere"},
-        {"1.5 kg mere", 1.5, "2,25 kg mere"},
+        {"1.5 kg mere", 1.4, "2,1 kg mere"},
+        {"1.5 kg mere", 1.5, "2 1/4 kg mere"},
         {"1 1/2 cani lapte", 2, "3 cani lapte"},
         {"1 1/2 cani lapte", 0.5, "3/4 cani lapte"},
         {"1 ceapa", 1.0 / 3, "1/3 ceapa"},
@@ -104,11 +105,11 @@ TEST(ServingsPage, ScalesItemsAndIsTheRecipePageAtItsOwnNumber) {
     const std::string plain = RenderRecipePageText("RET009.TXT", recipe);
     EXPECT_EQ(plain, RenderServingsPage("RET009.TXT", recipe, 4));
     EXPECT_EQ("<!--RET009.TXT--><html><BODY BACKGROUND = \"coffee.gif\" BGCOLOR=#BFBFBF>"
-              "<b>Ciorba</b><hr>\n<li> 6 portii\n<li> 600 g carne\n<p><b> Pentru sos</b>\n"
-              "<li> 3/4 l smantana\n<li> sare\n\n<hr>Se fierbe.\n</BODY>\n</html>",
+              "<b>Ciorba</b><hr>\n<li>  6 portii\n<li> 600 g carne\n<p><b> Pentru sos</b>\n"
+              "<li> 3/4 l smantana\n<li> sare \n\n<hr>Se fierbe.\n</BODY>\n</html>",
               RenderServingsPage("RET009.TXT", recipe, 6));
     EXPECT_NE(std::string::npos,
-              RenderServingsPage("RET009.TXT", recipe, 1).find("<li> 1 portie\n<li> 100 g"));
+              RenderServingsPage("RET009.TXT", recipe, 1).find("<li>  1 portie\n<li> 100 g"));
 
     // A recipe without servings keeps its page whatever is asked.
     const std::string without = "#\nCiorba\n#\n400 g carne; 4 portii\n#\nSe fierbe.";

@@ -221,6 +221,8 @@ private slots:
         QTest::keyClick(servings, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(servings, QStringLiteral("4"));
         QCOMPARE(servings->value(), 4);
+        VerifyNothingClipped(w, "own_recipe_servings");
+        SaveWindowShot(w, "own_recipe_servings");
         Save(w);
         QVERIFY(log.records.empty());
         QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),

@@ -119,9 +119,8 @@ private slots:
         QTest::keyClick(servings, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(servings, QStringLiteral("8"));
         QCOMPARE(servings->value(), 8);
-        QVERIFY(
-            ReadBack(m_tmp + "reteta.htm").find("<li>8 portii\n<li> 800 g faina\n<li> 4 ceapa\n") !=
-            std::string::npos);
+        QVERIFY(ReadBack(m_tmp + "reteta.htm")
+                    .find("<li> 8 portii\n<li> 800 g faina\n<li> 4 ceapa \n") != std::string::npos);
         QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("800 g faina")));
         SaveWindowShot(w, "recipe_servings");
 
