@@ -8,6 +8,11 @@
 namespace savorel {
 
 std::string RenderRecipePageText(std::string_view sourceName, std::string_view recipeText) {
+    return RenderRecipePageText(sourceName, recipeText, nullptr);
+}
+
+std::string RenderRecipePageText(std::string_view sourceName, std::string_view recipeText,
+                                 const ItemRewrite& rewrite) {
     std::string page;
     page.reserve(recipeText.size() + sourceName.size() + 256);
     page += "<!--";
@@ -21,6 +26,7 @@ std::string RenderRecipePageText(std::string_view sourceName, std::string_view r
         page += pieces.title;
         page += "</b><hr>\n";
     }
+    std::size_t index = 0;
     for (const IngredientItem& item : SplitIngredientItems(pieces.ingredients)) {
         if (item.hasHeading) {
             page += "<p><b>";
@@ -28,8 +34,9 @@ std::string RenderRecipePageText(std::string_view sourceName, std::string_view r
             page += "</b>\n";
         }
         page += "<li>";
-        page += item.text;
+        page += rewrite ? rewrite(index, item.text) : item.text;
         page += "\n";
+        ++index;
     }
     page += "\n<hr>";
     for (char c : pieces.preparation)

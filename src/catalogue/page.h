@@ -2,6 +2,7 @@
 
 #include "core/report.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,11 @@ inline constexpr const char* kCannotOpenOutput = "Cannot open the output file...
 
 // The recipe page for an unscrambled recipe text; `sourceName` goes into the leading comment.
 std::string RenderRecipePageText(std::string_view sourceName, std::string_view recipeText);
+// The same page with each ingredient item's text (after its heading) replaced by what
+// `rewrite` answers for it; `index` counts the items from 0.
+using ItemRewrite = std::function<std::string(std::size_t index, std::string_view text)>;
+std::string RenderRecipePageText(std::string_view sourceName, std::string_view recipeText,
+                                 const ItemRewrite& rewrite);
 
 // Reads the scrambled recipe file `sourceName` of the data folder and writes the page as
 // tempFolderText + "reteta.htm". Failures go to the reporter in the given form; answers

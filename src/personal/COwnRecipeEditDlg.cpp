@@ -1,5 +1,6 @@
 #include "personal/COwnRecipeEditDlg.h"
 
+#include "catalogue/servings.h"
 #include "core/qt_dialogs.h"
 #include "core/store_lock.h"
 #include "personal/store.h"
@@ -11,6 +12,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 
 #include <algorithm>
 
@@ -81,6 +83,16 @@ COwnRecipeEditDlg::COwnRecipeEditDlg(QWidget* parent) : QDialog(parent) {
     MakeLabel(this, "INGREDIENTE", 23, 44, 45, 8);
     MakeLabel(this, "MOD DE PREPARARE", 19, 90, 78, 8);
     MakeLabel(this, "AUTOR", 258, 13, 26, 8);
+    // Optional: how many the recipe feeds, kept as the first item of the ingredients.
+    MakeLabel(this, "Portii", 258, 44, 26, 8);
+    m_servings = new QSpinBox(this);
+    m_servings->setObjectName(QStringLiteral("servings"));
+    m_servings->setRange(0, kMaxServings);
+    m_servings->setSpecialValueText(QStringLiteral(" "));
+    Place(m_servings, 1015, 288, 41, 44, 13);
+    // In the tab order after the author, before the ingredients.
+    setTabOrder(m_author, m_servings);
+    setTabOrder(m_servings, m_ingredients);
 
     connect(save, &QPushButton::clicked, this, &COwnRecipeEditDlg::OnSaveRecipe);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
@@ -105,12 +117,21 @@ void COwnRecipeEditDlg::OnInitDialog() {
         return;
     }
     // The fields as saved; the edit widgets hold line feeds, saving makes them pairs again.
-    const auto shown = [](const std::string& stored) {
-        return FromCp1250(stored).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    const auto shown = [](std::string_view stored) {
+        return FromCp1250(std::string(stored))
+            .replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     };
     m_author->setText(shown(recipe->author));
     m_name->setText(shown(recipe->name));
-    m_ingredients->setPlainText(shown(recipe->ingredients));
+    std::string_view ingredients = recipe->ingredients;
+    if (const auto stated = ServingsOfIngredients(ingredients)) {
+        m_loadedServings = stated->servings;
+        m_loadedServingsPrefix = std::string(ingredients.substr(0, stated->prefixLength));
+        ingredients.remove_prefix(stated->prefixLength);
+        m_servings->setValue(stated->servings);
+    }
+    m_ingredients->setPlainText(shown(ingredients));
+    m_loadedIngredients = m_ingredients->toPlainText();
     m_preparation->setPlainText(shown(recipe->preparation));
 }
 
@@ -121,7 +142,7 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
     }
     m_saving = true;
     const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
-                                StoredLineBreaks(ToCp1250(m_ingredients->toPlainText())),
+                                IngredientsToStore(),
                                 StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
     const EditorSaveResult saved = SaveFromEditor(
         m_editing == 1 ? SaveMode::Modification : SaveMode::NewRecipe, typed, m_recipeFileName);
@@ -146,6 +167,7 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
         m_name->clear();
         m_ingredients->clear();
         m_preparation->clear();
+        m_servings->setValue(0);
     }
     if (const char* message = StoreMessage(outcome.result))
         ShowMessage(this, QString::fromLatin1(message));
@@ -155,6 +177,16 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
         return;
     }
     done(QDialog::Accepted);
+}
+
+std::string COwnRecipeEditDlg::IngredientsToStore() const {
+    const std::string typed = StoredLineBreaks(ToCp1250(m_ingredients->toPlainText()));
+    const int servings = m_servings->value();
+    if (servings == 0)
+        return typed;
+    if (servings == m_loadedServings && m_ingredients->toPlainText() == m_loadedIngredients)
+        return m_loadedServingsPrefix + typed;
+    return ServingsItemText(servings) + (typed.empty() ? "" : "; ") + typed;
 }
 
 void COwnRecipeEditDlg::paintEvent(QPaintEvent*) {

@@ -6,6 +6,7 @@
 
 class QLineEdit;
 class QPlainTextEdit;
+class QSpinBox;
 
 namespace savorel::ui {
 
@@ -39,10 +40,18 @@ private:
     QPlainTextEdit* m_preparation;
     QPlainTextEdit* m_ingredients;
     QLineEdit* m_name;
+    QSpinBox* m_servings; // 0: the recipe states no servings
     bool m_saving = false;
     int m_editing = 0;
     std::string m_recipeFileName;
     bool m_initialised = false;
+    // The servings item as loaded, with the separator after it, and the ingredients field it
+    // came with: saved again unchanged when neither was touched.
+    std::string m_loadedServingsPrefix;
+    int m_loadedServings = 0;
+    QString m_loadedIngredients;
+
+    std::string IngredientsToStore() const;
 };
 
 } // namespace savorel::ui

@@ -2,6 +2,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/page.h"
 #include "catalogue/recipe.h"
+#include "catalogue/servings.h"
 #include "core/files.h"
 #include "core/scramble.h"
 #include "tools/cookbook.h"
@@ -168,12 +169,17 @@ int RunList(const Args& args) {
 
 int RunPage(const Args& args) {
     std::string recipe, out;
-    if (const int usage = FileAndOutput(args, "page", recipe, out); usage != kOk)
+    int servings = 0;
+    if (const int usage = FileOutputAndServings(args, "page", recipe, out, servings); usage != kOk)
         return usage;
     std::string text;
     if (!ReadRecipeText(recipe, text))
         return Failure(std::string(kCannotOpenInput) + "(" + recipe + ")");
-    if (!WriteOutput(out, RenderRecipePageText(recipe, text)))
+    if (const int refused = CheckServings("page", recipe, text, servings); refused != kOk)
+        return refused;
+    const std::string page =
+        servings ? RenderServingsPage(recipe, text, servings) : RenderRecipePageText(recipe, text);
+    if (!WriteOutput(out, page))
         return Failure(std::string(kCannotOpenOutput) + "(" + out + ")");
     return kOk;
 }

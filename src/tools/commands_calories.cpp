@@ -1,5 +1,6 @@
 // Commands about calories and the checks of the book's other data files.
 #include "catalogue/catalogue.h"
+#include "catalogue/page.h"
 #include "core/files.h"
 #include "core/fold.h"
 #include "core/scramble.h"
@@ -150,15 +151,25 @@ void CheckFavourites(Findings& findings) {
 
 int RunCalories(const Args& args) {
     std::string recipe, out;
-    if (const int usage = FileAndOutput(args, "calories", recipe, out); usage != kOk)
+    int servings = 0;
+    if (const int usage = FileOutputAndServings(args, "calories", recipe, out, servings);
+        usage != kOk)
         return usage;
+    if (servings != 0) {
+        std::string text;
+        if (!ReadRecipeText(recipe, text))
+            return Failure(std::string(kArgumentNotFound) + " (" + recipe + ")");
+        if (const int refused = CheckServings("calories", recipe, text, servings); refused != kOk)
+            return refused;
+    }
     // The calculator writes its page into a folder; a private one keeps others' pages intact.
     char folder[] = "/tmp/cookbook-calories-XXXXXX";
     if (!mkdtemp(folder))
         return Failure("cookbook calories: cannot create a temporary folder");
     CollectingReporter reporter;
     CalorieState state;
-    const bool written = CalculateCalories(recipe, std::string(folder) + "/", reporter, &state);
+    const bool written =
+        CalculateCalories(recipe, std::string(folder) + "/", reporter, &state, servings);
     const std::string page = std::string(folder) + "/" + kCaloriePageName;
     std::remove(page.c_str());
     rmdir(folder);

@@ -2,8 +2,10 @@
 // library honest about needing no windows.
 #include "tools/cookbook.h"
 
+#include "catalogue/servings.h"
 #include "tools/terminal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -25,12 +27,16 @@ const std::vector<Command>& Commands() {
          RunPack},
         {"list", "cookbook list", "Prints the catalogue: categories, subcategories, recipes.",
          RunList},
-        {"page", "cookbook page RECIPE [-o FILE]",
-         "Writes the recipe page of the recipe file RECIPE of the data folder.", RunPage},
+        {"page", "cookbook page RECIPE [-o FILE] [--portii M]",
+         "Writes the recipe page of the recipe file RECIPE of the data folder; with --portii, "
+         "scaled to M servings (the recipe must state its own).",
+         RunPage},
         {"check", "cookbook check",
          "Reports every problem of the data folder with file and line; exit 1 when any.", RunCheck},
-        {"calories", "cookbook calories RECIPE [-o FILE]",
-         "Writes the calorie page of the recipe file RECIPE of the data folder.", RunCalories},
+        {"calories", "cookbook calories RECIPE [-o FILE] [--portii M]",
+         "Writes the calorie page of the recipe file RECIPE of the data folder; with --portii, "
+         "for M servings (the recipe must state its own).",
+         RunCalories},
         {"audit", "cookbook audit",
          "Runs the calorie calculator over every recipe of the catalogue: tokens understood, "
          "totals, and the words most often left not understood.",
@@ -73,6 +79,42 @@ int FileAndOutput(const Args& args, const char* command, std::string& file, std:
     if (file.empty())
         return UsageError(FindCommand(command), "needs a recipe file name");
     return kOk;
+}
+
+int FileOutputAndServings(const Args& args, const char* command, std::string& file,
+                          std::string& out, int& servings) {
+    servings = 0;
+    Args rest;
+    std::string wanted;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != "--portii") {
+            rest.push_back(args[i]);
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return UsageError(FindCommand(command), "--portii needs a number of servings");
+        wanted = args[++i];
+    }
+    if (const int usage = FileAndOutput(rest, command, file, out); usage != kOk)
+        return usage;
+    if (wanted.empty() && !std::count(args.begin(), args.end(), "--portii"))
+        return kOk;
+    const bool digits = !wanted.empty() && wanted.size() <= 2 &&
+                        wanted.find_first_not_of("0123456789") == std::string::npos;
+    servings = digits ? std::stoi(wanted) : 0;
+    if (servings < savorel::kMinServings || servings > savorel::kMaxServings)
+        return Failure(std::string("cookbook ") + command + ": --portii \"" + wanted +
+                       "\" is not a number of servings from 1 to 99");
+    return kOk;
+}
+
+int CheckServings(const char* command, const std::string& file, const std::string& recipeText,
+                  int servings) {
+    if (servings == 0 || savorel::ServingsOfRecipe(recipeText))
+        return kOk;
+    return Failure(std::string("cookbook ") + command + ": " + file +
+                   " states no servings (its first ingredient is not \"N portii\"), so it "
+                   "cannot be scaled");
 }
 
 int UsageError(const Command& command, const std::string& message) {

@@ -27,6 +27,13 @@ int UsageError(const Command& command, const std::string& message);
 // Arguments of the form FILE [-o OUT]: answers kOk, or the usage error already reported.
 int FileAndOutput(const Args& args, const char* command, std::string& file, std::string& out);
 int Failure(const std::string& message);
+// Arguments of the form FILE [-o OUT] [--portii M]: `servings` is 0 without --portii. An M
+// that is no number from 1 to 99, or a recipe that states no servings, is a failure.
+int FileOutputAndServings(const Args& args, const char* command, std::string& file,
+                          std::string& out, int& servings);
+// Checks --portii against the recipe text: kOk, or the failure already reported.
+int CheckServings(const char* command, const std::string& file, const std::string& recipeText,
+                  int servings);
 
 // A path given on the command line, taken relative to the folder cookbook was started in
 // (the data folder may differ, through --data).

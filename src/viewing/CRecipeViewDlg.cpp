@@ -1,6 +1,7 @@
 #include "viewing/CRecipeViewDlg.h"
 
 #include "catalogue/page.h"
+#include "catalogue/servings.h"
 #include "core/files.h"
 #include "core/folders.h"
 #include "core/qt_dialogs.h"
@@ -12,9 +13,12 @@
 #include "viewing/recipe_view.h"
 
 #include <QFileInfo>
+#include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
 
 namespace savorel::ui {
 
@@ -25,6 +29,7 @@ const char* const kHelp =
     "adaugare.\n Puteti imprima aceasta reteta apasand butonul <<Print>>.\n Obtineti lista "
     "caloriilor pe care le cuprinde acesta reteta\n     apasand butonul <<Calorii>>!!!";
 const char* const kNoInterface = "Couldn't find the interface";
+constexpr int kServingsControlId = 1009;
 
 QString& PrintOutputFile() {
     static QString file;
@@ -72,6 +77,19 @@ CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
     connect(print, &QPushButton::clicked, this, &CRecipeViewDlg::OnPrint);
     connect(calories, &QPushButton::clicked, this, &CRecipeViewDlg::OnCalories);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Above the page, shown only for a recipe that states its servings.
+    m_servingsLabel = new QLabel(QStringLiteral("Portii"), this);
+    m_servingsLabel->setGeometry(DluRect(322, 4, 26, 10));
+    m_servingsLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_servings = new QSpinBox(this);
+    m_servings->setObjectName(QStringLiteral("servings"));
+    m_servings->setRange(kMinServings, kMaxServings);
+    Place(m_servings, kServingsControlId, 352, 2, 52, 14);
+    m_servingsLabel->setBuddy(m_servings);
+    m_servingsLabel->hide();
+    m_servings->hide();
+    connect(m_servings, &QSpinBox::valueChanged, this, &CRecipeViewDlg::OnServingsChanged);
 }
 
 int CRecipeViewDlg::DoModal() {
@@ -88,17 +106,51 @@ void CRecipeViewDlg::OnInitDialog() {
         ReadWholeFile(m_recipe.folderText + kRecipePageName, m_recipe.page);
     }
     m_pageRecipePath = PageRecipePathFrom(m_recipe.page);
+    SetUpServings();
     ShowRecipePage();
 }
 
-// The page this window was opened on, from memory: the file of that name may hold another
-// copy's recipe by now.
+// The page this window was opened on (or regenerated for other servings), from memory: the
+// file of that name may hold another copy's recipe by now.
 void CRecipeViewDlg::ShowRecipePage() {
     const QUrl address = FileUrl(m_recipe.folderText + kRecipePageName);
     if (m_recipe.page.empty())
         m_browser->Navigate(address);
     else
         m_browser->ShowPage(m_recipe.page, address);
+}
+
+void CRecipeViewDlg::SetUpServings() {
+    m_recipeText.clear();
+    const auto own = ReadRecipeText(m_pageRecipePath, m_recipeText) ? ServingsOfRecipe(m_recipeText)
+                                                                    : std::nullopt;
+    m_servingsLabel->setVisible(own.has_value());
+    m_servings->setVisible(own.has_value());
+    if (!own)
+        return;
+    const QSignalBlocker quiet(m_servings);
+    m_servings->setValue(*own);
+    // The page gives up the strip the control stands in.
+    if (m_browser)
+        Place(m_browser, 1008, 0, 18, 406, 229);
+}
+
+int CRecipeViewDlg::ChosenServings() const {
+    return m_servings->isHidden() ? 0 : m_servings->value();
+}
+
+void CRecipeViewDlg::OnServingsChanged(int servings) {
+    const std::string page = RenderServingsPage(m_pageRecipePath, m_recipeText, servings);
+    if (!WriteTempFolderFile(m_recipe.folderText, kRecipePageName, page)) {
+        ShowMessage(this, QString::fromLatin1(kCannotOpenOutput));
+        return;
+    }
+    m_recipe.page = page;
+    if (m_back->isEnabled()) {
+        OnCalories(); // the calorie page is shown: it follows
+        return;
+    }
+    ShowRecipePage();
 }
 
 void CRecipeViewDlg::OnAddFavourite() {
@@ -128,7 +180,8 @@ void CRecipeViewDlg::OnPrint() {
 
 void CRecipeViewDlg::OnCalories() {
     WidgetReporter reporter(this);
-    if (!CalculateCalories(m_pageRecipePath, m_recipe.folderText, reporter))
+    if (!CalculateCalories(m_pageRecipePath, m_recipe.folderText, reporter, nullptr,
+                           ChosenServings()))
         return; // the page shown stays as it was
     m_browser->Navigate(FileUrl(m_recipe.folderText + kCaloriePageName));
     m_back->setEnabled(true);

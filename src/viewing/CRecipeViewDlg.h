@@ -7,7 +7,9 @@
 
 #include <string>
 
+class QLabel;
 class QPushButton;
+class QSpinBox;
 
 namespace savorel::ui {
 
@@ -44,9 +46,15 @@ public slots:
     void OnCalories();
     void OnBackToRecipe();
     void OnHelp();
+    // Regenerates the page shown (recipe or calorie page) for `servings`.
+    void OnServingsChanged(int servings);
 
 private:
     void OnInitDialog();
+    // Shows the "Portii" control when the recipe states its servings.
+    void SetUpServings();
+    // The number of servings chosen, or 0 when the recipe states none.
+    int ChosenServings() const;
 
     void ShowRecipePage();
 
@@ -54,6 +62,9 @@ private:
     bool m_given = false;
     std::string m_pageRecipePath;
     QPushButton* m_back = nullptr;
+    QLabel* m_servingsLabel = nullptr;
+    QSpinBox* m_servings = nullptr;
+    std::string m_recipeText; // unscrambled, read when the window opens
     CWebBrowser* m_browser = nullptr;
     bool m_addedToFavourites = false;
 };

@@ -1,5 +1,6 @@
 #include "viewing/calories.h"
 
+#include "catalogue/servings.h"
 #include "core/files.h"
 #include "core/fold.h"
 #include "core/folders.h"
@@ -7,7 +8,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 namespace savorel {
@@ -17,21 +17,20 @@ namespace {
 // Table files may hold any bytes; a number longer than this is not a number.
 constexpr std::size_t kNumberLimit = 999;
 
-void Append(std::string& out, const char* format, ...) __attribute__((format(printf, 2, 3)));
-void Append(std::string& out, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    const int n = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (n > 0) {
-        const std::size_t old = out.size();
-        out.resize(old + static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(out.data() + old, static_cast<std::size_t>(n) + 1, format, args);
-        out.resize(old + static_cast<std::size_t>(n));
-    }
-    va_end(args);
+// A number with `precision` decimals and a decimal point whatever the locale: the application
+// runs in the user's locale, and a Romanian one would write decimal commas into the page.
+std::string Fixed(double value, int precision) {
+    char buffer[400];
+    const auto r =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, precision);
+    if (r.ec != std::errc())
+        return "inf";
+    return std::string(buffer, r.ptr);
+}
+
+// What a "%s" of the text writes: it ends at a NUL byte.
+std::string UpToNul(const std::string& text) {
+    return text.substr(0, text.find('\0'));
 }
 
 bool IsBlankText(std::string_view text) {
@@ -182,14 +181,17 @@ float LookUpPieceMass(std::string_view foodField, Reporter& reporter, bool& tabl
     return -1.0f;
 }
 
-void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter) {
+void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter,
+                        double factor) {
     if (IsBlankText(token))
         return;
     if (token.size() > kTokenLimit)
         reporter.Show(BoxForm::CaptionOnly, kTokenTooBig);
     ++state.tokens;
-    const std::string display = Normalise(token);
-    std::string work = display;
+    std::string work = Normalise(token);
+    // Scaled to other servings, the line shows the item as the scaled page writes it; the
+    // arithmetic below uses the exact quantity.
+    const std::string display = factor == 1.0 ? work : Normalise(ScaleItemText(token, factor));
 
     FilePtr foods = OpenDataFile(kFoodTableFile, "rb");
     if (!foods) {
@@ -212,7 +214,7 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
 
     if (matched) {
         const float perUnit = line.number * 0.01f;
-        const float quantity = ParseQuantity(work);
+        const double quantity = static_cast<double>(ParseQuantity(work)) * factor;
         float mass = LookUpUnitMass(work, reporter, state.tableMissing);
         if (!(mass > 0))
             mass = LookUpPieceMass(line.field, reporter, state.tableMissing);
@@ -221,13 +223,13 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
         ++state.matchedTokens;
         if (mass >= 0)
             ++state.tokensWithMass;
-        Append(state.page, "\n<li>%s.......", display.c_str());
-        Append(state.page, "<font color=#006f00> %.3f </font>", static_cast<double>(perUnit));
+        state.page += "\n<li>" + UpToNul(display) + ".......";
+        state.page += "<font color=#006f00> " + Fixed(perUnit, 3) + " </font>";
         state.page += "<font color=#000000> *  </font>";
-        Append(state.page, "<font color=#006f00>%.3f</font>", static_cast<double>(quantity));
+        state.page += "<font color=#006f00>" + Fixed(quantity, 3) + "</font>";
         if (mass >= 0) {
             state.page += "<font color=#000000> *  </font>";
-            Append(state.page, "<font color=#006f00>%.2f</font>", static_cast<double>(mass));
+            state.page += "<font color=#006f00>" + Fixed(mass, 2) + "</font>";
         }
         const double product = static_cast<double>(static_cast<long double>(perUnit) *
                                                    static_cast<long double>(quantity) *
@@ -237,7 +239,7 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
         if (product >= 0 && std::isfinite(product)) {
             state.total += product;
             state.page += "<font color=#000000> = </font>";
-            Append(state.page, "<font color=#770000>%.2f</font>", product);
+            state.page += "<font color=#770000>" + Fixed(product, 2) + "</font>";
         }
     }
     if (!IsBlankText(work)) {
@@ -249,22 +251,36 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
             state.leftoverWords.push_back(work.substr(start, end - start));
             i = end;
         }
-        Append(state.notUnderstood, "<font color=#ff2222>%s</font><font color=#0>*</font>",
-               work.c_str());
+        state.notUnderstood +=
+            "<font color=#ff2222>" + UpToNul(work) + "</font><font color=#0>*</font>";
     }
     if (!matched) {
-        Append(state.page, "\n<li>%s.......", display.c_str());
+        state.page += "\n<li>" + UpToNul(display) + ".......";
         state.page += "<font color=#ff0000> nu inteleg ???? </font>";
     }
 }
 
-void CalculateFromIngredients(std::string_view ingredients, CalorieState& state,
-                              Reporter& reporter) {
+void CalculateFromIngredients(std::string_view ingredients, CalorieState& state, Reporter& reporter,
+                              int servings) {
     state.page += "<html>";
+    // The servings item is no ingredient: it is the first token, which is skipped.
+    const auto stated = ServingsOfIngredients(ingredients);
+    double factor = 1.0;
+    state.servings = 0;
+    if (stated) {
+        state.servings =
+            servings >= kMinServings && servings <= kMaxServings ? servings : stated->servings;
+        if (state.servings != stated->servings)
+            factor = static_cast<double>(state.servings) / stated->servings;
+    }
+    bool skipToken = stated.has_value();
     std::string token;
     char previous = 0;
     auto flush = [&] {
-        EvaluateIngredient(token, state, reporter);
+        if (skipToken)
+            skipToken = false;
+        else
+            EvaluateIngredient(token, state, reporter, factor);
         token.clear();
     };
     const std::string text = std::string(ingredients) + "#";
@@ -287,17 +303,20 @@ void CalculateFromIngredients(std::string_view ingredients, CalorieState& state,
     if (state.tableMissing)
         return;
     if (!IsBlankText(state.notUnderstood))
-        Append(state.page,
-               "<hr>Nu am inteles urmatoarele:<p><font color=#ff0000> <b>%s</b> </font>",
-               state.notUnderstood.c_str());
+        state.page += "<hr>Nu am inteles urmatoarele:<p><font color=#ff0000> <b>" +
+                      UpToNul(state.notUnderstood) + "</b> </font>";
     else
         state.page += "<hr>Am inteles toate ingredientele";
-    Append(state.page, "\n<hr><p><BIG><BIG>TOTAL:<b> %.2f</b> calorii. </BIG></BIG></html>",
-           state.total);
+    state.page +=
+        "\n<hr><p><BIG><BIG>TOTAL:<b> " + Fixed(state.total, 2) + "</b> calorii. </BIG></BIG>";
+    if (state.servings > 0)
+        state.page += "<br>Pe portie (" + ServingsItemText(state.servings) + "): <b> " +
+                      Fixed(state.total / state.servings, 2) + "</b> calorii.";
+    state.page += "</html>";
 }
 
 bool CalculateCalories(const std::string& recipeFile, const std::string& tempFolderText,
-                       Reporter& reporter, CalorieState* result) {
+                       Reporter& reporter, CalorieState* result, int servings) {
     CalorieState local;
     CalorieState& state = result ? *result : local;
     state = CalorieState{};
@@ -320,8 +339,8 @@ bool CalculateCalories(const std::string& recipeFile, const std::string& tempFol
     if (count < 3)
         return false; // no ingredients text to read
     CalculateFromIngredients(
-        std::string_view(text).substr(markers[1] + 1, markers[2] - markers[1] - 1), state,
-        reporter);
+        std::string_view(text).substr(markers[1] + 1, markers[2] - markers[1] - 1), state, reporter,
+        servings);
     if (state.tableMissing)
         return false;
     if (!WriteTempFolderFile(tempFolderText, kCaloriePageName, state.page)) {

@@ -64,20 +64,25 @@ struct CalorieState {
     int matchedTokens = 0;
     int tokensWithMass = 0;
     std::vector<std::string> leftoverWords;
+    // The servings the page is written for; 0 when the recipe states none.
+    int servings = 0;
 };
 
 // Evaluates one ingredient: its line on the page, the total and the list of what was not
-// understood.
-void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter);
+// understood. `factor` scales its quantity to other servings.
+void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter,
+                        double factor = 1.0);
 
-// Cuts the ingredients text into tokens and evaluates each, then writes the trailer.
-void CalculateFromIngredients(std::string_view ingredients, CalorieState& state,
-                              Reporter& reporter);
+// Cuts the ingredients text into tokens and evaluates each, then writes the trailer. When the
+// first item states servings it is skipped, the quantities are scaled to `servings` (1..99;
+// anything else keeps the recipe's own number) and a per-portion line follows the total.
+void CalculateFromIngredients(std::string_view ingredients, CalorieState& state, Reporter& reporter,
+                              int servings = 0);
 
 // The whole calculation for the recipe file `recipeFile` of the data folder: writes
 // `tempFolderText` + hastemele.html and answers whether it was written. Messages are
 // caption-only boxes.
 bool CalculateCalories(const std::string& recipeFile, const std::string& tempFolderText,
-                       Reporter& reporter, CalorieState* result = nullptr);
+                       Reporter& reporter, CalorieState* result = nullptr, int servings = 0);
 
 } // namespace savorel

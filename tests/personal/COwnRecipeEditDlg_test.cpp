@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <filesystem>
@@ -206,6 +207,58 @@ private slots:
         QTest::keyClick(Line(w, 1009), Qt::Key_Return);
         QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
                  QByteArray("\n#\nPaine\n#\na\r\nb\n#\n"));
+    }
+
+    void servingsFieldIsTheFirstIngredientItem() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        auto* servings = ui::FindControlAs<QSpinBox>(&w, 1015);
+        QVERIFY(servings);
+        QCOMPARE(servings->value(), 0); // optional: none until chosen
+        Fill(w, QString(), QStringLiteral("Ciorba"), QStringLiteral("400 g carne\nsare"),
+             QStringLiteral("Se fierbe"));
+        QTest::keyClick(servings, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(servings, QStringLiteral("4"));
+        QCOMPARE(servings->value(), 4);
+        VerifyNothingClipped(w, "own_recipe_servings");
+        SaveWindowShot(w, "own_recipe_servings");
+        Save(w);
+        QVERIFY(log.records.empty());
+        QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
+                 QByteArray("\n#\nCiorba\n#\n4 portii; 400 g carne\r\nsare\n#\nSe fierbe"));
+        QCOMPARE(servings->value(), 0); // emptied with the other fields
+
+        // Modifying shows it again; unchanged, the item is saved with its own bytes.
+        WriteScrambled("xet2.txt", "\n#\nSupa\n#\n2 por\xFEii;1 l apa\n#\nP");
+        auto modify = [&](auto&& act) {
+            COwnRecipeEditDlg m;
+            m.SetEditing(1);
+            m.SetRecipeFileName("xet2.txt");
+            m.OnInitDialog();
+            act(m, *ui::FindControlAs<QSpinBox>(&m, 1015));
+            Save(m);
+            return Plain("xet2.txt");
+        };
+        int shown = 0;
+        QString field;
+        std::string saved = modify([&](COwnRecipeEditDlg& m, QSpinBox& s) {
+            shown = s.value();
+            field = Text(m, 1010)->toPlainText();
+        });
+        QCOMPARE(shown, 2);
+        QCOMPARE(field, QStringLiteral("1 l apa"));
+        QVERIFY(saved.find("#\n2 por\xFEii;1 l apa\n#") != std::string::npos);
+        // Another number writes the item anew; none takes it out.
+        saved = modify([](COwnRecipeEditDlg&, QSpinBox& s) {
+            QTest::keyClick(&s, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(&s, QStringLiteral("6"));
+        });
+        QVERIFY(saved.find("#\n6 portii; 1 l apa\n#") != std::string::npos);
+        saved =
+            modify([](COwnRecipeEditDlg&, QSpinBox& s) { QTest::keyClick(&s, Qt::Key_PageDown); });
+        QVERIFY(saved.find("#\n1 l apa\n#") != std::string::npos);
+        QVERIFY(log.records.empty());
     }
 
     void modificationLoadsAndRewritesOnlyItsFile() {

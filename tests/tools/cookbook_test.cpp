@@ -111,6 +111,43 @@ TEST(CookbookTool, PageRendersTheRecipeAsTheWindowWould) {
     EXPECT_NE(std::string::npos, missing.err.find("Cannot open the input file..."));
 }
 
+TEST(CookbookTool, PortiiScalesPageAndCaloriesOrRefuses) {
+    TempDataDir dir;
+    WriteScrambled("RET004.TXT", "#\nPerisoare\n#\n4 portii; 400 g burta; 1 1/2 cepe\n#\nP");
+    WriteScrambled("RET001.TXT", "#\nCiorba\n#\n400 g burta\n#\nP");
+    WriteScrambled("zcalorii.txt", "100 burta\n");
+    WriteScrambled("zunitmas.txt", "1 g\n");
+    WriteScrambled("zbucati.txt", "500 burta\n");
+
+    const Result page = Cookbook("page RET004.TXT --portii 6 -o page.htm");
+    ASSERT_EQ(0, page.exitCode) << page.err;
+    EXPECT_NE(std::string::npos,
+              ReadBack("page.htm").find("<li> 6 portii\n<li> 600 g burta\n<li> 2 1/4 cepe \n"));
+    const Result calories = Cookbook("calories --portii 2 RET004.TXT");
+    ASSERT_EQ(0, calories.exitCode) << calories.err;
+    EXPECT_NE(std::string::npos, calories.out.find("<li> 200 g burta ......."));
+    EXPECT_NE(std::string::npos, calories.out.find("TOTAL:<b> 200.00</b> calorii. </BIG></BIG>"
+                                                   "<br>Pe portie (2 portii): <b> 100.00</b>"));
+
+    const struct {
+        const char* args;
+        const char* message;
+    } refused[] = {
+        {"page RET001.TXT --portii 2", "states no servings"},
+        {"calories RET001.TXT --portii 2", "states no servings"},
+        {"page RET004.TXT --portii 0", "from 1 to 99"},
+        {"calories RET004.TXT --portii 100", "from 1 to 99"},
+        {"page RET004.TXT --portii doi", "from 1 to 99"},
+    };
+    for (const auto& r : refused) {
+        const Result result = Cookbook(r.args);
+        EXPECT_EQ(1, result.exitCode) << r.args;
+        EXPECT_NE(std::string::npos, result.err.find(r.message)) << r.args << ": " << result.err;
+        EXPECT_TRUE(result.out.empty()) << r.args;
+    }
+    EXPECT_EQ(2, Cookbook("page RET004.TXT --portii").exitCode);
+}
+
 TEST(CookbookTool, ScrambleRoundTripsThroughPipesAndFiles) {
     TempDataDir dir;
     std::string all;

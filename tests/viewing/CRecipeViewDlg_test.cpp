@@ -18,6 +18,7 @@
 
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QtTest>
 
 #include <filesystem>
@@ -73,6 +74,8 @@ private slots:
         QVERIFY(shown.contains(QStringLiteral("Paine împletită"))); // decoded as Windows-1250
         QCOMPARE(QString::fromStdString(w.PageRecipePath()), QStringLiteral("RET007.TXT"));
         QVERIFY(!Button(w, 1006)->isEnabled());
+        // The recipe states no servings: no "Portii" control.
+        QVERIFY(ui::FindControlAs<QSpinBox>(&w, 1009)->isHidden());
         QCOMPARE(Button(w, 1003)->text(),
                  QStringLiteral("Adauga aceasta reteta la retetele preferate"));
         QVERIFY(Button(w, 1)->isDefault());
@@ -99,6 +102,52 @@ private slots:
         QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
         QCOMPARE(log.Messages(), QStringList{"zcalorii.txt"});
         QVERIFY(!Button(w, 1006)->isEnabled());
+    }
+
+    void servingsControlRegeneratesPageAndCalories() {
+        WriteScrambled("RET008.TXT", "#\nCiorba\n#\n4 portii; 400 g faina; 2 ceapa\n#\nSe fierbe.");
+        CollectingReporter reporter;
+        QVERIFY(RenderRecipePage("RET008.TXT", m_tmp, BoxForm::Owned, reporter));
+        const std::string ownPage = ReadBack(m_tmp + "reteta.htm");
+        ModalScript modals;
+        MessageLog log;
+        modals.Push([](QDialog&) { return 1; });
+        CRecipeViewDlg w;
+        w.DoModal();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* servings = ui::FindControlAs<QSpinBox>(&w, 1009);
+        QVERIFY(servings && servings->isVisible());
+        QCOMPARE(servings->value(), 4);
+        VerifyNothingClipped(w, "recipe_servings_check");
+
+        QTest::mouseClick(servings, Qt::LeftButton, {}, QPoint(4, servings->height() / 2));
+        QTest::keyClick(servings, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(servings, QStringLiteral("8"));
+        QCOMPARE(servings->value(), 8);
+        QVERIFY(ReadBack(m_tmp + "reteta.htm")
+                    .find("<li> 8 portii\n<li> 800 g faina\n<li> 4 ceapa \n") != std::string::npos);
+        QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("800 g faina")));
+        SaveWindowShot(w, "recipe_servings");
+
+        // The calorie page follows the number chosen, shown or chosen afterwards.
+        QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
+        QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL: 2880.00 calorii.")));
+        QTest::keyClick(servings, Qt::Key_Down);
+        QCOMPARE(servings->value(), 7);
+        const QString calories = w.Browser()->toPlainText();
+        QVERIFY(calories.contains(QStringLiteral("TOTAL: 2520.00 calorii.")));
+        QVERIFY(calories.contains(QStringLiteral("Pe portie (7 portii): 360.00 calorii.")));
+        QVERIFY(w.Browser()->Document().toString().endsWith(QStringLiteral("hastemele.html")));
+        SaveWindowShot(w, "calories_servings");
+        QTest::mouseClick(Button(w, 1006), Qt::LeftButton);
+        QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("700 g faina")));
+
+        // Back at the recipe's own number, the page is the recipe's page byte for byte.
+        QTest::keyClick(servings, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(servings, QStringLiteral("4"));
+        QCOMPARE(ReadBack(m_tmp + "reteta.htm"), ownPage);
+        QVERIFY(log.records.empty());
     }
 
     void printsTheShownPageAndHelps() {

@@ -7,6 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cstdio>
+#include <locale>
+#include <stdexcept>
+
 using namespace savorel;
 using namespace savorel::testing;
 
@@ -272,6 +277,92 @@ TEST(CalculateCalories, LongTokenIsReportedAndStillEvaluated) {
     ASSERT_EQ(1u, reporter.entries.size());
     EXPECT_EQ(kTokenTooBig, reporter.entries[0].text);
     EXPECT_NE(std::string::npos, state.page.find("nu inteleg"));
+}
+
+TEST(CalculateCalories, ServingsItemPerPortionAndExactScaling) {
+    TempDataDir dir;
+    WriteTables();
+    WriteScrambled("RET001.TXT", "#\nMamaliga\n#\n4 portii; 2,5 kg faina; 1 ceapa.\n"
+                                 "2 linguri ulei\n#\nSe fierbe.");
+    CollectingReporter reporter;
+    CalorieState own;
+    ASSERT_TRUE(CalculateCalories("RET001.TXT", "", reporter, &own));
+    EXPECT_TRUE(reporter.entries.empty());
+    // The servings item is neither a line nor something not understood.
+    EXPECT_EQ(0u, own.page.find("<html>\n<li> 2,5 kg faina ......."));
+    EXPECT_EQ(std::string::npos, own.page.find("portii ."));
+    const std::string trailer = "<hr>Am inteles toate ingredientele\n<hr><p><BIG><BIG>TOTAL:<b> "
+                                "8805.20</b> calorii. </BIG></BIG><br>Pe portie (4 portii): <b> "
+                                "2201.30</b> calorii.</html>";
+    EXPECT_EQ(own.page.size() - trailer.size(), own.page.find(trailer));
+
+    const struct {
+        int servings;
+        const char* line; // the scaled first ingredient with its exact quantity
+        const char* perPortion;
+    } cases[] = {
+        {1,
+         "<li> 0,63 kg faina .......<font color=#006f00> 3.400 </font><font color=#000000> * "
+         " </font><font color=#006f00>0.625</font>",
+         "(1 portie)"},
+        {3, "<li> 1,88 kg faina .......", "(3 portii)"},
+        {8, "<li> 5 kg faina .......", "(8 portii)"},
+        {99, "<li> 61,88 kg faina .......", "(99 portii)"},
+        {4, "<li> 2,5 kg faina .......", "(4 portii)"},
+    };
+    for (const auto& c : cases) {
+        CalorieState scaled;
+        ASSERT_TRUE(CalculateCalories("RET001.TXT", "", reporter, &scaled, c.servings));
+        EXPECT_NEAR(own.total * c.servings / 4, scaled.total, own.total * c.servings / 4 * 1e-4)
+            << c.servings;
+        EXPECT_NE(std::string::npos, scaled.page.find(c.line)) << c.servings;
+        EXPECT_NE(std::string::npos,
+                  scaled.page.find(std::string(c.perPortion) + ": <b> 2201.30</b> calorii."))
+            << c.servings;
+        EXPECT_EQ(scaled.page, ReadBack("hastemele.html"));
+    }
+
+    // A servings item that is not the first item is an ordinary, not understood, ingredient;
+    // the page is what it always was.
+    WriteScrambled("RET002.TXT", "#\nT\n#\n1 ceapa; 4 portii\n#\nP");
+    CalorieState later;
+    ASSERT_TRUE(CalculateCalories("RET002.TXT", "", reporter, &later, 8));
+    EXPECT_NE(std::string::npos, later.page.find("<li> 4 portii ......."));
+    EXPECT_NE(std::string::npos,
+              later.page.find("TOTAL:<b> 40.00</b> calorii. </BIG></BIG></html>"));
+    EXPECT_EQ(std::string::npos, later.page.find("Pe portie"));
+}
+
+// The program runs in the user's locale; the page it writes keeps decimal points.
+TEST(CalculateCalories, RomanianLocaleWritesDecimalPoints) {
+    struct Restore {
+        std::locale cpp;
+        std::string c = std::setlocale(LC_ALL, nullptr);
+        ~Restore() {
+            std::locale::global(cpp);
+            std::setlocale(LC_ALL, c.c_str());
+        }
+    } restore;
+    try {
+        std::locale::global(std::locale("ro_RO.UTF-8"));
+    } catch (const std::runtime_error&) {
+        GTEST_SKIP() << "ro_RO.UTF-8 is not available (localedef -i ro_RO -f UTF-8 ro_RO.UTF-8)";
+    }
+    if (!std::setlocale(LC_ALL, "ro_RO.UTF-8"))
+        GTEST_SKIP() << "ro_RO.UTF-8 cannot be set for the C library";
+    char probe[16];
+    std::snprintf(probe, sizeof probe, "%.2f", 1.5);
+    ASSERT_STREQ("1,50", probe); // the locale really writes decimal commas
+
+    TempDataDir dir;
+    WriteTables();
+    WriteScrambled("R.TXT", "#\nT\n#\n2 portii; 500 g faina; 1 ceapa\n#\nP");
+    CollectingReporter reporter;
+    ASSERT_TRUE(CalculateCalories("R.TXT", dir.path() + "/", reporter));
+    const std::string page = ReadBack(dir.path() + "/hastemele.html");
+    for (const char* number : {"<font color=#006f00> 3.400 </font>", ">500.000<", ">1.00<",
+                               ">1700.00<", "TOTAL:<b> 1740.00</b>", "portii): <b> 870.00</b>"})
+        EXPECT_NE(std::string::npos, page.find(number)) << number;
 }
 
 } // namespace
