@@ -12,6 +12,8 @@ packages=(
   xvfb xauth imagemagick
   hunspell hunspell-ro
   fonts-dejavu-core
+  locales # the Romanian locale the window tests run under a second time
+  valgrind
   coreutils util-linux # sha256sum and flock, which the installer install.exe uses
 )
 
@@ -22,13 +24,23 @@ for p in "${packages[@]}"; do
   fi
 done
 
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+# The window tests run a second time under ro_RO.UTF-8.
+ensure_romanian_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'ro_RO.utf8'; then
+    "${sudo_cmd[@]}" localedef -i ro_RO -f UTF-8 ro_RO.UTF-8
+  fi
+}
+
 if [ ${#missing[@]} -eq 0 ]; then
+  ensure_romanian_locale
   exit 0
 fi
 
 echo "Installing: ${missing[*]}"
-sudo_cmd=()
-if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get update -qq
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_romanian_locale
