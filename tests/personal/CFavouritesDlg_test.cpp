@@ -138,6 +138,29 @@ private slots:
         QCOMPARE(Names(w.List()), (QStringList{"Ardei", "Ciorb\u0103\u0098", "SUPA"}));
     }
 
+    // After a removal nothing is chosen: a second press removes nothing the user never chose.
+    // A click on the entry already chosen opens its recipe again.
+    void secondPressRemovesNothingAndTheSameEntryReopens() {
+        MessageLog log;
+        ModalScript script;
+        WriteScrambled("pref.txt", Line("Ardei", "RET002.TXT") + Line("Supa", "RET010.TXT") +
+                                       Line("Varza", "RET003.TXT"));
+        for (const char* file : {"RET002.TXT", "RET003.TXT", "RET010.TXT"})
+            WriteScrambled(file, "#T#apa#fierbe");
+        CFavouritesDlg w;
+        ClickRow(w.List(), Row(w.List(), "Supa"));
+        ClickRow(w.List(), Row(w.List(), "Supa"));
+        QCOMPARE(script.opened.size(), 2);
+        Click(w, 1003);
+        QCOMPARE(Names(w.List()), (QStringList{"Ardei", "Varza"}));
+        QVERIFY(w.List()->selectedItems().isEmpty());
+        Click(w, 1003);
+        QCOMPARE(ReadBack("pref.txt", true),
+                 Line("Ardei", "RET002.TXT") + Line("Varza", "RET003.TXT"));
+        QCOMPARE(w.List()->count(), 2);
+        QVERIFY(log.records.empty());
+    }
+
     void failedRemovalIsToldAndKeepsTheFile() {
         MessageLog log;
         ModalScript script;
