@@ -21,7 +21,7 @@
 
 namespace savorel {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json;
 
 namespace {
 
