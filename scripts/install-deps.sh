@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
   libgl-dev
+  nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang libclang-rt-14-dev
   xvfb xauth imagemagick

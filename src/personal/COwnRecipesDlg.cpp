@@ -3,12 +3,16 @@
 #include "catalogue/page.h"
 #include "core/qt_dialogs.h"
 #include "personal/COwnRecipeEditDlg.h"
+#include "personal/exchange.h"
 #include "personal/own_list.h"
 #include "personal/qt_record_list.h"
 #include "personal/records.h"
 #include "personal/store.h"
 #include "viewing/qt_open_recipe.h"
 
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
 
@@ -49,6 +53,8 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
     QPushButton* modify = MakeButton(this, 1005, "modifyRecipe",
                                      QStringLiteral("Modificare reteta"), 282, 58, 91, 19);
     QPushButton* help = MakeButton(this, 1006, "help", QStringLiteral("Ajutor"), 281, 80, 92, 19);
+    QPushButton* import =
+        MakeButton(this, 1007, "importRecipes", QStringLiteral("Import"), 282, 103, 91, 19);
     QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 281, 190, 92, 19);
     exit->setDefault(true);
     m_list = MakeRecordList(this, 1000, "ownRecipes", 13, 13, 260, 196);
@@ -58,6 +64,7 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
     connect(add, &QPushButton::clicked, this, &COwnRecipesDlg::OnAddRecipe);
     connect(modify, &QPushButton::clicked, this, &COwnRecipesDlg::OnModifyRecipe);
     connect(help, &QPushButton::clicked, this, &COwnRecipesDlg::OnHelp);
+    connect(import, &QPushButton::clicked, this, &COwnRecipesDlg::OnImport);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(&m_timer, &QTimer::timeout, this, &COwnRecipesDlg::OnTimer);
 
@@ -114,6 +121,24 @@ void COwnRecipesDlg::OnSelchangeOwnRecipes() {
 
 void COwnRecipesDlg::OnHelp() {
     ShowMessage(this, QString::fromLatin1(kHelp));
+}
+
+// Recipes from other recipe programs and saved web pages; the timer lists those stored.
+void COwnRecipesDlg::OnImport() {
+    QFileDialog chooser(this, QStringLiteral("Import"));
+    chooser.setFileMode(QFileDialog::ExistingFiles);
+    chooser.setNameFilters({QStringLiteral("Retete schema.org (*.json *.jsonld *.html *.htm)"),
+                            QStringLiteral("Toate fisierele (*)")});
+    if (RunModal(chooser) != QDialog::Accepted)
+        return;
+    std::string report;
+    for (const QString& path : chooser.selectedFiles()) {
+        const QByteArray local = QFile::encodeName(path);
+        const std::string label = ToCp1250(QFileInfo(path).fileName());
+        report += ImportReportText(label, ImportRecipeFile(local.toStdString()));
+    }
+    if (!report.empty())
+        ShowMessage(this, FromCp1250(report));
 }
 
 void COwnRecipesDlg::paintEvent(QPaintEvent*) {

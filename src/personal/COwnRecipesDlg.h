@@ -24,6 +24,7 @@ public slots:
     void OnAddRecipe();
     void OnModifyRecipe();
     void OnHelp();
+    void OnImport();
     void OnTimer();
 
 protected:

@@ -52,6 +52,15 @@ const std::vector<Command>& Commands() {
          "order of their first use (whole words compared without regard to case and "
          "diacritics; verb entries \"a X\" in the forms recipes use; longer entries win).",
          RunTerms},
+        {"export", "cookbook export [--own] [-o FILE]",
+         "Writes the whole book (or, with --own, only the own recipes) as one JSON array of "
+         "schema.org Recipe objects in UTF-8, as recipe managers import them.",
+         RunExport},
+        {"import", "cookbook import FILE...",
+         "Stores the schema.org Recipe JSON-LD of each FILE (an object, an array, an \"@graph\" "
+         "or a saved web page) as own recipes; reports each recipe stored or skipped and why. "
+         "Exit 1 when a file is refused or a recipe not stored, other than one already there.",
+         RunImport},
     };
     return commands;
 }

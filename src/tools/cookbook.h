@@ -69,5 +69,7 @@ int RunAudit(const Args& args);
 int RunSearchCommand(const Args& args);
 int RunLookup(const Args& args);
 int RunTerms(const Args& args);
+int RunExport(const Args& args);
+int RunImport(const Args& args);
 
 } // namespace cookbook

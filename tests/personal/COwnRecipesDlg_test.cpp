@@ -9,6 +9,7 @@
 #include "support/window_checks.h"
 #include "support/window_support.h"
 
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -169,6 +170,47 @@ private slots:
         Click(w, 1005);
         QCOMPARE(log.Messages().last(), QStringLiteral("Selectati o reteta existenta!!!!!!!!!!"));
         QCOMPARE(script.opened.size(), 2);
+    }
+
+    // "Import" under "Ajutor": a file chosen in the file dialog, a report of each recipe, and
+    // the stored ones listed by the timer.
+    void importStoresChosenFilesAndReports() {
+        MessageLog log;
+        ModalScript script;
+        WritePlain("retete.json",
+                   R"([{"@type": "Recipe", "name": "Ciorbă de miel", "recipeYield": 4,
+                        "recipeIngredient": ["1 kg miel"], "recipeInstructions": ["Fierbe."]},
+                       {"@type": "Recipe", "name": "Ciorbă de miel", "recipeYield": 4,
+                        "recipeIngredient": ["1 kg miel"]}])");
+        COwnRecipesDlg w;
+        log.records.clear();
+        QPushButton* import = ui::FindControlAs<QPushButton>(&w, 1007);
+        QVERIFY(import);
+        QCOMPARE(import->text(), QStringLiteral("Import"));
+        QCOMPARE(import->geometry(), ui::DluRect(282, 103, 91, 19));
+        const QString chosen = QString::fromStdString(m_dir->path() + "/retete.json");
+        script.Push([&](QDialog& dialog) {
+            auto* files = qobject_cast<QFileDialog*>(&dialog);
+            if (!files)
+                return int(QDialog::Rejected);
+            files->selectFile(chosen);
+            return int(QDialog::Accepted);
+        });
+        Click(w, 1007);
+        QCOMPARE(script.opened, QStringList{"QFileDialog"});
+        QCOMPARE(log.records.size(), std::size_t(1));
+        const QString report = log.records.back().text;
+        QVERIFY2(report.contains(QStringLiteral("importata: Ciorbă de miel (xet1.txt)")),
+                 qPrintable(report));
+        QVERIFY2(report.contains(QStringLiteral("1 importate, 1 sarite")), qPrintable(report));
+        w.OnTimer();
+        QCOMPARE(Names(w.List()), QStringList{QStringLiteral("Ciorbă")});
+        QCOMPARE(ReadBack("xet1.txt", true),
+                 ToStd(QStringLiteral("\n#\nCiorbă de miel\n#\n"
+                                      "4 porţii; 1 kg miel\n#\nFierbe.")));
+        // A dialog closed without a choice imports nothing and says nothing.
+        Click(w, 1007);
+        QCOMPARE(log.records.size(), std::size_t(1));
     }
 
 private:

@@ -4,9 +4,12 @@
 #include "core/scramble.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <cstdlib>
+#include <regex>
+#include <set>
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -446,4 +449,67 @@ TEST(CookbookTool, ShippedBookSearchIgnoresDiacritics) {
         EXPECT_EQ(a.out, b.out) << with;
         EXPECT_EQ(std::string::npos, a.out.find("numar de 0 retete")) << with;
     }
+}
+
+// The shipped book as recipe managers import it: one schema.org Recipe per recipe file, the
+// servings as recipeYield and never among the ingredients, steps, and per-portion calories.
+TEST(CookbookTool, ShippedBookExportsAsSchemaOrgRecipes) {
+    TempDataDir dir;
+    const Result r = Cookbook(std::string("--data '") + BOOK_DATA_DIR + "' export -o book.json");
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    const nlohmann::json book = nlohmann::json::parse(ReadBack("book.json"));
+    ASSERT_TRUE(book.is_array());
+    EXPECT_EQ(740u, book.size());
+    std::set<std::string> identifiers;
+    std::size_t withCalories = 0;
+    const std::regex yield("[0-9]+ porţi[ie]");
+    const std::regex kcal("[0-9]+ kcal");
+    for (const auto& recipe : book) {
+        const std::string id = recipe.value("identifier", "");
+        EXPECT_TRUE(identifiers.insert(id).second) << id;
+        EXPECT_EQ("Recipe", recipe["@type"]) << id;
+        EXPECT_FALSE(recipe.value("name", "").empty()) << id;
+        EXPECT_TRUE(recipe.contains("recipeCategory") && recipe.contains("keywords")) << id;
+        EXPECT_TRUE(std::regex_match(recipe.value("recipeYield", ""), yield)) << id;
+        ASSERT_TRUE(recipe["recipeIngredient"].is_array()) << id;
+        EXPECT_FALSE(recipe["recipeIngredient"].empty()) << id;
+        for (const auto& item : recipe["recipeIngredient"])
+            EXPECT_FALSE(std::regex_match(item.get<std::string>(), yield)) << id;
+        ASSERT_FALSE(recipe["recipeInstructions"].empty()) << id;
+        for (const auto& step : recipe["recipeInstructions"])
+            EXPECT_FALSE(step.value("text", "").empty()) << id;
+        EXPECT_FALSE(recipe.contains("caloriesWholeRecipe")) << id;
+        if (recipe.contains("nutrition")) {
+            ++withCalories;
+            EXPECT_TRUE(std::regex_match(recipe["nutrition"].value("calories", ""), kcal)) << id;
+        }
+    }
+    // Only recipes whose every ingredient the calculator understood carry a figure.
+    std::cerr << withCalories << " of " << book.size() << " recipes with calories\n";
+    EXPECT_GT(withCalories, book.size() / 2);
+}
+
+TEST(CookbookTool, ImportReportsEachFileAndRecipe) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");
+    const std::string samples = std::string("'") + EXCHANGE_SAMPLES_DIR + "/";
+    const Result first = Cookbook("import " + samples + "array.json' " + samples + "graph.jsonld'");
+    EXPECT_EQ(0, first.exitCode) << first.out << first.err;
+    EXPECT_NE(std::string::npos, first.out.find("importata: Cozonac cu nucă (xet3.txt)"))
+        << first.out;
+    EXPECT_NE(std::string::npos, first.out.find("2 importate, 0 sarite")) << first.out;
+    // Again: nothing new, and no failure.
+    const Result again = Cookbook("import " + samples + "graph.jsonld'");
+    EXPECT_EQ(0, again.exitCode);
+    EXPECT_NE(std::string::npos, again.out.find("0 importate, 1 sarite")) << again.out;
+    // A malformed file fails and stores nothing; the own recipes export as three.
+    const Result bad = Cookbook("import " + samples + "malformed.json'");
+    EXPECT_EQ(1, bad.exitCode);
+    EXPECT_NE(std::string::npos, bad.out.find("nu este JSON valid")) << bad.out;
+    EXPECT_FALSE(Exists("xet4.txt"));
+    const Result own = Cookbook("export --own");
+    ASSERT_EQ(0, own.exitCode) << own.err;
+    EXPECT_EQ(3u, nlohmann::json::parse(own.out).size());
+    EXPECT_EQ(2, Cookbook("export --everything").exitCode);
+    EXPECT_EQ(2, Cookbook("import").exitCode);
 }

@@ -1,0 +1,778 @@
+#include "personal/exchange.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/page.h"
+#include "catalogue/recipe.h"
+#include "catalogue/servings.h"
+#include "core/cp1250.h"
+#include "core/files.h"
+#include "core/store_lock.h"
+#include "personal/records.h"
+#include "viewing/calories.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <set>
+
+namespace savorel {
+
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Every run of blanks and line breaks one blank, none at the ends.
+std::string Collapsed(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (!IsBlank(c))
+            out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += ' ';
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
+std::string Trimmed(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return std::string(text.substr(begin, end - begin));
+}
+
+// The ingredient items as recipe managers list them: the servings item left out (it becomes
+// recipeYield), a heading as its own string ending in ":", blanks at the ends dropped.
+struct ExportedIngredients {
+    std::vector<std::string> items;
+    std::string servingsItem;
+};
+
+ExportedIngredients IngredientStrings(std::string_view ingredients) {
+    ExportedIngredients out;
+    std::vector<IngredientItem> items = SplitIngredientItems(ingredients);
+    if (!items.empty() && !items.front().hasHeading && ParseServingsItem(items.front().text)) {
+        out.servingsItem = Trimmed(items.front().text);
+        items.erase(items.begin());
+    }
+    for (const IngredientItem& item : items) {
+        if (item.hasHeading) {
+            const std::string heading = Trimmed(item.heading);
+            if (!heading.empty())
+                out.items.push_back(heading + ":");
+        }
+        std::string text = Trimmed(item.text);
+        if (!text.empty())
+            out.items.push_back(std::move(text));
+    }
+    return out;
+}
+
+// The servings item as the book writes it, with the t-cedilla.
+std::string BookServingsItem(int servings) {
+    return std::to_string(servings) + (servings == 1 ? " por\xFEie" : " por\xFEii");
+}
+
+std::string Kcal(double value) {
+    return std::to_string(std::llround(value)) + " kcal";
+}
+
+} // namespace
+
+// ---- export ----
+
+std::optional<std::vector<ExportEntry>> ExportEntries(bool ownOnly) {
+    CategoryTable table;
+    CollectingReporter quiet;
+    const bool catalogued = LoadCatalogue(table, quiet);
+    if (!catalogued && !ownOnly)
+        return std::nullopt;
+    std::vector<ExportEntry> entries;
+    std::map<std::string, std::size_t> byFile;
+    for (const auto& category : table.categories)
+        for (const auto& sub : category.subcategories)
+            for (const auto& recipe : sub.recipes)
+                if (byFile.emplace(recipe.fileName, entries.size()).second)
+                    entries.push_back({recipe.fileName, category.name, sub.name});
+    if (!ownOnly)
+        return entries;
+    std::vector<ExportEntry> own;
+    std::set<std::string> seen;
+    for (const std::string& record :
+         ReadListFile(kOwnRecipeList).value_or(std::vector<std::string>())) {
+        const std::string file = FileNameFromEntry(record);
+        if (file.empty() || !seen.insert(file).second)
+            continue;
+        const auto found = byFile.find(file);
+        own.push_back(found != byFile.end() ? entries[found->second] : ExportEntry{file, {}, {}});
+    }
+    return own;
+}
+
+std::string RecipeJsonLd(const ExportEntry& entry, std::string_view recipeText,
+                         const ExportCalories& calories) {
+    const RecipePieces pieces = SplitRecipe(recipeText);
+    Json recipe = Json::object();
+    recipe["@context"] = "https://schema.org";
+    recipe["@type"] = "Recipe";
+    recipe["name"] = Cp1250ToUtf8(Trimmed(pieces.title));
+    recipe["identifier"] = Cp1250ToUtf8(entry.fileName);
+    if (!entry.category.empty())
+        recipe["recipeCategory"] = Cp1250ToUtf8(Trimmed(entry.category));
+    if (!entry.subcategory.empty())
+        recipe["keywords"] = Cp1250ToUtf8(Trimmed(entry.subcategory));
+    // Own recipe files keep the author before the first "#"; the book's files leave it empty.
+    const std::string author = Trimmed(recipeText.substr(0, recipeText.find('#')));
+    if (!author.empty())
+        recipe["author"] = {{"@type", "Person"}, {"name", Cp1250ToUtf8(author)}};
+
+    const ExportedIngredients ingredients = IngredientStrings(pieces.ingredients);
+    const std::optional<int> servings = ParseServingsItem(ingredients.servingsItem);
+    if (servings)
+        recipe["recipeYield"] = Cp1250ToUtf8(ingredients.servingsItem);
+    Json items = Json::array();
+    for (const std::string& item : ingredients.items)
+        items.push_back(Cp1250ToUtf8(item));
+    recipe["recipeIngredient"] = std::move(items);
+
+    Json steps = Json::array();
+    std::size_t start = 0;
+    const std::string_view preparation = pieces.preparation;
+    while (start <= preparation.size()) {
+        std::size_t end = preparation.find('\n', start);
+        if (end == std::string_view::npos)
+            end = preparation.size();
+        const std::string line = Trimmed(preparation.substr(start, end - start));
+        if (!line.empty())
+            steps.push_back({{"@type", "HowToStep"}, {"text", Cp1250ToUtf8(line)}});
+        start = end + 1;
+    }
+    recipe["recipeInstructions"] = std::move(steps);
+
+    if (calories.known && servings) {
+        recipe["nutrition"] = {{"@type", "NutritionInformation"},
+                               {"servingSize", Cp1250ToUtf8(BookServingsItem(1))},
+                               {"calories", Kcal(calories.total / *servings)}};
+    } else if (calories.known) {
+        // schema.org's calories are per serving; a recipe that states no servings has only
+        // the whole recipe's figure, which a per-serving field would misstate.
+        recipe["caloriesWholeRecipe"] = Kcal(calories.total);
+    }
+    return recipe.dump(2, ' ', false, Json::error_handler_t::replace);
+}
+
+ExportCalories CaloriesForExport(std::string_view recipeText) {
+    ExportCalories calories;
+    if (CountMarkers(recipeText) != 3)
+        return calories;
+    const std::size_t second = recipeText.find('#', recipeText.find('#') + 1);
+    const std::size_t third = recipeText.find('#', second + 1);
+    CollectingReporter quiet;
+    CalorieState state;
+    CalculateFromIngredients(recipeText.substr(second + 1, third - second - 1), state, quiet);
+    // A total with ingredients left out would understate the recipe: better none at all.
+    calories.known = !state.tableMissing && state.leftoverWords.empty() &&
+                     state.notUnderstood.find_first_not_of(" \t\r\n") == std::string::npos;
+    calories.total = state.total;
+    return calories;
+}
+
+std::string ExportRecipes(const std::vector<ExportEntry>& entries,
+                          std::vector<std::string>& unreadable) {
+    std::string out = "[";
+    bool first = true;
+    for (const ExportEntry& entry : entries) {
+        std::string text;
+        if (!IsSafeDataName(entry.fileName) || !ReadRecipeText(entry.fileName, text)) {
+            unreadable.push_back(entry.fileName);
+            continue;
+        }
+        std::string object = RecipeJsonLd(entry, text, CaloriesForExport(text));
+        // Indented one level further inside the array.
+        std::string indented = "\n  ";
+        for (const char c : object) {
+            indented += c;
+            if (c == '\n')
+                indented += "  ";
+        }
+        out += (first ? "" : ",") + indented;
+        first = false;
+    }
+    out += first ? "]\n" : "\n]\n";
+    return out;
+}
+
+// ---- import ----
+
+namespace {
+
+// One code point from valid UTF-8 at `i` (the JSON parser has checked the text already).
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+    const unsigned char lead = static_cast<unsigned char>(text[i++]);
+    const int extra = lead < 0x80 ? 0 : (lead >> 5) == 6 ? 1 : (lead >> 4) == 14 ? 2 : 3;
+    char32_t ch = extra == 0 ? lead : (lead & (0x3F >> extra));
+    for (int k = 0; k < extra && i < text.size(); ++k)
+        ch = (ch << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
+    return ch;
+}
+
+void AppendUtf8(std::string& out, char32_t ch) {
+    if (ch < 0x80) {
+        out += static_cast<char>(ch);
+    } else if (ch < 0x800) {
+        out += static_cast<char>(0xC0 | (ch >> 6));
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+    } else if (ch < 0x10000) {
+        out += static_cast<char>(0xE0 | (ch >> 12));
+        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+    } else if (ch < 0x110000) {
+        out += static_cast<char>(0xF0 | (ch >> 18));
+        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+    }
+}
+
+// Characters the code page has but the book writes in ASCII, and ones it lacks that have a
+// plain spelling.
+const char* AsciiSpelling(char32_t ch) {
+    switch (ch) {
+    case 0x2018:
+    case 0x2019:
+    case 0x201A:
+    case 0x201B:
+    case 0x2032:
+    case 0x00B4:
+    case 0x0060:
+        return "'";
+    case 0x201C:
+    case 0x201D:
+    case 0x201E:
+    case 0x201F:
+    case 0x2033:
+    case 0x00AB:
+    case 0x00BB:
+        return "\"";
+    case 0x2010:
+    case 0x2011:
+    case 0x2012:
+    case 0x2013:
+    case 0x2014:
+    case 0x2015:
+    case 0x2212:
+        return "-";
+    case 0x2026:
+        return "...";
+    case 0x00A0:
+    case 0x2002:
+    case 0x2003:
+    case 0x2007:
+    case 0x2009:
+    case 0x200A:
+    case 0x202F:
+        return " ";
+    case 0x200B:
+    case 0x200C:
+    case 0x200D:
+    case 0xFEFF:
+    case 0x00AD:
+        return "";
+    case 0x2022:
+    case 0x00B7:
+        return "-";
+    case 0x00BD:
+        return "1/2";
+    case 0x2153:
+        return "1/3";
+    case 0x2154:
+        return "2/3";
+    case 0x00BC:
+        return "1/4";
+    case 0x00BE:
+        return "3/4";
+    case 0x215B:
+        return "1/8";
+    case 0x2044:
+        return "/";
+    default:
+        return nullptr;
+    }
+}
+
+// Markup and character references are how web pages write text; the recipe page shows text
+// unescaped, so markup from a foreign page must not reach it.
+std::string PlainText(std::string_view html) {
+    std::string out;
+    for (std::size_t i = 0; i < html.size(); ++i) {
+        const char c = html[i];
+        if (c == '<' && i + 1 < html.size() &&
+            (std::isalpha(static_cast<unsigned char>(html[i + 1])) || html[i + 1] == '/' ||
+             html[i + 1] == '!')) {
+            const std::size_t close = html.find('>', i);
+            if (close != std::string_view::npos) {
+                // Block elements end a line, as they would on the page they came from.
+                std::size_t n = i + 1 + (html[i + 1] == '/');
+                std::string tag;
+                while (n < close && std::isalnum(static_cast<unsigned char>(html[n])))
+                    tag += static_cast<char>(std::tolower(static_cast<unsigned char>(html[n++])));
+                static const std::set<std::string> kBlocks = {"p",  "br", "li", "div", "ol",
+                                                              "ul", "h1", "h2", "h3",  "h4"};
+                out += kBlocks.count(tag) ? '\n' : ' ';
+                i = close;
+                continue;
+            }
+        }
+        if (c == '&') {
+            const std::size_t semi = html.find(';', i);
+            if (semi != std::string_view::npos && semi - i <= 10) {
+                const std::string_view name = html.substr(i + 1, semi - i - 1);
+                static const std::map<std::string_view, char32_t> kNamed = {
+                    {"amp", '&'},       {"lt", '<'},       {"gt", '>'},       {"quot", '"'},
+                    {"apos", '\''},     {"nbsp", 0xA0},    {"ndash", 0x2013}, {"mdash", 0x2014},
+                    {"hellip", 0x2026}, {"rsquo", 0x2019}, {"lsquo", 0x2018}, {"rdquo", 0x201D},
+                    {"ldquo", 0x201C},  {"frac12", 0xBD},  {"frac14", 0xBC},  {"frac34", 0xBE},
+                    {"deg", 0xB0}};
+                char32_t ch = 0;
+                if (name.size() > 1 && name[0] == '#') {
+                    const bool hex = name[1] == 'x' || name[1] == 'X';
+                    const std::string digits(name.substr(hex ? 2 : 1));
+                    if (!digits.empty() &&
+                        digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
+                            std::string::npos)
+                        ch = static_cast<char32_t>(std::stoul(digits, nullptr, hex ? 16 : 10));
+                } else if (const auto found = kNamed.find(name); found != kNamed.end()) {
+                    ch = found->second;
+                }
+                if (ch > 0 && ch < 0x110000) {
+                    AppendUtf8(out, ch);
+                    i = semi;
+                    continue;
+                }
+            }
+        }
+        out += c;
+    }
+    return out;
+}
+
+// One line of text: markup gone, every run of blanks and line breaks one blank.
+std::string OneLine(std::string_view text) {
+    return Collapsed(PlainText(text));
+}
+
+std::string TextOf(const Json& value) {
+    if (value.is_string())
+        return value.get<std::string>();
+    if (value.is_number_integer())
+        return std::to_string(value.get<long long>());
+    if (value.is_number())
+        return value.dump();
+    return {};
+}
+
+bool IsType(const Json& node, std::string_view type) {
+    if (!node.is_object() || !node.contains("@type"))
+        return false;
+    const auto matches = [&](const Json& t) {
+        if (!t.is_string())
+            return false;
+        const std::string s = t.get<std::string>();
+        return s == type || (s.size() > type.size() && s.ends_with(type) &&
+                             s[s.size() - type.size() - 1] == '/');
+    };
+    const Json& t = node["@type"];
+    if (t.is_array()) {
+        for (const Json& one : t)
+            if (matches(one))
+                return true;
+        return false;
+    }
+    return matches(t);
+}
+
+void CollectRecipes(const Json& node, std::vector<const Json*>& found, int depth = 0) {
+    if (depth > 8)
+        return;
+    if (node.is_array()) {
+        for (const Json& element : node)
+            CollectRecipes(element, found, depth + 1);
+        return;
+    }
+    if (!node.is_object())
+        return;
+    if (IsType(node, "Recipe")) {
+        found.push_back(&node);
+        return;
+    }
+    for (const char* key : {"@graph", "mainEntity", "mainEntityOfPage", "itemListElement"})
+        if (node.contains(key))
+            CollectRecipes(node[key], found, depth + 1);
+}
+
+std::string AuthorOf(const Json& author) {
+    if (author.is_array()) {
+        std::string names;
+        for (const Json& one : author) {
+            const std::string name = AuthorOf(one);
+            if (!name.empty())
+                names += (names.empty() ? "" : ", ") + name;
+        }
+        return names;
+    }
+    if (author.is_object())
+        return author.contains("name") ? OneLine(TextOf(author["name"])) : std::string();
+    return OneLine(TextOf(author));
+}
+
+void AddLines(std::string_view text, std::vector<std::string>& lines) {
+    const std::string plain = PlainText(text);
+    std::size_t start = 0;
+    while (start <= plain.size()) {
+        std::size_t end = plain.find('\n', start);
+        if (end == std::string::npos)
+            end = plain.size();
+        const std::string line = Collapsed(std::string_view(plain).substr(start, end - start));
+        if (!line.empty())
+            lines.push_back(line);
+        start = end + 1;
+    }
+}
+
+// Instructions as lines: plain strings, HowToStep (and its kin) by their text, HowToSection
+// by its name as a line of its own ending in ":" and then its steps.
+void InstructionLines(const Json& node, std::vector<std::string>& lines, int depth = 0) {
+    if (depth > 8)
+        return;
+    if (node.is_string()) {
+        AddLines(node.get<std::string>(), lines);
+    } else if (node.is_array()) {
+        for (const Json& element : node)
+            InstructionLines(element, lines, depth + 1);
+    } else if (node.is_object()) {
+        if (node.contains("itemListElement")) {
+            if (node.contains("name")) {
+                const std::string name = OneLine(TextOf(node["name"]));
+                if (!name.empty())
+                    lines.push_back(name.back() == ':' ? name : name + ":");
+            }
+            InstructionLines(node["itemListElement"], lines, depth + 1);
+        } else if (node.contains("text")) {
+            AddLines(TextOf(node["text"]), lines);
+        } else if (node.contains("name")) {
+            AddLines(TextOf(node["name"]), lines);
+        }
+    }
+}
+
+// The servings a recipeYield holds: its first whole number, when it is one from 1 to 99.
+std::optional<int> ServingsOfYield(const Json& yield) {
+    if (yield.is_array()) {
+        for (const Json& one : yield)
+            if (const auto servings = ServingsOfYield(one))
+                return servings;
+        return std::nullopt;
+    }
+    if (yield.is_number()) {
+        const double value = yield.get<double>();
+        if (value >= kMinServings && value <= kMaxServings && value == std::floor(value))
+            return static_cast<int>(value);
+        return std::nullopt;
+    }
+    const std::string text = TextOf(yield);
+    const std::size_t digit = text.find_first_of("0123456789");
+    if (digit == std::string::npos)
+        return std::nullopt;
+    const std::size_t end = text.find_first_not_of("0123456789", digit);
+    const std::string number = text.substr(digit, end == std::string::npos ? end : end - digit);
+    if (number.size() > 2)
+        return std::nullopt;
+    const int value = std::stoi(number);
+    if (value < kMinServings || value > kMaxServings)
+        return std::nullopt;
+    return value;
+}
+
+ForeignRecipe ConvertRecipe(const Json& node) {
+    ForeignRecipe recipe;
+    std::vector<std::string> unheld;
+    const auto convert = [&](std::string_view utf8) { return TransliterateToCp1250(utf8, unheld); };
+    if (node.contains("name"))
+        recipe.fields.name = convert(OneLine(TextOf(node["name"])));
+    if (node.contains("author"))
+        recipe.fields.author = convert(AuthorOf(node["author"]));
+
+    std::vector<std::string> items;
+    for (const char* key : {"recipeIngredient", "ingredients"}) {
+        if (!node.contains(key))
+            continue;
+        const Json& list = node[key];
+        if (list.is_array()) {
+            for (const Json& one : list)
+                if (std::string item = OneLine(TextOf(one)); !item.empty())
+                    items.push_back(convert(item));
+        } else if (std::string item = OneLine(TextOf(list)); !item.empty()) {
+            items.push_back(convert(item));
+        }
+        break;
+    }
+    if (node.contains("recipeYield")) {
+        const std::optional<int> servings = ServingsOfYield(node["recipeYield"]);
+        if (!servings)
+            recipe.notes.push_back(
+                "recipeYield fara un numar de portii intre 1 si 99: \"" +
+                convert(OneLine(node["recipeYield"].is_array() ? node["recipeYield"].dump()
+                                                               : TextOf(node["recipeYield"]))) +
+                "\"");
+        else if (items.empty() || !ParseServingsItem(items.front()))
+            items.insert(items.begin(), BookServingsItem(*servings));
+    }
+    // The book's item form: items separated by "; ", a heading joined to the item after it.
+    std::string ingredients;
+    bool afterHeading = false;
+    for (const std::string& item : items) {
+        if (!ingredients.empty())
+            ingredients += afterHeading ? " " : "; ";
+        ingredients += item;
+        afterHeading = item.back() == ':';
+    }
+    recipe.fields.ingredients = ingredients;
+
+    std::vector<std::string> lines;
+    if (node.contains("recipeInstructions"))
+        InstructionLines(node["recipeInstructions"], lines);
+    std::string preparation;
+    for (const std::string& line : lines)
+        preparation += (preparation.empty() ? "" : "\r\n") + convert(line);
+    recipe.fields.preparation = preparation;
+
+    if (!unheld.empty()) {
+        std::string list;
+        for (const std::string& u : unheld)
+            list += (list.empty() ? "" : " ") + u;
+        recipe.notes.push_back("caractere fara loc in Windows-1250, scrise \"?\": " + list);
+    }
+    return recipe;
+}
+
+bool ParseJson(std::string_view text, Json& out, std::string& error) {
+    try {
+        out = Json::parse(text.begin(), text.end());
+        return true;
+    } catch (const Json::parse_error& e) {
+        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." without
+        // the library's own tag.
+        std::string what = e.what();
+        if (const std::size_t tag = what.find("] "); tag != std::string::npos)
+            what.erase(0, tag + 2);
+        error = what;
+        return false;
+    }
+}
+
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// The contents of the page's <script type="application/ld+json"> blocks.
+std::vector<std::string> JsonLdBlocks(std::string_view page) {
+    const std::string lower = LowerAscii(page);
+    std::vector<std::string> blocks;
+    std::size_t pos = 0;
+    while ((pos = lower.find("<script", pos)) != std::string::npos) {
+        const std::size_t tagEnd = lower.find('>', pos);
+        if (tagEnd == std::string::npos)
+            break;
+        const std::size_t close = lower.find("</script", tagEnd);
+        if (close == std::string::npos)
+            break;
+        if (lower.substr(pos, tagEnd - pos).find("application/ld+json") != std::string::npos)
+            blocks.emplace_back(page.substr(tagEnd + 1, close - tagEnd - 1));
+        pos = close + 1;
+    }
+    return blocks;
+}
+
+// The key a recipe is known by among the own recipes: its name and its ingredient items,
+// blanks at their ends aside.
+std::string RecipeKey(std::string_view name, std::string_view ingredients) {
+    std::string key = Collapsed(name);
+    for (const IngredientItem& item : SplitIngredientItems(ingredients)) {
+        const std::string text = Collapsed(item.text);
+        if (item.hasHeading)
+            key += '\x1F' + Collapsed(item.heading) + ":";
+        if (!text.empty())
+            key += '\x1F' + text;
+    }
+    return key;
+}
+
+} // namespace
+
+std::string TransliterateToCp1250(std::string_view utf8, std::vector<std::string>& unheld) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const char32_t ch = NextCodePoint(utf8, i);
+        if (const char* ascii = AsciiSpelling(ch)) {
+            out += ascii;
+            continue;
+        }
+        if (ch < 0x20 && ch != '\r' && ch != '\n') {
+            out += ' ';
+            continue;
+        }
+        const int byte = UnicodeToCp1250(ch);
+        if (byte >= 0 && !(byte >= 0x80 && byte < 0xA0 && ch == static_cast<char32_t>(byte))) {
+            out += static_cast<char>(byte);
+            continue;
+        }
+        out += '?';
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(ch));
+        if (std::find(unheld.begin(), unheld.end(), code) == unheld.end())
+            unheld.push_back(code);
+    }
+    return out;
+}
+
+bool ParseRecipeDocument(std::string_view bytes, std::vector<ForeignRecipe>& recipes,
+                         std::string& error) {
+    recipes.clear();
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    const std::size_t first = bytes.find_first_not_of(" \t\r\n");
+    std::vector<Json> documents;
+    if (first != std::string_view::npos && bytes[first] == '<') {
+        const std::vector<std::string> blocks = JsonLdBlocks(bytes);
+        for (std::size_t b = 0; b < blocks.size(); ++b) {
+            Json doc;
+            std::string what;
+            if (!ParseJson(blocks[b], doc, what)) {
+                error = "blocul application/ld+json nr. " + std::to_string(b + 1) +
+                        " al paginii nu este JSON valid (" + what + "); nu s-a importat nimic.";
+                return false;
+            }
+            documents.push_back(std::move(doc));
+        }
+    } else {
+        Json doc;
+        std::string what;
+        if (!ParseJson(bytes, doc, what)) {
+            error = "fisierul nu este JSON valid (" + what + "); nu s-a importat nimic.";
+            return false;
+        }
+        documents.push_back(std::move(doc));
+    }
+    std::vector<const Json*> found;
+    for (const Json& doc : documents)
+        CollectRecipes(doc, found);
+    if (found.empty()) {
+        error = "fisierul nu contine nicio reteta schema.org (\"@type\": \"Recipe\"); nu s-a "
+                "importat nimic.";
+        return false;
+    }
+    for (const Json* node : found)
+        recipes.push_back(ConvertRecipe(*node));
+    return true;
+}
+
+int ImportReport::StoredCount() const {
+    int count = 0;
+    for (const ImportedRecipe& r : recipes)
+        count += r.stored;
+    return count;
+}
+
+ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes) {
+    ImportReport report;
+    const StoreLock lock;
+    std::set<std::string> known;
+    if (lock.Held())
+        for (const std::string& record :
+             ReadListFile(kOwnRecipeList).value_or(std::vector<std::string>()))
+            if (const auto own = LoadOwnRecipe(FileNameFromEntry(record)))
+                known.insert(RecipeKey(own->name, own->ingredients));
+    for (const ForeignRecipe& foreign : recipes) {
+        ImportedRecipe result;
+        result.name = CleanField(OwnRecipeField::Name, foreign.fields.name);
+        result.notes = foreign.notes;
+        const std::string key = RecipeKey(
+            result.name, CleanField(OwnRecipeField::Ingredients, foreign.fields.ingredients));
+        if (!lock.Held()) {
+            result.reason = kStoreBusy;
+        } else if (known.count(key)) {
+            result.reason = kImportDuplicate;
+        } else {
+            const EditorSaveResult saved = SaveFromEditor(SaveMode::NewRecipe, foreign.fields);
+            if (saved.busy) {
+                result.reason = kStoreBusy;
+            } else if (saved.written != WorkingFileResult::Written) {
+                const char* refusal = RefusalMessage(saved.written);
+                result.reason = refusal ? refusal : kStoreNotWritten;
+            } else {
+                result.fileName = saved.outcome.fileName;
+                result.stored = saved.outcome.result == StoreResult::Stored;
+                if (const char* message = StoreMessage(saved.outcome.result))
+                    result.reason = message;
+                if (saved.outcome.fieldsEmptied)
+                    known.insert(key);
+            }
+        }
+        report.recipes.push_back(std::move(result));
+    }
+    return report;
+}
+
+ImportReport ImportRecipeFile(const std::string& path) {
+    ImportReport report;
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        report.error = "fisierul nu poate fi citit; nu s-a importat nimic.";
+        return report;
+    }
+    std::vector<ForeignRecipe> recipes;
+    if (!ParseRecipeDocument(bytes, recipes, report.error))
+        return report;
+    return StoreForeignRecipes(recipes);
+}
+
+std::string ImportReportText(std::string_view label, const ImportReport& report) {
+    std::string text(label);
+    text += ":\n";
+    if (!report.error.empty())
+        return text + "  " + report.error + "\n";
+    for (const ImportedRecipe& r : report.recipes) {
+        const std::string name = r.name.empty() ? std::string("(fara nume)") : r.name;
+        if (r.stored)
+            text += "  importata: " + name + " (" + r.fileName + ")\n";
+        else
+            text += "  sarita: " + name + ": " + r.reason + "\n";
+        if (r.stored && !r.reason.empty())
+            text += "    " + r.reason + "\n";
+        for (const std::string& note : r.notes)
+            text += "    " + note + "\n";
+    }
+    const int stored = report.StoredCount();
+    text += "  " + std::to_string(stored) + " importate, " +
+            std::to_string(static_cast<int>(report.recipes.size()) - stored) + " sarite\n";
+    return text;
+}
+
+} // namespace savorel
