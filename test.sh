@@ -32,6 +32,15 @@ run_suite() {
   failed=$((failed + f))
 }
 
+# Formatting is part of the house rules: every C++ file as .clang-format lays it out.
+if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror; then
+  echo "clang-format: every file formatted"
+  passed=$((passed + 1))
+else
+  echo "clang-format: the files above are not formatted (clang-format -i FILE)"
+  failed=$((failed + 1))
+fi
+
 run_suite build
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite build-asan -DSAVOREL_SANITIZE=ON -DSAVOREL_BENCH=OFF

@@ -3,7 +3,7 @@
 #include "core/qt_list_box.h"
 
 #include "catalogue/catalogue.h"
-#include "catalogue/personal_watch.h"
+#include "personal/personal_watch.h"
 #include "core/qt_dialogs.h"
 
 #include <QDialog>

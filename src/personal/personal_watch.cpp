@@ -1,4 +1,4 @@
-#include "catalogue/personal_watch.h"
+#include "personal/personal_watch.h"
 
 #include "personal/own_list.h"
 

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# The layout the build relies on: logic files include no Qt, and no folder reaches up.
+# Logic files (any name but C*.{h,cpp} and qt_*) may include the logic of their own folder
+# and of the folders before theirs in: core catalogue viewing personal search dictionary.
+# Window files may include any logic, and the windows of their own folder and of the folders
+# before theirs in: core dictionary viewing search personal catalogue (the main window last).
+set -u
+src="$(cd "$(dirname "$0")/../../src" && pwd)"
+logic_order=(core catalogue viewing personal search dictionary)
+window_order=(core dictionary viewing search personal catalogue)
+rank() { # rank NAME ORDER...
+  local name="$1" i=0; shift
+  for d in "$@"; do [ "$d" = "$name" ] && { echo "$i"; return; }; i=$((i + 1)); done
+  echo 99
+}
+is_window() { case "$(basename "$1")" in C[A-Z]* | qt_*) return 0 ;; *) return 1 ;; esac; }
+problems=0
+for dir in "${logic_order[@]}"; do
+  for file in "$src/$dir"/*.h "$src/$dir"/*.cpp; do
+    [ -e "$file" ] || continue
+    rel="${file#"$src"/}"
+    if ! is_window "$file" && grep -qE '^#include <Q' "$file"; then
+      echo "$rel: a logic file includes Qt"
+      problems=$((problems + 1))
+    fi
+    while read -r target; do
+      tdir="${target%%/*}"
+      [ "$tdir" = "$dir" ] && continue
+      if is_window "$target"; then
+        if ! is_window "$file"; then
+          echo "$rel: a logic file includes the window file $target"
+          problems=$((problems + 1))
+        elif [ "$(rank "$tdir" "${window_order[@]}")" -gt "$(rank "$dir" "${window_order[@]}")" ]; then
+          echo "$rel: includes $target, a window of a folder after its own"
+          problems=$((problems + 1))
+        fi
+      elif ! is_window "$file" &&
+        [ "$(rank "$tdir" "${logic_order[@]}")" -gt "$(rank "$dir" "${logic_order[@]}")" ]; then
+        echo "$rel: includes $target, logic of a folder after its own"
+        problems=$((problems + 1))
+      fi
+    done < <(sed -nE 's/^#include "([a-z]+\/[^"]+)".*/\1/p' "$file")
+  done
+done
+echo "$problems layout problems"
+[ "$problems" -eq 0 ]
