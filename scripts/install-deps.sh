@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang libclang-rt-14-dev
   xvfb xauth imagemagick
+  poppler-utils # pdftotext: printed pages keep their text
   hunspell hunspell-ro
   fonts-dejavu-core
   coreutils util-linux # sha256sum and flock, which the installer install.exe uses

@@ -101,6 +101,7 @@ private slots:
         QCOMPARE(List(w, 1002)->count(), 2);
         QCOMPARE(List(w, 1002)->item(0)->text(), QStringLiteral("Ciorba de burta "));
         SaveWindowShot(w, "main");
+        VerifyGrows(w, "main");
         // Another category empties the recipes until a subcategory is chosen again.
         Choose(List(w, 1000), 0);
         QCOMPARE(List(w, 1001)->count(), 1);
