@@ -7,6 +7,7 @@
 #include "dictionary/CDictionaryDlg.h"
 #include "personal/CFavouritesDlg.h"
 #include "personal/COwnRecipesDlg.h"
+#include "personal/backup.h"
 #include "search/CSearchDlg.h"
 #include "viewing/qt_open_recipe.h"
 
@@ -105,6 +106,9 @@ void CMainDlg::OnInitDialog() {
     m_timerBusy = false;
     // Copies that an interrupted save left behind are of no use to anyone.
     RemoveStaleWorkingCopies();
+    // A copy a day of the user's own files, when they changed; quietly skipped when it cannot
+    // be made (a read-only folder, another copy saving): the book still opens.
+    BackupIfChanged(Today());
     WidgetReporter reporter(this);
     LoadCatalogue(m_table, reporter);
     FillCategories();

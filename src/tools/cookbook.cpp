@@ -52,6 +52,11 @@ const std::vector<Command>& Commands() {
          "order of their first use (whole words compared without regard to case and "
          "diacritics; verb entries \"a X\" in the forms recipes use; longer entries win).",
          RunTerms},
+        {"restore", "cookbook restore [DATE]",
+         "Puts the backup of DATE (YYYY-MM-DD; the newest when absent) from copii/ back over "
+         "pers.txt, pref.txt, virt-dir.txt and the own recipes; the files as they were are "
+         "saved first as one more backup.",
+         RunRestore},
     };
     return commands;
 }

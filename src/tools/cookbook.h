@@ -69,5 +69,6 @@ int RunAudit(const Args& args);
 int RunSearchCommand(const Args& args);
 int RunLookup(const Args& args);
 int RunTerms(const Args& args);
+int RunRestore(const Args& args);
 
 } // namespace cookbook
