@@ -217,7 +217,7 @@ void CMainDlg::OnPersonalListTimer() {
 
 void CMainDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    MainBackdrop().Paint(painter, size(), m_frame->Specified());
+    MainBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

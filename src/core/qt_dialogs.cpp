@@ -196,7 +196,7 @@ void WidgetReporter::Beep() {
     QApplication::beep();
 }
 
-void Backdrop::Paint(QPainter& painter, QSize window, QSize specified) {
+void Backdrop::Paint(QPainter& painter, QSize window, QSize design) {
     if (!m_loaded) {
         m_picture.load(m_resource);
         m_loaded = true;
@@ -204,10 +204,10 @@ void Backdrop::Paint(QPainter& painter, QSize window, QSize specified) {
     painter.fillRect(QRect(QPoint(0, 0), window.expandedTo(QSize(640, 480))), Qt::black);
     if (m_picture.isNull())
         return;
-    const double factor =
-        specified.isEmpty() ? 1.0
-                            : std::max(1.0, std::max(double(window.width()) / specified.width(),
-                                                     double(window.height()) / specified.height()));
+    const double factor = design.isEmpty()
+                              ? 1.0
+                              : std::max(1.0, std::max(double(window.width()) / design.width(),
+                                                       double(window.height()) / design.height()));
     if (factor <= 1.0) {
         painter.drawPixmap(0, 0, m_picture);
         return;

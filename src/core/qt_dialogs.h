@@ -91,14 +91,14 @@ private:
     QWidget* m_owner;
 };
 
-// Backdrops: a black fill, then the picture at the top left. At the window's specified size
+// Backdrops: a black fill, then the picture at the top left. At the window's design size
 // it is never scaled; a window enlarged beyond it gets the picture enlarged by as much, drawn
 // afresh from its resource, so that it still covers what it covered. Each window class keeps
 // its own loaded picture, loaded on its first paint.
 class Backdrop {
 public:
     explicit Backdrop(QString resource) : m_resource(std::move(resource)) {}
-    void Paint(QPainter& painter, QSize window, QSize specified);
+    void Paint(QPainter& painter, QSize window, QSize design);
     bool Loaded() const { return m_loaded; }
 
 private:

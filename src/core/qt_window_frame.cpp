@@ -40,8 +40,8 @@ void ForgetWindowPlaces() {
 }
 
 WindowFrame::WindowFrame(QWidget* window, const QString& key)
-    : QObject(window), m_window(window), m_key(key), m_specified(window->size()) {
-    window->setMinimumSize(m_specified);
+    : QObject(window), m_window(window), m_key(key), m_designSize(window->size()) {
+    window->setMinimumSize(m_designSize);
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // A window without a caption bar keeps it that way (asking for a maximize button would
     // bring one); the window manager still maximizes it.
@@ -63,8 +63,8 @@ void WindowFrame::Rebase(QWidget* child) {
 }
 
 void WindowFrame::Layout() {
-    const int dx = std::max(0, m_window->width() - m_specified.width());
-    const int dy = std::max(0, m_window->height() - m_specified.height());
+    const int dx = std::max(0, m_window->width() - m_designSize.width());
+    const int dy = std::max(0, m_window->height() - m_designSize.height());
     for (const Entry& e : m_entries) {
         if (!e.child)
             continue;

@@ -1,6 +1,6 @@
 #pragma once
 
-// Windows laid out at their specified size that the user may still enlarge: the specified
+// Windows laid out at their design size that the user may still enlarge: the design
 // size is the smallest, children follow the edges they sit by, and the size and place of each
 // window are remembered between runs.
 #include <QObject>
@@ -15,7 +15,7 @@ class QWidget;
 
 namespace savorel::ui {
 
-// How much of the window's growth beyond its specified size goes to a child's position and
+// How much of the window's growth beyond its design size goes to a child's position and
 // size, per axis: {0,0,0,0} stays by the top left corner, {1,1,0,0} by the bottom right,
 // {0,0,1,1} grows with the window; fractions share the growth between neighbours.
 struct Follow {
@@ -35,17 +35,17 @@ void ForgetWindowPlaces();
 
 class WindowFrame final : public QObject {
 public:
-    // Takes the window's present size as its specified size (its minimum from now on) and
+    // Takes the window's present size as its design size (its minimum from now on) and
     // lets it be maximized (with a maximize button when it has a caption bar); `key` names
     // its remembered place.
     WindowFrame(QWidget* window, const QString& key);
 
-    // The child's present geometry is where it stands at the specified size.
+    // The child's present geometry is where it stands at the design size.
     void Anchor(QWidget* child, Follow follow);
-    // After the window placed an anchored child anew at specified-size coordinates.
+    // After the window placed an anchored child anew at design-size coordinates.
     void Rebase(QWidget* child);
 
-    QSize Specified() const { return m_specified; }
+    QSize DesignSize() const { return m_designSize; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,7 +60,7 @@ private:
     };
     QWidget* m_window;
     QString m_key;
-    QSize m_specified;
+    QSize m_designSize;
     std::vector<Entry> m_entries;
     bool m_restored = false;
 };

@@ -112,7 +112,7 @@ void CFavouritesDlg::OnSelchangeFavourites() {
 
 void CFavouritesDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    FavouritesBackdrop().Paint(painter, size(), m_frame->Specified());
+    FavouritesBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

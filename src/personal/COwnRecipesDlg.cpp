@@ -146,7 +146,7 @@ void COwnRecipesDlg::OnHelp() {
 
 void COwnRecipesDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    OwnRecipesBackdrop().Paint(painter, size(), m_frame->Specified());
+    OwnRecipesBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

@@ -137,7 +137,7 @@ void CSearchDlg::OnHelp() {
 
 void CSearchDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    SearchBackdrop().Paint(painter, size(), m_frame->Specified());
+    SearchBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

@@ -266,6 +266,7 @@ private slots:
         QCOMPARE(w.Status()->text(),
                  QStringLiteral("Reteta a fost adaugata la retetele preferate."));
         QVERIFY(w.Status()->geometry().bottom() < Button(w, 1003)->y());
+        SaveWindowShot(w, "recipe_favourite_added");
         QVERIFY(log.records.empty());
         // Later presses in the same window write nothing, even after the record is gone.
         std::remove("pref.txt");
