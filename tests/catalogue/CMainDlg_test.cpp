@@ -2,6 +2,7 @@
 // the watch on pers.txt.
 #include "catalogue/CMainDlg.h"
 #include "core/files.h"
+#include "personal/backup.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
@@ -83,6 +84,8 @@ private slots:
         QCOMPARE(QString::fromStdString(w.TempFolder()),
                  QString::fromStdString(m_dir->path() + "/tmp/"));
         VerifyNothingClipped(w, "main_start");
+        // Start-up kept a dated copy of the user's files, the catalogue among them.
+        QCOMPARE(ReadBack("copii/" + Today() + "/virt-dir.txt"), ReadBack("virt-dir.txt"));
         const QImage shot = w.grab().toImage();
         QVERIFY(shot.pixelColor(590, 10) != QColor(Qt::black)); // the backdrop is painted
     }
