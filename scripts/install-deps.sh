@@ -11,6 +11,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang-format clang libclang-rt-14-dev
   xvfb xauth imagemagick
+  poppler-utils # pdftotext: printed pages keep their text
   hunspell hunspell-ro
   fonts-dejavu-core
   locales # the Romanian locale the window tests run under a second time

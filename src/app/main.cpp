@@ -1,10 +1,14 @@
 // cook: the recipe book. The data folder is the current directory, or the one --data names.
 #include "catalogue/CMainDlg.h"
+#include "catalogue/servings.h"
 #include "core/qt_dialogs.h"
+#include "core/qt_window_frame.h"
 #include "viewing/qt_open_recipe.h"
+#include "viewing/qt_pdf.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 
 #include <cstdio>
@@ -22,31 +26,71 @@ int main(int argc, char** argv) {
     const QCommandLineOption plain(
         QStringLiteral("plain"),
         QStringLiteral("Show recipes as plain text, without the page view."));
+    const QCommandLineOption pdf(
+        QStringLiteral("pdf"),
+        QStringLiteral("Print the page of the recipe file RECIPE into the PDF file given after "
+                       "it, without a window: cook --pdf RECIPE OUT.pdf [--portii N]."),
+        QStringLiteral("RECIPE"));
+    const QCommandLineOption portii(QStringLiteral("portii"),
+                                    QStringLiteral("With --pdf: the page for N servings."),
+                                    QStringLiteral("N"));
     parser.addOption(data);
     parser.addOption(plain);
+    parser.addOption(pdf);
+    parser.addOption(portii);
+    parser.addPositionalArgument(QStringLiteral("OUT.pdf"),
+                                 QStringLiteral("With --pdf: the file written."));
 
     // --help and --version need no window: they are answered before the GUI application
     // exists, which aborts without a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (parser.parse(arguments) &&
+    const bool parsed = parser.parse(arguments);
+    if (parsed &&
         (parser.isSet(help) || parser.isSet(version) || parser.isSet(QStringLiteral("help-all")))) {
         QCoreApplication console(argc, argv);
         parser.process(console); // prints and exits
     }
+    // A PDF needs no display: the platform is chosen before the application exists.
+    const bool toPdf = parsed && parser.isSet(pdf);
+    if (toPdf)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
     savorel::ui::ApplyApplicationLook();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/img/icon128.svg")));
     parser.process(app);
 
+    const QString outPath =
+        parser.positionalArguments().isEmpty()
+            ? QString()
+            : QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath();
     if (parser.isSet(data) && chdir(parser.value(data).toLocal8Bit().constData()) != 0) {
         std::fprintf(stderr, "cook: cannot use %s as the data folder\n",
                      parser.value(data).toLocal8Bit().constData());
         return 2;
     }
+    if (toPdf) {
+        int servings = 0;
+        if (parser.isSet(portii)) {
+            bool number = false;
+            servings = parser.value(portii).toInt(&number);
+            if (!number || servings < savorel::kMinServings || servings > savorel::kMaxServings) {
+                std::fprintf(stderr, "cook: --portii takes a number of servings from 1 to 99\n");
+                return 2;
+            }
+        }
+        if (parser.positionalArguments().size() != 1) {
+            std::fprintf(stderr, "usage: cook [--data DIR] --pdf RECIPE OUT.pdf [--portii N]\n");
+            return 2;
+        }
+        // OUT.pdf is named from where cook was started, before --data moved us.
+        return savorel::ui::PrintRecipeFileToPdf(parser.value(pdf).toLocal8Bit().toStdString(),
+                                                 outPath, servings);
+    }
     savorel::ui::SetBrowserUnavailable(parser.isSet(plain));
+    savorel::ui::RememberWindowPlaces(); // in the user's configuration folder
 
     savorel::ui::CMainDlg mainWindow;
     savorel::ui::RunModal(mainWindow);

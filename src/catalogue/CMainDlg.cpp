@@ -3,9 +3,11 @@
 #include "core/files.h"
 #include "core/folders.h"
 #include "core/qt_list_box.h"
+#include "core/qt_window_frame.h"
 #include "dictionary/CDictionaryDlg.h"
 #include "personal/CFavouritesDlg.h"
 #include "personal/COwnRecipesDlg.h"
+#include "personal/backup.h"
 #include "search/CSearchDlg.h"
 #include "viewing/qt_open_recipe.h"
 
@@ -46,7 +48,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Savorel v1.2"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(DluX(400), DluY(218));
+    resize(DluX(400), DluY(218));
 
     m_categories = MakeList(this, 1000, "categories", 17, 24, 105, 45);
     m_subcategories = MakeList(this, 1001, "subcategories", 131, 24, 103, 142);
@@ -65,6 +67,17 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
     QPushButton* refresh =
         MakeButton(this, 1017, "refresh", QStringLiteral("Refresh"), 19, 202, 102, 8);
     refresh->setVisible(false);
+
+    // Grown, the lists take the room: the categories downwards, the other two share the width.
+    m_frame = new WindowFrame(this, QStringLiteral("main"));
+    m_frame->Anchor(m_categories, {0, 0, 0, 1});
+    for (QWidget* button : {static_cast<QWidget*>(search), static_cast<QWidget*>(dictionary),
+                            static_cast<QWidget*>(favourites), static_cast<QWidget*>(own),
+                            static_cast<QWidget*>(help), static_cast<QWidget*>(refresh)})
+        m_frame->Anchor(button, kStayBottomLeft);
+    m_frame->Anchor(m_subcategories, {0, 0, 0.5, 1});
+    m_frame->Anchor(m_recipes, {0.5, 0, 0.5, 1});
+    m_frame->Anchor(exit, {0.5, 1, 0, 0});
 
     m_categories->onSelchange = [this] { OnSelchangeCategories(); };
     m_subcategories->onSelchange = [this] { OnSelchangeSubcategories(); };
@@ -93,6 +106,9 @@ void CMainDlg::OnInitDialog() {
     m_timerBusy = false;
     // Copies that an interrupted save left behind are of no use to anyone.
     RemoveStaleWorkingCopies();
+    // A copy a day of the user's own files, when they changed; quietly skipped when it cannot
+    // be made (a read-only folder, another copy saving): the book still opens.
+    BackupIfChanged(Today());
     WidgetReporter reporter(this);
     LoadCatalogue(m_table, reporter);
     FillCategories();
@@ -201,7 +217,7 @@ void CMainDlg::OnPersonalListTimer() {
 
 void CMainDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    MainBackdrop().Paint(painter);
+    MainBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

@@ -17,6 +17,8 @@ class QPushButton;
 
 namespace savorel::ui {
 
+class WindowFrame;
+
 // The window of the recipe book: categories, subcategories and recipes side by side.
 class CMainDlg : public QDialog {
     Q_OBJECT
@@ -59,6 +61,7 @@ private:
     SortedListBox* m_categories;
     SortedListBox* m_subcategories;
     SortedListBox* m_recipes;
+    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
 };
 
 } // namespace savorel::ui

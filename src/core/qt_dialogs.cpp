@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -76,6 +77,21 @@ void ShowMessage(QWidget* owner, BoxForm form, const QString& text) {
 
 void ShowMessageWithCaption(QWidget* owner, const QString& caption, const QString& text) {
     Messages()({owner, BoxForm::Owned, caption, text});
+}
+bool AskQuestion(QWidget* owner, const QString& text) {
+    QMessageBox box(owner);
+    box.setObjectName(QStringLiteral("question"));
+    box.setWindowTitle(ApplicationName());
+    box.setText(text);
+    box.setIcon(QMessageBox::NoIcon);
+    QPushButton* yes = box.addButton(QStringLiteral("Da"), QMessageBox::YesRole);
+    QPushButton* no = box.addButton(QStringLiteral("Nu"), QMessageBox::NoRole);
+    yes->setObjectName(QStringLiteral("yes"));
+    no->setObjectName(QStringLiteral("no"));
+    box.setDefaultButton(no); // Enter alone never deletes anything
+    box.setEscapeButton(no);
+    RunModal(box);
+    return box.clickedButton() == yes;
 }
 
 MessageFunction SetMessageFunction(MessageFunction function) {
@@ -180,14 +196,32 @@ void WidgetReporter::Beep() {
     QApplication::beep();
 }
 
-void Backdrop::Paint(QPainter& painter) {
+void Backdrop::Paint(QPainter& painter, QSize window, QSize design) {
     if (!m_loaded) {
         m_picture.load(m_resource);
         m_loaded = true;
     }
-    painter.fillRect(QRect(0, 0, 640, 480), Qt::black);
-    if (!m_picture.isNull())
+    painter.fillRect(QRect(QPoint(0, 0), window.expandedTo(QSize(640, 480))), Qt::black);
+    if (m_picture.isNull())
+        return;
+    const double factor = design.isEmpty()
+                              ? 1.0
+                              : std::max(1.0, std::max(double(window.width()) / design.width(),
+                                                       double(window.height()) / design.height()));
+    if (factor <= 1.0) {
         painter.drawPixmap(0, 0, m_picture);
+        return;
+    }
+    const QSize wanted = (QSizeF(m_picture.size()) * factor).toSize();
+    if (m_scaled.size() != wanted) {
+        QImageReader reader(m_resource);
+        reader.setScaledSize(wanted);
+        const QImage image = reader.read();
+        m_scaled = image.isNull()
+                       ? m_picture.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                       : QPixmap::fromImage(image);
+    }
+    painter.drawPixmap(0, 0, m_scaled);
 }
 
 } // namespace savorel::ui

@@ -35,6 +35,10 @@ inline void ShowMessage(QWidget* owner, const QString& text) {
 // A box like ShowMessage's Owned form but with a caption of the caller's choosing.
 void ShowMessageWithCaption(QWidget* owner, const QString& caption, const QString& text);
 
+// A question with "Da" and "Nu", modal to `owner`, the program's name as caption: true for
+// "Da". Run through RunModal, so a test answers it by driving the box it is handed.
+bool AskQuestion(QWidget* owner, const QString& text);
+
 struct MessageRecord {
     QWidget* owner;
     BoxForm form;
@@ -87,17 +91,20 @@ private:
     QWidget* m_owner;
 };
 
-// Backdrops: a black 640 x 480 px fill, then the picture at the top left, never scaled.
-// Each window class keeps its own loaded picture, loaded on its first paint.
+// Backdrops: a black fill, then the picture at the top left. At the window's design size
+// it is never scaled; a window enlarged beyond it gets the picture enlarged by as much, drawn
+// afresh from its resource, so that it still covers what it covered. Each window class keeps
+// its own loaded picture, loaded on its first paint.
 class Backdrop {
 public:
     explicit Backdrop(QString resource) : m_resource(std::move(resource)) {}
-    void Paint(QPainter& painter);
+    void Paint(QPainter& painter, QSize window, QSize design);
     bool Loaded() const { return m_loaded; }
 
 private:
     QString m_resource;
     QPixmap m_picture;
+    QPixmap m_scaled; // the picture for the last enlarged size
     bool m_loaded = false;
 };
 

@@ -1,9 +1,11 @@
 #include "core/qt_list_box.h"
 
 #include <QFontMetrics>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStringList>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -17,6 +19,29 @@ SortedListBox::SortedListBox(QWidget* parent) : QListWidget(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTextElideMode(Qt::ElideNone);
     setWordWrap(false);
+}
+
+QString SortedListBox::ShownText(const QListWidgetItem* item) const {
+    return shownText ? shownText(item) : item->text();
+}
+
+bool SortedListBox::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QListWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QListWidgetItem* entry = itemAt(help->pos());
+    const QString text = entry ? ShownText(entry) : QString();
+    // Only an entry the width cuts needs its tooltip: the rest can be read where it is. The
+    // item's own rectangle runs as wide as its whole text; the viewport is what shows.
+    constexpr int kTextMargin = 6;
+    const int room = viewport()->width() - kTextMargin;
+    if (text.isEmpty() || fontMetrics().horizontalAdvance(text) <= room) {
+        QToolTip::hideText();
+        event->ignore();
+        return true;
+    }
+    QToolTip::showText(help->globalPos(), text, viewport(), visualItemRect(entry));
+    return true;
 }
 
 int SortedListBox::AddString(const QString& text) {

@@ -24,11 +24,16 @@ public:
     int AddString(const QString& text);
 
     std::function<void()> onSelchange;
+    // The text an entry shows (its whole text unless set); when the list's width cuts it,
+    // hovering over the entry shows it whole as a tooltip.
+    std::function<QString(const QListWidgetItem*)> shownText;
+    QString ShownText(const QListWidgetItem* item) const;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void Notify();

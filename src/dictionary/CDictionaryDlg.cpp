@@ -2,6 +2,7 @@
 
 #include "core/qt_dialogs.h"
 #include "core/qt_list_box.h"
+#include "core/qt_window_frame.h"
 #include "dictionary/dictionary.h"
 
 #include <QFrame>
@@ -64,7 +65,7 @@ CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Dictionar de termeni culinari"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(DluX(317), DluY(212));
+    resize(DluX(317), DluY(212));
 
     auto* header = new QLabel(HeaderText(), this);
     header->setObjectName(QStringLiteral("header"));
@@ -97,6 +98,17 @@ CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
     QPushButton* help = MakeButton(this, 1005, "help", QStringLiteral("Ajutor"), 165, 192, 66, 20);
     QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 251, 192, 66, 20);
     exit->setDefault(true); // Enter in the word field closes the window
+
+    // Grown, the word list and the explanation share the width and take the height.
+    m_frame = new WindowFrame(this, QStringLiteral("dictionary"));
+    m_frame->Anchor(header, {0, 0, 1, 0});
+    m_frame->Anchor(m_words, {0, 0, 0.5, 1});
+    m_frame->Anchor(m_word, {0.5, 0, 0.5, 0});
+    m_frame->Anchor(m_lookUp, {0.5, 0, 0, 0});
+    m_frame->Anchor(m_takeMarked, kStayTopRight);
+    m_frame->Anchor(m_explanation, {0.5, 0, 0.5, 1});
+    m_frame->Anchor(help, {0.5, 1, 0, 0});
+    m_frame->Anchor(exit, kStayBottomRight);
 
     connect(m_lookUp, &QPushButton::clicked, this, &CDictionaryDlg::OnLookUp);
     connect(m_takeMarked, &QPushButton::clicked, this, &CDictionaryDlg::OnTakeMarkedWord);

@@ -8,6 +8,8 @@ class QPushButton;
 
 namespace savorel::ui {
 
+class WindowFrame;
+
 class SortedListBox;
 
 // The dictionary of culinary terms: the words of dict.txt, a word field, its explanation, and
@@ -34,6 +36,7 @@ private:
     QPushButton* m_lookUp;
     QPushButton* m_takeMarked;
     QPlainTextEdit* m_explanation;
+    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
 };
 
 } // namespace savorel::ui

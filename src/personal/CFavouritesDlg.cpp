@@ -2,6 +2,7 @@
 
 #include "catalogue/page.h"
 #include "core/qt_dialogs.h"
+#include "core/qt_window_frame.h"
 #include "personal/favourites.h"
 #include "personal/qt_record_list.h"
 #include "personal/records.h"
@@ -34,11 +35,12 @@ CFavouritesDlg::CFavouritesDlg(QWidget* parent) : QDialog(parent) {
     // A modal frame without a caption bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
     setWindowTitle(QString());
-    setFixedSize(DluX(357), DluY(238));
+    resize(DluX(357), DluY(238));
 
     QPushButton* remove = MakeButton(this, 1003, "deleteFavourite",
                                      QStringLiteral("Stergere reteta selectata"), 233, 79, 116, 21);
-    MakeButton(this, 1004, "help", QStringLiteral("Ajutor"), 233, 106, 115, 19); // does nothing
+    QPushButton* help = // does nothing
+        MakeButton(this, 1004, "help", QStringLiteral("Ajutor"), 233, 106, 115, 19);
     QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 233, 132, 116, 20);
     exit->setDefault(true);
     m_list = MakeRecordList(this, 1000, "favourites", 10, 18, 132, 206);
@@ -60,6 +62,12 @@ CFavouritesDlg::CFavouritesDlg(QWidget* parent) : QDialog(parent) {
         guide->setFont(font);
     }
     m_list->setFocus();
+
+    m_frame = new WindowFrame(this, QStringLiteral("favourites"));
+    m_frame->Anchor(m_list, kGrow);
+    for (QWidget* control : {static_cast<QWidget*>(guide), static_cast<QWidget*>(remove),
+                             static_cast<QWidget*>(help), static_cast<QWidget*>(exit)})
+        m_frame->Anchor(control, kStayTopRight);
 
     connect(remove, &QPushButton::clicked, this, &CFavouritesDlg::OnDeleteFavourite);
     m_list->onSelchange = [this] { OnSelchangeFavourites(); };
@@ -104,7 +112,7 @@ void CFavouritesDlg::OnSelchangeFavourites() {
 
 void CFavouritesDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    FavouritesBackdrop().Paint(painter);
+    FavouritesBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

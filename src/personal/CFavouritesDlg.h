@@ -8,6 +8,8 @@ class QListWidget;
 
 namespace savorel::ui {
 
+class WindowFrame;
+
 // The user's favourite recipes: listed, opened, removed.
 class CFavouritesDlg : public QDialog {
     Q_OBJECT
@@ -27,6 +29,7 @@ private:
     void OnInitDialog();
 
     SortedListBox* m_list;
+    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
 };
 
 } // namespace savorel::ui

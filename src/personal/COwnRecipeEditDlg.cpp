@@ -191,7 +191,7 @@ std::string COwnRecipeEditDlg::IngredientsToStore() const {
 
 void COwnRecipeEditDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    EditorBackdrop().Paint(painter);
+    EditorBackdrop().Paint(painter, size(), size());
 }
 
 } // namespace savorel::ui

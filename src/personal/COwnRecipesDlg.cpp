@@ -2,8 +2,10 @@
 
 #include "catalogue/page.h"
 #include "core/qt_dialogs.h"
+#include "core/qt_window_frame.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/exchange.h"
+#include "personal/own_delete.h"
 #include "personal/own_list.h"
 #include "personal/qt_record_list.h"
 #include "personal/records.h"
@@ -42,14 +44,12 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Retete proprii scrise de dumneavoastra"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(DluX(374), DluY(213));
+    resize(DluX(374), DluY(213));
 
     QPushButton* add =
         MakeButton(this, 1003, "addRecipe", QStringLiteral("Adaugare retete noi"), 282, 13, 91, 19);
-    // Deletion of own recipes is not offered: the button exists, hidden, and nothing shows it.
     QPushButton* remove =
-        MakeButton(this, 1004, "deleteRecipes", QStringLiteral("Stergere retete"), 281, 36, 92, 19);
-    remove->setVisible(false);
+        MakeButton(this, 1004, "deleteRecipe", QStringLiteral("Sterge reteta"), 281, 36, 92, 19);
     QPushButton* modify = MakeButton(this, 1005, "modifyRecipe",
                                      QStringLiteral("Modificare reteta"), 282, 58, 91, 19);
     QPushButton* help = MakeButton(this, 1006, "help", QStringLiteral("Ajutor"), 281, 80, 92, 19);
@@ -60,9 +60,17 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
     m_list = MakeRecordList(this, 1000, "ownRecipes", 13, 13, 260, 196);
     m_list->setFocus();
 
+    m_frame = new WindowFrame(this, QStringLiteral("ownRecipes"));
+    m_frame->Anchor(m_list, kGrow);
+    for (QWidget* button : {static_cast<QWidget*>(add), static_cast<QWidget*>(remove),
+                            static_cast<QWidget*>(modify), static_cast<QWidget*>(help)})
+        m_frame->Anchor(button, kStayTopRight);
+    m_frame->Anchor(exit, kStayBottomRight);
+
     m_list->onSelchange = [this] { OnSelchangeOwnRecipes(); };
     connect(add, &QPushButton::clicked, this, &COwnRecipesDlg::OnAddRecipe);
     connect(modify, &QPushButton::clicked, this, &COwnRecipesDlg::OnModifyRecipe);
+    connect(remove, &QPushButton::clicked, this, &COwnRecipesDlg::OnDeleteRecipe);
     connect(help, &QPushButton::clicked, this, &COwnRecipesDlg::OnHelp);
     connect(import, &QPushButton::clicked, this, &COwnRecipesDlg::OnImport);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
@@ -112,6 +120,26 @@ void COwnRecipesDlg::OnModifyRecipe() {
         ShowMessage(this, QString::fromLatin1(kSelectExisting));
 }
 
+void COwnRecipesDlg::OnDeleteRecipe() {
+    const auto record = SelectedRecord(m_list);
+    if (!record) {
+        ShowMessage(this, QString::fromLatin1(kSelectExisting));
+        return;
+    }
+    const QString name = FromCp1250(VisibleNameOfEntry(*record));
+    if (!AskQuestion(this, QStringLiteral("Stergeti reteta \"%1\"?\nEa se pastreaza in dosarul "
+                                          "\"sterse\" al cartii.")
+                               .arg(name)))
+        return;
+    const DeleteOwnResult result = DeleteOwnRecipe(FileNameFromEntry(*record));
+    if (const char* message = DeleteOwnMessage(result))
+        ShowMessage(this, QString::fromLatin1(message));
+    // Listed afresh, and the size taken anew: the shorter list is no "Begin" for the watch.
+    ClearRecords(m_list);
+    if (const auto records = Watch().Start())
+        AddRecords(m_list, *records);
+}
+
 void COwnRecipesDlg::OnSelchangeOwnRecipes() {
     const auto record = SelectedRecord(m_list);
     if (!record)
@@ -143,7 +171,7 @@ void COwnRecipesDlg::OnImport() {
 
 void COwnRecipesDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    OwnRecipesBackdrop().Paint(painter);
+    OwnRecipesBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

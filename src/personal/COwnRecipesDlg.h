@@ -9,6 +9,8 @@ class QListWidget;
 
 namespace savorel::ui {
 
+class WindowFrame;
+
 // The list of the user's own recipes, and the way to the own recipe editor. It watches the
 // size of pers.txt once a second and lists new records as they are saved.
 class COwnRecipesDlg : public QDialog {
@@ -23,6 +25,7 @@ public slots:
     void OnSelchangeOwnRecipes();
     void OnAddRecipe();
     void OnModifyRecipe();
+    void OnDeleteRecipe();
     void OnHelp();
     void OnImport();
     void OnTimer();
@@ -36,6 +39,7 @@ private:
     SortedListBox* m_list;
     bool m_timerBusy = false;
     QTimer m_timer;
+    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
 };
 
 } // namespace savorel::ui

@@ -1,6 +1,7 @@
 #include "personal/qt_record_list.h"
 
 #include "core/qt_dialogs.h"
+#include "personal/records.h"
 
 #include <QByteArray>
 #include <QSignalBlocker>
@@ -30,6 +31,10 @@ SortedListBox* MakeRecordList(QWidget* parent, int id, const char* name, int x, 
     list->setObjectName(QString::fromLatin1(name));
     list->setSortingEnabled(true); // by RecordItem's order
     list->setUniformItemSizes(true);
+    // The blanks and the file name are out of sight on purpose: a tooltip shows the name.
+    list->shownText = [](const QListWidgetItem* item) {
+        return FromCp1250(VisibleNameOfEntry(RecordOf(item)));
+    };
     Place(list, id, x, y, width, height);
     return list;
 }

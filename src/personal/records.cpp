@@ -18,6 +18,13 @@ std::string FileNameFromEntry(std::string_view entry) {
     return name;
 }
 
+std::string VisibleNameOfEntry(std::string_view entry) {
+    std::string_view name = entry.substr(0, entry.find('#'));
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    return std::string(name);
+}
+
 std::vector<std::string> CompleteLines(std::string_view text) {
     std::vector<std::string> lines;
     std::string line;

@@ -13,6 +13,10 @@ namespace savorel {
 // empty when the entry holds no "#".
 std::string FileNameFromEntry(std::string_view entry);
 
+// The part of a list entry a person sees: the text before its first "#" without the run of
+// blanks that pushes the file name out of sight.
+std::string VisibleNameOfEntry(std::string_view entry);
+
 // The complete lines of an unscrambled text: a line feed ends each, carriage returns are
 // dropped, and a last line without its line feed is not a line. Lines have no length limit,
 // so a long record is never split into two entries.

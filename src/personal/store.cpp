@@ -39,6 +39,10 @@ bool CloseChecked(FilePtr& f) {
     return std::fclose(raw) == 0 && flushed;
 }
 
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 } // namespace
 
 std::string CleanField(OwnRecipeField field, std::string_view text) {
@@ -100,6 +104,8 @@ const char* RefusalMessage(WorkingFileResult result) {
         return kIngredientsTooLong;
     case WorkingFileResult::PreparationTooLong:
         return kPreparationTooLong;
+    case WorkingFileResult::ContentEmpty:
+        return kContentMissing;
     case WorkingFileResult::Written:
     case WorkingFileResult::NotCreated:
     case WorkingFileResult::NotWritten:
@@ -225,6 +231,9 @@ EditorSaveResult SaveFromEditor(SaveMode mode, const OwnRecipeFields& typed,
     }
     OwnRecipeFields cleaned;
     result.written = WriteWorkingFile(typed, cleaned);
+    if (result.written == WorkingFileResult::Written && IsBlank(cleaned.ingredients) &&
+        IsBlank(cleaned.preparation))
+        result.written = WorkingFileResult::ContentEmpty;
     if (result.written == WorkingFileResult::Written)
         result.outcome = SaveOwnRecipe(mode, cleaned, fileName);
     return result;

@@ -27,6 +27,8 @@ inline constexpr std::size_t kLoadedPreparationLimit = 10000;
 
 inline constexpr const char* kFieldTooLong = "Numarul maxim de caractere admis este 500!";
 inline constexpr const char* kNameMissing = "Reteta trebuie sa aiba un nume!!!";
+inline constexpr const char* kContentMissing =
+    "Reteta trebuie sa aiba ingrediente sau mod de preparare!!!";
 inline constexpr const char* kIngredientsTooLong =
     "Numarul maxim de caractere admis pentru ingrediente este 1500!";
 inline constexpr const char* kPreparationTooLong =
@@ -70,7 +72,8 @@ enum class WorkingFileResult {
     NameTooLong,
     NameEmpty,
     IngredientsTooLong,
-    PreparationTooLong
+    PreparationTooLong,
+    ContentEmpty // the editor's save: ingredients and preparation both blank
 };
 
 // The message of a refused save, or nullptr.
@@ -110,7 +113,9 @@ StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
                            const std::string& fileName = std::string());
 
 // The editor's whole save, as one change of the store under its lock, so that two copies of
-// the program saving at once neither share reteta.tmp nor lose each other's records.
+// the program saving at once neither share reteta.tmp nor lose each other's records. A
+// recipe with neither ingredients nor preparation (only blanks and line breaks) is refused
+// after the other checks, so that a half-typed recipe never reaches the lists.
 struct EditorSaveResult {
     bool busy = false; // another copy held the lock throughout: nothing was written
     WorkingFileResult written = WorkingFileResult::Written;

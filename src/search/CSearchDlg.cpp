@@ -2,6 +2,7 @@
 
 #include "core/qt_dialogs.h"
 #include "core/qt_list_box.h"
+#include "core/qt_window_frame.h"
 #include "search/search.h"
 #include "viewing/qt_open_recipe.h"
 
@@ -50,11 +51,11 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Cautare de retete"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(DluX(384), DluY(242));
+    resize(DluX(384), DluY(242));
 
-    MakeLabel(this, "allowedLabel", "Ingrediente permise", 16, 20, 66, 9);
-    MakeLabel(this, "forbiddenLabel", "Ingrediente nepermise", 134, 20, 73, 10);
-    MakeLabel(this, "requiredLabel", "Ingrediente necesare", 252, 21, 70, 9);
+    QLabel* allowed = MakeLabel(this, "allowedLabel", "Ingrediente permise", 16, 20, 66, 9);
+    QLabel* forbidden = MakeLabel(this, "forbiddenLabel", "Ingrediente nepermise", 134, 20, 73, 10);
+    QLabel* required = MakeLabel(this, "requiredLabel", "Ingrediente necesare", 252, 21, 70, 9);
     m_allowed = MakeField(this, 1009, "allowedKeys", 16, 32);
     m_forbidden = MakeField(this, 1010, "forbiddenKeys", 133, 32);
     m_required = MakeField(this, 1012, "requiredKeys", 251, 32);
@@ -77,6 +78,20 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
     Place(m_progress, 1011, 16, 226, 353, 6);
+
+    // Grown, the three key fields share the width; the results take what is left.
+    m_frame = new WindowFrame(this, QStringLiteral("search"));
+    m_frame->Anchor(allowed, kStayTopLeft);
+    m_frame->Anchor(m_allowed, {0, 0, 1.0 / 3, 0});
+    m_frame->Anchor(forbidden, {1.0 / 3, 0, 0, 0});
+    m_frame->Anchor(m_forbidden, {1.0 / 3, 0, 1.0 / 3, 0});
+    m_frame->Anchor(required, {2.0 / 3, 0, 0, 0});
+    m_frame->Anchor(m_required, {2.0 / 3, 0, 1.0 / 3, 0});
+    m_frame->Anchor(start, kStayTopRight);
+    m_frame->Anchor(help, kStayTopRight);
+    m_frame->Anchor(m_results, kGrow);
+    m_frame->Anchor(exit, kStayBottomRight);
+    m_frame->Anchor(m_progress, {0, 1, 1, 0});
 
     connect(start, &QPushButton::clicked, this, &CSearchDlg::OnStartSearch);
     connect(help, &QPushButton::clicked, this, &CSearchDlg::OnHelp);
@@ -122,7 +137,7 @@ void CSearchDlg::OnHelp() {
 
 void CSearchDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    SearchBackdrop().Paint(painter);
+    SearchBackdrop().Paint(painter, size(), m_frame->DesignSize());
 }
 
 } // namespace savorel::ui

@@ -7,6 +7,8 @@ class QProgressBar;
 
 namespace savorel::ui {
 
+class WindowFrame;
+
 class SortedListBox;
 
 // The ingredient search: allowed, forbidden and required keys, the passing recipes in a
@@ -33,6 +35,7 @@ private:
     QPlainTextEdit* m_required;
     QProgressBar* m_progress;
     SortedListBox* m_results;
+    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
 };
 
 } // namespace savorel::ui

@@ -61,6 +61,11 @@ const std::vector<Command>& Commands() {
          "or a saved web page) as own recipes; reports each recipe stored or skipped and why. "
          "Exit 1 when a file is refused or a recipe not stored, other than one already there.",
          RunImport},
+        {"restore", "cookbook restore [DATE]",
+         "Puts the backup of DATE (YYYY-MM-DD; the newest when absent) from copii/ back over "
+         "pers.txt, pref.txt, virt-dir.txt and the own recipes; the files as they were are "
+         "saved first as one more backup.",
+         RunRestore},
     };
     return commands;
 }

@@ -71,5 +71,6 @@ int RunLookup(const Args& args);
 int RunTerms(const Args& args);
 int RunExport(const Args& args);
 int RunImport(const Args& args);
+int RunRestore(const Args& args);
 
 } // namespace cookbook

@@ -64,7 +64,7 @@ void CPlainRecipeDlg::OnInitDialog(const OpenedRecipe& recipe) {
 
 void CPlainRecipeDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    PlainBackdrop().Paint(painter);
+    PlainBackdrop().Paint(painter, size(), size());
 }
 
 } // namespace savorel::ui

@@ -5,20 +5,24 @@
 #include "core/files.h"
 #include "core/folders.h"
 #include "core/qt_dialogs.h"
+#include "core/qt_window_frame.h"
 #include "personal/favourites.h"
 #include "viewing/CWebBrowser.h"
 #include "viewing/calories.h"
 #include "viewing/qt_open_recipe.h"
+#include "viewing/qt_pdf.h"
 #include "viewing/qt_term_links.h"
 #include "viewing/recipe_view.h"
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <QTimer>
 
 namespace savorel::ui {
 
@@ -30,6 +34,10 @@ const char* const kHelp =
     "caloriilor pe care le cuprinde acesta reteta\n     apasand butonul <<Calorii>>!!!";
 const char* const kNoInterface = "Couldn't find the interface";
 constexpr int kServingsControlId = 1009;
+constexpr int kStatusMilliseconds = 4000;
+const char* const kFavouriteAdded = "Reteta a fost adaugata la retetele preferate.";
+const char* const kFavouriteAlready = "Reteta este deja printre retetele preferate.";
+const char* const kFavouriteNotWritten = "Reteta nu a putut fi adaugata la retetele preferate.";
 
 QString& PrintOutputFile() {
     static QString file;
@@ -39,6 +47,12 @@ QString& PrintOutputFile() {
 // An absolute file address: a folder holding "#", "?" or "%" stays a folder.
 QUrl FileUrl(const std::string& path) {
     return QUrl::fromLocalFile(QFileInfo(QString::fromLocal8Bit(path.c_str())).absoluteFilePath());
+}
+
+// The top of the button row: the status stands just above it, over the page's foot.
+int ButtonRowTop(const QWidget* window) {
+    const QWidget* add = FindControl(window, 1003);
+    return add ? add->y() : window->height();
 }
 
 QPushButton* PlaceButton(QWidget* parent, int id, const char* name, const char* text, int x) {
@@ -56,11 +70,14 @@ CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
     // A frame without a caption bar: the page fills the window.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
     setWindowTitle(QString());
-    setFixedSize(DluX(408), DluY(270));
+    resize(DluX(408), DluY(270));
     if (!BrowserUnavailable()) {
         m_browser = new CWebBrowser(this);
         Place(m_browser, 1008, 0, 2, 406, 245);
         new TermLinks(this, m_browser); // dictionary terms as links, owned by the window
+        m_browser->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_browser, &QWidget::customContextMenuRequested, this,
+                &CRecipeViewDlg::ShowPageMenu);
     }
     QPushButton* add =
         PlaceButton(this, 1003, "addFavourite", "Adauga aceasta reteta la retetele preferate", 1);
@@ -90,6 +107,41 @@ CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
     m_servingsLabel->hide();
     m_servings->hide();
     connect(m_servings, &QSpinBox::valueChanged, this, &CRecipeViewDlg::OnServingsChanged);
+
+    // Grown, the page takes the room; the buttons stay along the bottom edge.
+    m_frame = new WindowFrame(this, QStringLiteral("recipe"));
+    if (m_browser)
+        m_frame->Anchor(m_browser, kGrow);
+    if (auto* panel = findChild<QWidget*>(QStringLiteral("termPanel")))
+        m_frame->Anchor(panel, {1, 0, 0, 1});
+    m_frame->Anchor(add, kStayBottomLeft);
+    for (QWidget* button :
+         {static_cast<QWidget*>(m_back), static_cast<QWidget*>(help), static_cast<QWidget*>(print),
+          static_cast<QWidget*>(calories), static_cast<QWidget*>(exit)})
+        m_frame->Anchor(button, kStayBottomRight);
+    m_frame->Anchor(m_servingsLabel, kStayTopRight);
+    m_frame->Anchor(m_servings, kStayTopRight);
+
+    // Says briefly, over the foot of the page, what the add button did: no box to dismiss.
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("status"));
+    m_status->setAutoFillBackground(true);
+    m_status->setFrameShape(QFrame::Box);
+    m_status->setMargin(3);
+    m_status->hide();
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(kStatusMilliseconds);
+    connect(m_statusTimer, &QTimer::timeout, m_status, &QLabel::hide);
+}
+
+void CRecipeViewDlg::ShowStatus(const QString& text) {
+    m_status->setText(text);
+    m_status->adjustSize();
+    m_status->move(DluX(2), ButtonRowTop(this) - m_status->height() - DluY(2));
+    m_status->raise();
+    m_status->show();
+    m_statusTimer->start();
 }
 
 int CRecipeViewDlg::DoModal() {
@@ -131,8 +183,10 @@ void CRecipeViewDlg::SetUpServings() {
     const QSignalBlocker quiet(m_servings);
     m_servings->setValue(*own);
     // The page gives up the strip the control stands in.
-    if (m_browser)
+    if (m_browser) {
         Place(m_browser, 1008, 0, 18, 406, 229);
+        m_frame->Rebase(m_browser);
+    }
 }
 
 int CRecipeViewDlg::ChosenServings() const {
@@ -154,13 +208,21 @@ void CRecipeViewDlg::OnServingsChanged(int servings) {
 }
 
 void CRecipeViewDlg::OnAddFavourite() {
-    if (m_addedToFavourites)
+    if (m_addedToFavourites) {
+        // Nothing is written again; the answer of the first press is said again.
+        if (!m_status->text().isEmpty())
+            ShowStatus(m_status->text());
         return;
+    }
     m_addedToFavourites = true;
     const PageFavourite favourite = FavouriteFromPage(m_recipe.page);
-    if (!favourite.ok)
-        return;
-    AddFavouriteRecord(favourite.title, favourite.fileName);
+    const AddFavouriteResult result = favourite.ok
+                                          ? AddFavouriteRecord(favourite.title, favourite.fileName)
+                                          : AddFavouriteResult::NotWritten;
+    const char* text = result == AddFavouriteResult::Added              ? kFavouriteAdded
+                       : result == AddFavouriteResult::AlreadyFavourite ? kFavouriteAlready
+                                                                        : kFavouriteNotWritten;
+    ShowStatus(QString::fromLatin1(text));
 }
 
 void CRecipeViewDlg::OnPrint() {
@@ -171,11 +233,34 @@ void CRecipeViewDlg::OnPrint() {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(PrintOutputFile());
     } else if (QPrinterInfo::defaultPrinter().isNull()) {
-        // No printer to send the page to: say so rather than print into nothing.
+        // No printer to send the page to: say so, then offer the page as a PDF file.
         ShowMessage(this, QString::fromLatin1(kNoInterface));
+        OnSavePdf();
         return;
     }
     m_browser->PrintTo(printer);
+}
+
+void CRecipeViewDlg::OnSavePdf() {
+    if (!m_browser->HasDocument())
+        return;
+    const PageFavourite named = FavouriteFromPage(m_recipe.page);
+    const QString path = AskPdfFile(this, named.ok ? FromCp1250(named.title) : QString());
+    if (path.isEmpty())
+        return;
+    if (!PrintToPdf(*m_browser, path))
+        ShowMessage(this, QString::fromLatin1(kCannotOpenOutput));
+}
+
+void CRecipeViewDlg::ShowPageMenu(const QPoint& position) {
+    std::unique_ptr<QMenu> menu(m_browser->createStandardContextMenu(position));
+    menu->setObjectName(QStringLiteral("pageMenu"));
+    menu->addSeparator();
+    QAction* save = menu->addAction(QStringLiteral("Salveaza ca PDF..."));
+    save->setObjectName(QStringLiteral("savePdf"));
+    // Saved once the menu has closed, so that the file dialog is not opened from inside it.
+    if (menu->exec(m_browser->viewport()->mapToGlobal(position)) == save)
+        OnSavePdf();
 }
 
 void CRecipeViewDlg::OnCalories() {

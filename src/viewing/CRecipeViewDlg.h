@@ -10,8 +10,11 @@
 class QLabel;
 class QPushButton;
 class QSpinBox;
+class QTimer;
 
 namespace savorel::ui {
+
+class WindowFrame;
 
 class CWebBrowser;
 
@@ -33,6 +36,8 @@ public:
 
     CWebBrowser* Browser() const { return m_browser; }
     bool AddedToFavourites() const { return m_addedToFavourites; }
+    // The brief text over the page's foot that says what the add button did.
+    QLabel* Status() const { return m_status; }
 
     // The temporary folder and the recipe file this window acts on.
     const std::string& TempFolder() const { return m_recipe.folderText; }
@@ -46,6 +51,8 @@ public slots:
     void OnCalories();
     void OnBackToRecipe();
     void OnHelp();
+    // Asks for a file and saves the page shown as PDF.
+    void OnSavePdf();
     // Regenerates the page shown (recipe or calorie page) for `servings`.
     void OnServingsChanged(int servings);
 
@@ -57,6 +64,9 @@ private:
     int ChosenServings() const;
 
     void ShowRecipePage();
+    void ShowStatus(const QString& text);
+    // The page view's menu: its own entries and "Salveaza ca PDF...".
+    void ShowPageMenu(const QPoint& position);
 
     OpenedRecipe m_recipe;
     bool m_given = false;
@@ -67,6 +77,9 @@ private:
     std::string m_recipeText; // unscrambled, read when the window opens
     CWebBrowser* m_browser = nullptr;
     bool m_addedToFavourites = false;
+    QLabel* m_status = nullptr;
+    QTimer* m_statusTimer = nullptr;
+    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
 };
 
 } // namespace savorel::ui

@@ -1,7 +1,9 @@
 #!/bin/sh
 # cook answers --help and --version on a machine without a display (a terminal over ssh, a
-# packaging script): no window system is asked for before they are answered.
+# packaging script): no window system is asked for before they are answered; --pdf prints a
+# recipe page into a PDF file there too, its text selectable.
 cook="$1"
+data="$2"
 for option in --help --version; do
     if ! out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$cook" "$option" 2>&1); then
         echo "cook $option failed: $out"
@@ -19,4 +21,25 @@ for option in --help --version; do
         ;;
     esac
 done
-echo "cook --help and --version answer without a display"
+
+out_dir=$(mktemp -d)
+trap 'rm -rf "$out_dir"' EXIT
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60 "$@"; }
+if ! nodisplay "$cook" --data "$data" --pdf RET001.TXT "$out_dir/a.pdf" --portii 7; then
+    echo "cook --pdf failed"
+    exit 1
+fi
+text=$(pdftotext -enc UTF-8 "$out_dir/a.pdf" -) || exit 1
+case "$text" in
+*"7 por"*) ;;
+*)
+    echo "the PDF holds no selectable \"7 portii\": $text"
+    exit 1
+    ;;
+esac
+if nodisplay "$cook" --data "$data" --pdf NOSUCH.TXT "$out_dir/b.pdf" 2>/dev/null ||
+    [ -e "$out_dir/b.pdf" ]; then
+    echo "cook --pdf of a missing recipe succeeded"
+    exit 1
+fi
+echo "cook --help and --version answer and --pdf prints without a display"

@@ -2,6 +2,7 @@
 // the watch on pers.txt.
 #include "catalogue/CMainDlg.h"
 #include "core/files.h"
+#include "personal/backup.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
@@ -83,6 +84,8 @@ private slots:
         QCOMPARE(QString::fromStdString(w.TempFolder()),
                  QString::fromStdString(m_dir->path() + "/tmp/"));
         VerifyNothingClipped(w, "main_start");
+        // Start-up kept a dated copy of the user's files, the catalogue among them.
+        QCOMPARE(ReadBack("copii/" + Today() + "/virt-dir.txt"), ReadBack("virt-dir.txt"));
         const QImage shot = w.grab().toImage();
         QVERIFY(shot.pixelColor(590, 10) != QColor(Qt::black)); // the backdrop is painted
     }
@@ -101,6 +104,7 @@ private slots:
         QCOMPARE(List(w, 1002)->count(), 2);
         QCOMPARE(List(w, 1002)->item(0)->text(), QStringLiteral("Ciorba de burta "));
         SaveWindowShot(w, "main");
+        VerifyGrows(w, "main");
         // Another category empties the recipes until a subcategory is chosen again.
         Choose(List(w, 1000), 0);
         QCOMPARE(List(w, 1001)->count(), 1);

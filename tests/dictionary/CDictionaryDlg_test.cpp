@@ -3,6 +3,7 @@
 #include "dictionary/CDictionaryDlg.h"
 
 #include "support/support.h"
+#include "support/window_checks.h"
 #include "support/window_support.h"
 
 #include <QClipboard>
@@ -109,6 +110,7 @@ private slots:
         Words(w)->setCurrentRow(3);
         w.OnSelchangeWords();
         SaveWindowShot(w, "dictionary");
+        VerifyGrows(w, "dictionary");
     }
 
     void listAndLookUps() {

@@ -78,6 +78,7 @@ private slots:
         QCOMPARE(Names(w.List()), (QStringList{"ardei", "Ciorba", "Propria", "Supa"}));
         QVERIFY(log.records.empty());
         VerifyNothingClipped(w, "favourites");
+        VerifyGrows(w, "favourites");
 
         // "Ajutor" does nothing; nothing selected, removal does nothing.
         Click(w, 1004);

@@ -138,6 +138,10 @@ private slots:
         QTest::newRow("preparation 8001")
             << QString() << n << QString() << QString(8001, QLatin1Char('p'))
             << QStringLiteral("Numarul maxim de caractere admis pentru reteta este 8000!");
+        // A half-typed recipe (Enter in the name field saves) never reaches the lists.
+        QTest::newRow("nothing but a name")
+            << QStringLiteral("Ana") << n << QStringLiteral(" \n ") << QStringLiteral("\n")
+            << QStringLiteral("Reteta trebuie sa aiba ingrediente sau mod de preparare!!!");
     }
     void checksInOrderWithTheirMessages() {
         QFETCH(QString, author);
@@ -305,7 +309,8 @@ private slots:
         std::remove("virt-dir.txt");
         COwnRecipeEditDlg w;
         w.OnInitDialog();
-        Fill(w, QStringLiteral("Ana"), QStringLiteral("Ciorba"), QString(), QString());
+        Fill(w, QStringLiteral("Ana"), QStringLiteral("Ciorba"), QString(),
+             QStringLiteral("Fierbe"));
         Save(w);
         QCOMPARE(log.Messages(), QStringList{QStringLiteral("Cannot open the input file")});
         QCOMPARE(w.result(), int(QDialog::Accepted));
@@ -313,7 +318,7 @@ private slots:
         QVERIFY(!Exists("pers.txt"));
         QVERIFY(!Exists("virt-dir.txt"));
         QCOMPARE(QByteArray::fromStdString(Plain("reteta.tmp")),
-                 QByteArray("Ana\n#\nCiorba\n#\n\n#\n"));
+                 QByteArray("Ana\n#\nCiorba\n#\n\n#\nFierbe"));
     }
 
     void readOnlyFolderKeepsTheWindowAndTheText() {

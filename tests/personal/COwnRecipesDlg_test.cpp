@@ -1,6 +1,7 @@
 // The own recipes window on the offscreen platform: its sorted list, the watch on pers.txt,
 // the way to the editor and to the recipe window.
 #include "core/qt_dialogs.h"
+#include "core/qt_window_frame.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/COwnRecipesDlg.h"
 #include "personal/records.h"
@@ -10,9 +11,12 @@
 #include "support/window_support.h"
 
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <QtTest>
 
 #include <filesystem>
@@ -65,7 +69,7 @@ private slots:
         QCOMPARE(w.windowTitle(), QStringLiteral("Retete proprii scrise de dumneavoastra"));
         QCOMPARE(w.size(), QSize(561, 346));
         const std::pair<int, const char*> buttons[] = {{1003, "Adaugare retete noi"},
-                                                       {1004, "Stergere retete"},
+                                                       {1004, "Sterge reteta"},
                                                        {1005, "Modificare reteta"},
                                                        {1006, "Ajutor"},
                                                        {1, "Iesire"}};
@@ -81,7 +85,8 @@ private slots:
         QCOMPARE(w.Timer().interval(), 1000);
         QVERIFY(w.Timer().isActive());
         VerifyNothingClipped(w, "own_recipes");
-        QVERIFY2(!ui::FindControl(&w, 1004)->isVisible(), "deletion is never offered");
+        VerifyGrows(w, "own_recipes");
+        QVERIFY(ui::FindControl(&w, 1004)->isVisible());
 
         Click(w, 1006);
         QCOMPARE(log.Messages(),
@@ -99,6 +104,8 @@ private slots:
         script.Push([&](QDialog& dialog) {
             auto& editor = static_cast<COwnRecipeEditDlg&>(dialog);
             ui::FindControlAs<QLineEdit>(&editor, 1009)->setText(QStringLiteral("Ciorba"));
+            ui::FindControlAs<QPlainTextEdit>(&editor, 1012)
+                ->setPlainText(QStringLiteral("Fierbe"));
             Click(editor, 1003);
             listedMeanwhile = QTest::qWaitFor([&] { return w.List()->count() == 1; }, 1200);
             return editor.result();
@@ -211,6 +218,99 @@ private slots:
         // A dialog closed without a choice imports nothing and says nothing.
         Click(w, 1007);
         QCOMPARE(log.records.size(), std::size_t(1));
+    }
+
+    void deleteAsksNamingTheRecipeAndKeepsItsFile() {
+        MessageLog log;
+        ModalScript script;
+        WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n             i Ciorba        ~ xet1.txt\n"
+                                       "             i Ardei        ~ xet2.txt\n");
+        WriteScrambled("pers.txt", Record("Ciorba", "xet1.txt") + Record("Ardei", "xet2.txt"));
+        WriteScrambled("xet1.txt", "Ana\n#\nCiorba\n#\napa\n#\nfierbe");
+        COwnRecipesDlg w;
+        Click(w, 1004); // nothing selected
+        QCOMPARE(log.Messages(), QStringList{"Selectati o reteta existenta!!!!!!!!!!"});
+
+        ClickRow(w.List(), 1); // "Ciorba": its recipe window opens and closes
+        // "Nu" keeps everything; "Da" deletes. Each box is answered by a click on its button.
+        QString asked;
+        for (const char* answer : {"no", "yes"})
+            script.Push([&, answer](QDialog& box) {
+                box.show();
+                if (!QTest::qWaitForWindowExposed(&box))
+                    return -1;
+                asked = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+                QTest::mouseClick(box.findChild<QPushButton*>(QString::fromLatin1(answer)),
+                                  Qt::LeftButton);
+                return box.result();
+            });
+        Click(w, 1004);
+        QVERIFY(Exists("xet1.txt"));
+        QCOMPARE(w.List()->count(), 2);
+        Click(w, 1004);
+        QVERIFY(asked.contains(QStringLiteral("\"Ciorba\"")));
+        QVERIFY(!asked.contains(QLatin1Char('#')));
+        QCOMPARE(Names(w.List()), QStringList{"Ardei"});
+        QVERIFY(!Exists("xet1.txt"));
+        QCOMPARE(ReadBack("sterse/xet1.txt", true),
+                 std::string("Ana\n#\nCiorba\n#\napa\n#\nfierbe"));
+        QCOMPARE(ReadBack("pers.txt", true), Record("Ardei", "xet2.txt"));
+        QCOMPARE(ReadBack("virt-dir.txt", true),
+                 std::string("m Supe\nh Ciorbe\n             i Ardei        ~ xet2.txt\n"));
+        // The window listed the shorter file itself: its watch says no "Begin".
+        w.OnTimer();
+        QCOMPARE(log.Messages().size(), 1);
+    }
+
+    void growsKeepsItsPlaceAndTellsCutNames() {
+        MessageLog log;
+        const std::string longName = "Ciorba " + std::string(60, 'a') + " de la bunica";
+        WriteScrambled("pers.txt", Record(longName, "xet1.txt") + Record("Ardei", "xet2.txt"));
+        ui::RememberWindowPlaces(QString::fromStdString(m_dir->path() + "/places.ini"));
+        QSize grown;
+        {
+            COwnRecipesDlg w;
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            QWidget* exit = ui::FindControl(&w, 1);
+            QWidget* add = ui::FindControl(&w, 1003);
+            const int exitFromRight = w.width() - exit->geometry().right();
+            const int exitFromBottom = w.height() - exit->geometry().bottom();
+            const QSize list = w.List()->size();
+            w.resize(w.size() + QSize(150, 100));
+            grown = w.size();
+            QCOMPARE(w.List()->size(), list + QSize(150, 100));
+            QCOMPARE(w.width() - exit->geometry().right(), exitFromRight);
+            QCOMPARE(w.height() - exit->geometry().bottom(), exitFromBottom);
+            QCOMPARE(add->y(), ui::DluY(13)); // top right stays top right
+            // The backdrop is drawn to the new size: no black corner.
+            const QImage shot = w.grab().toImage();
+            QVERIFY(shot.pixelColor(w.width() - 2, w.height() - 2) != QColor(Qt::black));
+
+            // Hovering over a cut entry shows its name, never the blanks and the file name.
+            QListWidget* listBox = w.List();
+            listBox->resize(ui::DluX(80), listBox->height());
+            const auto tipOf = [&](int row) {
+                QToolTip::hideText();
+                if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000))
+                    return QStringLiteral("the last tooltip stays");
+                const QPoint at = listBox->visualItemRect(listBox->item(row)).center();
+                QHelpEvent help(QEvent::ToolTip, at, listBox->viewport()->mapToGlobal(at));
+                QApplication::sendEvent(listBox->viewport(), &help);
+                return QToolTip::isVisible() ? QToolTip::text() : QString();
+            };
+            QCOMPARE(tipOf(1), QString::fromStdString(longName));
+            QCOMPARE(tipOf(0), QString()); // "Ardei" shows whole
+            w.hide();
+        }
+        // The next opening takes the size it was left at; nothing is remembered once the
+        // program stops asking.
+        COwnRecipesDlg again;
+        again.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&again));
+        QCOMPARE(again.size(), grown);
+        ui::ForgetWindowPlaces();
+        QVERIFY(log.records.empty());
     }
 
 private:

@@ -5,6 +5,7 @@
 #include "core/folders.h"
 #include "search/search.h"
 #include "support/support.h"
+#include "support/window_checks.h"
 #include "support/window_support.h"
 
 #include <QLabel>
@@ -103,6 +104,7 @@ private slots:
         QTest::keyClicks(Field(w, 1009), QStringLiteral("varza+carne"));
         Start(w);
         SaveWindowShot(w, "search");
+        VerifyGrows(w, "search");
     }
 
     void searchFromTheWindow() {

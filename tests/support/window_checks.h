@@ -10,6 +10,10 @@
 #include <QPixmap>
 #include <QtTest>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace savorel::testing {
 
 inline void VerifyNothingClipped(QDialog& dialog, const char* shotName) {
@@ -33,6 +37,48 @@ inline void VerifyNothingClipped(QDialog& dialog, const char* shotName) {
         }
     }
     SaveWindowShot(dialog, shotName);
+}
+
+// The window opens at its design size, which is also its smallest, and can be maximized:
+// then every control stays inside, controls apart at the design size stay apart, and
+// back at the design size every control is where it was.
+inline void VerifyGrows(QDialog& dialog, const char* shotName) {
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QSize design = dialog.size();
+    QCOMPARE(dialog.minimumSize(), design);
+    if (dialog.windowFlags() & Qt::WindowTitleHint)
+        QVERIFY(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
+    std::vector<std::pair<QWidget*, QRect>> placed;
+    for (QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w->isVisibleTo(&dialog))
+            placed.emplace_back(w, w->geometry());
+    dialog.showMaximized();
+    const auto grownBoth = [&] {
+        return dialog.width() > design.width() && dialog.height() > design.height();
+    };
+    if (!QTest::qWaitFor(grownBoth, 500)) { // a screen no larger than the window
+        dialog.showNormal();
+        dialog.resize(design * 3 / 2);
+    }
+    QVERIFY(grownBoth());
+    const QRect inside(QPoint(0, 0), dialog.size());
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        const QRect now = placed[i].first->geometry();
+        QVERIFY2(inside.contains(now), qPrintable(placed[i].first->objectName()));
+        QVERIFY2(now.width() >= placed[i].second.width(),
+                 qPrintable(placed[i].first->objectName()));
+        for (std::size_t j = i + 1; j < placed.size(); ++j)
+            if (!placed[i].second.intersects(placed[j].second))
+                QVERIFY2(!now.intersects(placed[j].first->geometry()),
+                         qPrintable(placed[i].first->objectName() + QLatin1Char('/') +
+                                    placed[j].first->objectName()));
+    }
+    SaveWindowShot(dialog, (std::string(shotName) + "_max").c_str());
+    dialog.showNormal();
+    dialog.resize(design);
+    for (const auto& [w, rect] : placed)
+        QCOMPARE(w->geometry(), rect);
 }
 
 } // namespace savorel::testing

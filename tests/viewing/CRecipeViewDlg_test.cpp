@@ -10,9 +10,14 @@
 #include "viewing/qt_open_recipe.h"
 #include "viewing/qt_term_links.h"
 
+#include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPrinterInfo>
+#include <QProcess>
 #include <QTextBlock>
 #include <QTextBrowser>
 
@@ -31,6 +36,16 @@ namespace {
 
 QPushButton* Button(QWidget& w, int id) {
     return ui::FindControlAs<QPushButton>(&w, id);
+}
+
+// The text pdftotext finds in a PDF file: what a reader can select and copy.
+QString PdfText(const QString& pdf) {
+    QProcess tool;
+    tool.start(QStringLiteral("pdftotext"),
+               {QStringLiteral("-enc"), QStringLiteral("UTF-8"), pdf, QStringLiteral("-")});
+    if (!tool.waitForFinished(30000))
+        return QStringLiteral("pdftotext did not run");
+    return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
 } // namespace
@@ -70,6 +85,7 @@ private slots:
         });
         QCOMPARE(w.DoModal(), 1);
         VerifyNothingClipped(w, "recipe_check");
+        VerifyGrows(w, "recipe");
         QCOMPARE(w.size(), QSize(612, 439));
         QVERIFY(shown.contains(QStringLiteral("Paine împletită"))); // decoded as Windows-1250
         QCOMPARE(QString::fromStdString(w.PageRecipePath()), QStringLiteral("RET007.TXT"));
@@ -236,6 +252,7 @@ private slots:
 
     void addsToFavouritesOnceAndNeverTwiceForOneFile() {
         ModalScript modals;
+        MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         modals.Push([](QDialog&) { return 1; });
         CRecipeViewDlg w;
@@ -244,6 +261,13 @@ private slots:
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
         const std::string record = "Paine \xEEmpletit\xE3" + std::string(55, ' ') + "#RET007.TXT\n";
         QCOMPARE(ReadBack("pref.txt", true), record);
+        // Said briefly beside the page, without a box.
+        QVERIFY(!w.Status()->isHidden());
+        QCOMPARE(w.Status()->text(),
+                 QStringLiteral("Reteta a fost adaugata la retetele preferate."));
+        QVERIFY(w.Status()->geometry().bottom() < Button(w, 1003)->y());
+        SaveWindowShot(w, "recipe_favourite_added");
+        QVERIFY(log.records.empty());
         // Later presses in the same window write nothing, even after the record is gone.
         std::remove("pref.txt");
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
@@ -256,6 +280,60 @@ private slots:
         again.DoModal();
         QTest::mouseClick(Button(again, 1003), Qt::LeftButton);
         QCOMPARE(ReadBack("pref.txt", true), "Alta" + std::string(55, ' ') + "#ret007.txt\n");
+        QCOMPARE(again.Status()->text(),
+                 QStringLiteral("Reteta este deja printre retetele preferate."));
+        QCOMPARE(Button(again, 1003)->text(),
+                 QStringLiteral("Adauga aceasta reteta la retetele preferate"));
+        QVERIFY(log.records.empty());
+    }
+
+    void withoutPrinterOffersPdfAndThePageMenuSavesOne() {
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("a printer is installed here: Print goes to it");
+        ModalScript modals;
+        MessageLog log;
+        modals.Push([](QDialog&) { return 1; });
+        CRecipeViewDlg w;
+        w.DoModal();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        // "Print" says there is no printer, then offers a file named after the recipe.
+        QString offered;
+        modals.Push([&](QDialog& d) {
+            offered = static_cast<QFileDialog&>(d).selectedFiles().value(0);
+            return int(QDialog::Rejected);
+        });
+        QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
+        QCOMPARE(log.Messages(), QStringList{"Couldn't find the interface"});
+        QCOMPARE(QFileInfo(offered).fileName(), QStringLiteral("Paine împletită.pdf"));
+        QCOMPARE(modals.opened.size(), 2);
+
+        // The page view's menu saves the page shown, as selectable text.
+        const QString pdf = QString::fromStdString(m_dir->path() + "/hartie.pdf");
+        modals.Push([&](QDialog& d) {
+            static_cast<QFileDialog&>(d).selectFile(pdf);
+            return int(QDialog::Accepted);
+        });
+        QString entries;
+        QTimer::singleShot(0, [&] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            for (QAction* a : menu->actions())
+                entries += a->text() + QLatin1Char('|');
+            QAction* save = menu->findChild<QAction*>(QStringLiteral("savePdf"));
+            QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(save).center());
+        });
+        QWidget* view = w.Browser()->viewport();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(30, 30),
+                                view->mapToGlobal(QPoint(30, 30)));
+        QApplication::sendEvent(view, &event);
+        QVERIFY2(entries.contains(QStringLiteral("Salveaza ca PDF...")), qPrintable(entries));
+        QTRY_VERIFY(QFileInfo(pdf).size() > 0);
+        const QString text = PdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("Paine împletită")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Se coace.")), qPrintable(text));
+        QCOMPARE(log.Messages().size(), 1);
     }
 
     void printsTheCaloriePageAfterCalories() {
@@ -283,6 +361,8 @@ private slots:
         QCOMPARE(QString::fromStdString(w.PageRecipePath()), QString());
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
         QVERIFY(!Exists("pref.txt"));
+        QCOMPARE(w.Status()->text(),
+                 QStringLiteral("Reteta nu a putut fi adaugata la retetele preferate."));
         QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
         QCOMPARE(log.Messages(), QStringList{"argument file not found"});
         QCOMPARE(log.records[0].form, BoxForm::CaptionOnly);

@@ -1,0 +1,103 @@
+#include "core/qt_window_frame.h"
+
+#include <QEvent>
+#include <QSettings>
+#include <QWidget>
+
+#include <cmath>
+#include <memory>
+#include <optional>
+
+namespace savorel::ui {
+
+namespace {
+
+std::optional<QString>& PlacesFile() {
+    static std::optional<QString> file;
+    return file;
+}
+
+std::unique_ptr<QSettings> Places() {
+    if (!PlacesFile())
+        return nullptr;
+    if (PlacesFile()->isEmpty())
+        return std::make_unique<QSettings>(QStringLiteral("Savorel"), QStringLiteral("cook"));
+    return std::make_unique<QSettings>(*PlacesFile(), QSettings::IniFormat);
+}
+
+int Share(double fraction, int growth) {
+    return static_cast<int>(std::lround(fraction * growth));
+}
+
+} // namespace
+
+void RememberWindowPlaces(const QString& iniFile) {
+    PlacesFile() = iniFile;
+}
+
+void ForgetWindowPlaces() {
+    PlacesFile().reset();
+}
+
+WindowFrame::WindowFrame(QWidget* window, const QString& key)
+    : QObject(window), m_window(window), m_key(key), m_designSize(window->size()) {
+    window->setMinimumSize(m_designSize);
+    window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    // A window without a caption bar keeps it that way (asking for a maximize button would
+    // bring one); the window manager still maximizes it.
+    if (window->windowFlags() & Qt::WindowTitleHint)
+        window->setWindowFlag(Qt::WindowMaximizeButtonHint, true);
+    window->installEventFilter(this);
+}
+
+void WindowFrame::Anchor(QWidget* child, Follow follow) {
+    m_entries.push_back({child, child->geometry(), follow});
+    Layout();
+}
+
+void WindowFrame::Rebase(QWidget* child) {
+    for (Entry& e : m_entries)
+        if (e.child == child)
+            e.base = child->geometry();
+    Layout();
+}
+
+void WindowFrame::Layout() {
+    const int dx = std::max(0, m_window->width() - m_designSize.width());
+    const int dy = std::max(0, m_window->height() - m_designSize.height());
+    for (const Entry& e : m_entries) {
+        if (!e.child)
+            continue;
+        const int x = e.base.x() + Share(e.follow.x, dx);
+        const int y = e.base.y() + Share(e.follow.y, dy);
+        e.child->setGeometry(x, y, e.base.width() + Share(e.follow.width, dx),
+                             e.base.height() + Share(e.follow.height, dy));
+    }
+}
+
+bool WindowFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_window)
+        return false;
+    switch (event->type()) {
+    case QEvent::Resize:
+        Layout();
+        break;
+    case QEvent::Show:
+        if (!m_restored) {
+            m_restored = true;
+            if (auto places = Places())
+                m_window->restoreGeometry(
+                    places->value(m_key + QStringLiteral("/geometry")).toByteArray());
+        }
+        break;
+    case QEvent::Hide:
+        if (auto places = Places())
+            places->setValue(m_key + QStringLiteral("/geometry"), m_window->saveGeometry());
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+} // namespace savorel::ui

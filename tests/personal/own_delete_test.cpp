@@ -1,0 +1,86 @@
+#include "personal/own_delete.h"
+#include "personal/store.h"
+#include "support/read_only_folder.h"
+#include "support/support.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace savorel;
+using savorel::testing::Exists;
+using savorel::testing::ReadBack;
+using savorel::testing::TempDataDir;
+using savorel::testing::WritePlain;
+using savorel::testing::WriteScrambled;
+
+namespace {
+
+std::string Record(const std::string& name, const std::string& file) {
+    return PersonalRecord(name, file) + "\n";
+}
+
+} // namespace
+
+TEST(OwnDeleteTest, CatalogueLosesOnlyTheLineNamingTheFile) {
+    const struct {
+        const char* catalogue;
+        const char* file;
+        const char* kept;
+    } cases[] = {
+        {"m A\r\nh B\r\n i Ciorba ~ xet1.txt\r\n i Supa ~ xet10.txt\r\n", "xet1.txt",
+         "m A\r\nh B\r\n i Supa ~ xet10.txt\r\n"},
+        {" i X ~   XET2.TXT\n i Y ~ xet3.txt", "xet2.txt", " i Y ~ xet3.txt"},
+        {" i Y ~ xet3.txt", "xet3.txt", ""}, // a last line without its line feed
+        {" i xet4.txt ~ RET001.TXT\n", "xet4.txt", " i xet4.txt ~ RET001.TXT\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CatalogueWithout(c.catalogue, c.file), c.kept) << c.catalogue;
+}
+
+TEST(OwnDeleteTest, KeptCopiesAreNeverWrittenOver) {
+    TempDataDir dir;
+    std::filesystem::create_directory("sterse");
+    EXPECT_EQ(FreeNameIn("sterse", "xet1.txt"), "sterse/xet1.txt");
+    WritePlain("sterse/xet1.txt", "a");
+    WritePlain("sterse/xet1-2.txt", "b");
+    EXPECT_EQ(FreeNameIn("sterse", "xet1.txt"), "sterse/xet1-3.txt");
+    EXPECT_EQ(FreeNameIn("sterse", "noext"), "sterse/noext");
+}
+
+TEST(OwnDeleteTest, MovesTheFileAndDropsItsRecordAndCatalogueLine) {
+    TempDataDir dir;
+    const std::string catalogue = "m Supe\nh Ciorbe\n i Ciorba ~ xet1.txt\n i Ardei ~ xet2.txt\n";
+    WriteScrambled("virt-dir.txt", catalogue);
+    WriteScrambled("pers.txt", Record("Ciorba", "xet1.txt") + Record("Ardei", "xet2.txt"));
+    WriteScrambled("xet1.txt", "nou");
+    std::filesystem::create_directory("sterse");
+    WritePlain("sterse/xet1.txt", "vechi");
+
+    EXPECT_EQ(DeleteOwnRecipe("XET1.TXT"), DeleteOwnResult::Deleted);
+    EXPECT_FALSE(Exists("xet1.txt"));
+    EXPECT_EQ(ReadBack("sterse/xet1.txt"), "vechi");
+    EXPECT_EQ(ReadBack("sterse/xet1-2.txt", true), "nou");
+    EXPECT_EQ(ReadBack("pers.txt", true), Record("Ardei", "xet2.txt"));
+    EXPECT_EQ(ReadBack("virt-dir.txt", true), "m Supe\nh Ciorbe\n i Ardei ~ xet2.txt\n");
+
+    // A file already gone still leaves the lists; a book recipe or a path is never touched.
+    std::filesystem::remove("xet2.txt");
+    EXPECT_EQ(DeleteOwnRecipe("xet2.txt"), DeleteOwnResult::Deleted);
+    EXPECT_EQ(ReadBack("pers.txt", true), "");
+    EXPECT_EQ(ReadBack("virt-dir.txt", true), "m Supe\nh Ciorbe\n");
+    WriteScrambled("RET001.TXT", "carte");
+    for (const char* name : {"RET001.TXT", "../xet1.txt", "sterse/xet1.txt", ""})
+        EXPECT_EQ(DeleteOwnRecipe(name), DeleteOwnResult::NotOwnRecipe) << name;
+    EXPECT_TRUE(Exists("RET001.TXT"));
+
+    // A data folder that cannot be changed: the recipe stays where the lists lead.
+    WriteScrambled("xet5.txt", "x");
+    WriteScrambled("pers.txt", Record("C", "xet5.txt"));
+    {
+        savorel::testing::ReadOnlyFolder readOnly;
+        EXPECT_EQ(DeleteOwnRecipe("xet5.txt"), DeleteOwnResult::NotWritten);
+    }
+    EXPECT_TRUE(Exists("xet5.txt"));
+    EXPECT_EQ(ReadBack("pers.txt", true), Record("C", "xet5.txt"));
+    EXPECT_STREQ(DeleteOwnMessage(DeleteOwnResult::NotWritten), "Cannot open the output file...");
+}
