@@ -62,8 +62,9 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
 
     m_frame = new WindowFrame(this, QStringLiteral("ownRecipes"));
     m_frame->Anchor(m_list, kGrow);
-    for (QWidget* button : {static_cast<QWidget*>(add), static_cast<QWidget*>(remove),
-                            static_cast<QWidget*>(modify), static_cast<QWidget*>(help)})
+    for (QWidget* button :
+         {static_cast<QWidget*>(add), static_cast<QWidget*>(remove), static_cast<QWidget*>(modify),
+          static_cast<QWidget*>(help), static_cast<QWidget*>(import)})
         m_frame->Anchor(button, kStayTopRight);
     m_frame->Anchor(exit, kStayBottomRight);
 
