@@ -78,8 +78,13 @@ std::vector<std::string> Phrases(std::string_view word) {
         return {Join(words, 0)};
     const std::string rest = Join(words, verb + 1);
     std::vector<std::string> phrases;
-    for (const std::string& form : VerbForms(words[verb]))
-        phrases.push_back(rest.empty() ? form : form + " " + rest);
+    for (std::string form : VerbForms(words[verb])) {
+        if (!rest.empty()) {
+            form += ' ';
+            form += rest;
+        }
+        phrases.push_back(std::move(form));
+    }
     return phrases;
 }
 
@@ -150,7 +155,8 @@ TermFinder::TermFinder(std::vector<DictionaryEntry> entries)
             std::size_t first = 0;
             while (first < phrase.size() && IsWordByte(phrase[first]))
                 ++first;
-            m_index->byFirstWord[phrase.substr(0, first)].push_back({std::move(phrase), e});
+            std::string key = phrase.substr(0, first);
+            m_index->byFirstWord[std::move(key)].push_back({std::move(phrase), e});
         }
     }
 }
