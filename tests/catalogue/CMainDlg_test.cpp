@@ -61,7 +61,7 @@ private slots:
         m_dir.reset();
     }
 
-    void looksAsSpecified() {
+    void titleButtonsListsAndCookIniAtStart() {
         MessageLog log;
         CMainDlg w;
         QCOMPARE(w.windowTitle(), QStringLiteral("Savorel v1.2"));
