@@ -121,6 +121,12 @@ TEST(Dictionary, FileLookupAndWordList) {
     ASSERT_TRUE(words.has_value());
     EXPECT_EQ(*words, (Strings{"a cali", "blat", "blat", "marar ", "roux", "zacusca"}));
 
+    // A dictionary with Windows line ends reads the same through the program's own reader.
+    WriteScrambled("dict.txt", "blat#Foaie de aluat.\r\nroux#Faina in unt.\r\n");
+    EXPECT_EQ(DictionaryLookup("roux", explanation), kLookupFound);
+    EXPECT_EQ(explanation, "Faina in unt.");
+    EXPECT_EQ(*ReadDictionaryWords(), (Strings{"blat", "roux"}));
+
     // Something that cannot be opened for reading and writing counts as no dictionary.
     std::filesystem::remove("dict.txt");
     std::filesystem::create_directory("dict.txt");
