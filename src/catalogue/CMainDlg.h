@@ -3,8 +3,8 @@
 #include "core/qt_list_box.h"
 
 #include "catalogue/catalogue.h"
-#include "personal/personal_watch.h"
 #include "core/qt_dialogs.h"
+#include "personal/personal_watch.h"
 
 #include <QDialog>
 #include <QTimer>
