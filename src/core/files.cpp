@@ -150,9 +150,10 @@ bool ReadAndClose(int fd, std::string& out) {
 
 } // namespace
 
-int OpenRegularFile(const std::string& path, int flags) {
+int OpenRegularFile(const std::string& path, int flags, long long* size) {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that never comes; a device node
-    // (a terminal, /dev/zero) would be read without end.
+    // (a terminal, /dev/zero) would be read without end. On a regular file O_NONBLOCK changes
+    // nothing, so it stays set: the search opens thousands of files and counts system calls.
     const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd < 0)
         return -1;
@@ -162,11 +163,8 @@ int OpenRegularFile(const std::string& path, int flags) {
         errno = ENOENT; // answered as a file that is not there
         return -1;
     }
-    const int status = ::fcntl(fd, F_GETFL);
-    if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return -1;
-    }
+    if (size)
+        *size = static_cast<long long>(st.st_size);
     return fd;
 }
 

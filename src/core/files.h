@@ -35,7 +35,8 @@ FilePtr OpenPath(const std::string& path, const char* mode);
 // open(2) of a path that answers a descriptor only for a regular file. A FIFO, a device or a
 // folder is never waited on nor read: it is closed again and answered as missing (ENOENT).
 // Every opener here goes through it, so a planted special file cannot hang or flood a reader.
-int OpenRegularFile(const std::string& path, int flags);
+// `size`, when given, receives the file's size when it was opened.
+int OpenRegularFile(const std::string& path, int flags, long long* size = nullptr);
 
 // Size in bytes of a data file, or -1 when it cannot be opened.
 long long DataFileSize(std::string_view name);

@@ -157,13 +157,17 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
     // One open for a plain file of that name (the usual case, and the search opens hundreds);
     // otherwise the name as the data folder spells it, never through a link leading outside.
     // Only regular files: a FIFO or a device among the recipes must not hang the search.
-    int fd = OpenRegularFile(name, O_RDONLY | O_NOFOLLOW);
+    long long size = 0;
+    int fd = OpenRegularFile(name, O_RDONLY | O_NOFOLLOW, &size);
     if (fd < 0 && (errno == ENOENT || errno == ELOOP))
-        fd = OpenRegularFile(ResolveDataName(name), O_RDONLY);
+        fd = OpenRegularFile(ResolveDataName(name), O_RDONLY, &size);
     if (fd < 0)
         return false;
+    // A file read up to the size it had when opened needs no further read to see its end.
+    const std::size_t wanted =
+        std::min(kExaminedLimit, static_cast<std::size_t>(std::max(size, 0LL)));
     bool ok = true;
-    while (got < kExaminedLimit) {
+    while (got < wanted) {
         const ssize_t n = ::read(fd, buffer + got, kExaminedLimit - got);
         if (n < 0 && errno == EINTR)
             continue;
