@@ -53,19 +53,20 @@ public:
             if (m_keys[k].text.empty() && !Mark(k)) // an empty key is found anywhere
                 return false;
         if (n > 0) {
-            unsigned current = table[text[0]];
+            // Pairs of stored bytes, so the scan looks each byte up once: the folding table
+            // is applied to the few places worth comparing only.
+            const std::bitset<65536>& pairs = StoredPairs(table);
             for (std::size_t i = 0; i + 1 < n; ++i) {
-                const unsigned c = current;
-                current = table[text[i + 1]];
-                if (!m_pairs[(c << 8) | current])
+                if (!pairs[(static_cast<unsigned>(text[i]) << 8) | text[i + 1]])
                     continue;
-                const Outcome o = TryAt(text, n, i, c, table);
+                const Outcome o = TryAt(text, n, i, table[text[i]], table);
                 if (o != Outcome::Open)
                     return o == Outcome::Passes;
             }
             // A one-character key can still lie at the last position.
-            if (m_singles[current]) {
-                const Outcome o = TryAt(text, n, n - 1, current, table);
+            const unsigned last = table[text[n - 1]];
+            if (m_singles[last]) {
+                const Outcome o = TryAt(text, n, n - 1, last, table);
                 if (o != Outcome::Open)
                     return o == Outcome::Passes;
             }
@@ -121,6 +122,19 @@ private:
         return Outcome::Open;
     }
 
+    // The key pairs as the stored bytes spell them through `table`, made once per table.
+    const std::bitset<65536>& StoredPairs(const ByteTable& table) const {
+        if (m_storedFor != &table) {
+            m_stored.reset();
+            for (unsigned a = 0; a < 256; ++a)
+                for (unsigned b = 0; b < 256; ++b)
+                    if (m_pairs[(static_cast<unsigned>(table[a]) << 8) | table[b]])
+                        m_stored.set((a << 8) | b);
+            m_storedFor = &table;
+        }
+        return m_stored;
+    }
+
     // Records key k as found; false when that fails the recipe (a forbidden key).
     bool Mark(std::size_t k) const {
         m_found[k] = 1;
@@ -138,8 +152,10 @@ private:
     }
 
     std::vector<Key> m_keys;
-    std::bitset<65536> m_pairs; // first two characters of the keys; any second one for
-    std::bitset<256> m_singles; // the one-character keys
+    std::bitset<65536> m_pairs;          // first two characters of the keys; any second one for
+    std::bitset<256> m_singles;          // the one-character keys
+    mutable std::bitset<65536> m_stored; // m_pairs through the last table used
+    mutable const ByteTable* m_storedFor = nullptr;
     std::size_t m_allowed = 0, m_forbidden = 0, m_required = 0;
     // Scratch of one Passes call (the search runs on one thread).
     mutable std::vector<unsigned char> m_found;
