@@ -7,8 +7,10 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <bitset>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
@@ -32,8 +34,9 @@ constexpr ByteTable MakeFoldedUnscramble() {
 constexpr ByteTable kFoldedUnscramble = MakeFoldedUnscramble();
 
 // The keys of the three lists, folded once per search and looked for together in one pass
-// over a text read through a folding table: a table of the keys' first two characters picks
-// the few places worth comparing, so the cost hardly grows with the number of keys.
+// over a text read through a folding table: a table of the keys' first three characters (two
+// when a key is shorter) picks the few places worth comparing, so the cost hardly grows with
+// the number of keys.
 class KeyScanner {
 public:
     explicit KeyScanner(const SearchKeys& keys) {
@@ -52,12 +55,49 @@ public:
         for (std::size_t k = 0; k < m_keys.size(); ++k)
             if (m_keys[k].text.empty() && !Mark(k)) // an empty key is found anywhere
                 return false;
-        if (n > 0) {
+        if (n > 0 && m_shortest >= 3) {
+            // Keys of three characters or more: a table of their first three is seldom hit by
+            // ordinary text, so the scan tests eight places at once and looks closer only
+            // where one of them is hit.
+            const PairBits& triples = StoredTriples(table);
+            auto hit = [&](std::size_t i) {
+                const unsigned h = TripleHash(text[i], text[i + 1], text[i + 2]);
+                return (triples[h >> 6] >> (h & 63)) & 1;
+            };
+            const std::size_t places = n >= 3 ? n - 2 : 0;
+            std::size_t i = 0;
+            // Eight places at once while four bytes can be read at each (one load a place).
+            for (; i + 11 <= n; i += 8) {
+                std::uint64_t any = 0;
+                for (std::size_t j = i; j < i + 8; ++j) {
+                    const unsigned h = TripleHash(LoadFour(text + j));
+                    any |= triples[h >> 6] >> (h & 63);
+                }
+                if (!(any & 1))
+                    continue;
+                for (std::size_t j = i; j < i + 8; ++j) {
+                    if (!hit(j))
+                        continue;
+                    const Outcome o = TryAt(text, n, j, table[text[j]], table);
+                    if (o != Outcome::Open)
+                        return o == Outcome::Passes;
+                }
+            }
+            for (; i < places; ++i) {
+                if (!hit(i))
+                    continue;
+                const Outcome o = TryAt(text, n, i, table[text[i]], table);
+                if (o != Outcome::Open)
+                    return o == Outcome::Passes;
+            }
+        } else if (n > 0) {
             // Pairs of stored bytes, so the scan looks each byte up once: the folding table
             // is applied to the few places worth comparing only.
-            const std::bitset<65536>& pairs = StoredPairs(table);
+            const PairBits& pairs = StoredPairs(table);
+            unsigned pair = text[0];
             for (std::size_t i = 0; i + 1 < n; ++i) {
-                if (!pairs[(static_cast<unsigned>(text[i]) << 8) | text[i + 1]])
+                pair = ((pair << 8) | text[i + 1]) & 0xFFFFu;
+                if (!((pairs[pair >> 6] >> (pair & 63)) & 1))
                     continue;
                 const Outcome o = TryAt(text, n, i, table[text[i]], table);
                 if (o != Outcome::Open)
@@ -81,6 +121,8 @@ private:
         std::string text; // folded
         Kind kind;
     };
+    // 65,536 bits, one per pair of bytes, as plain words: the scan tests one bit a byte.
+    using PairBits = std::array<std::uint64_t, 65536 / 64>;
 
     void Add(const SearchKeyList& list, Kind kind) {
         for (const std::string& k : list.keys) {
@@ -96,6 +138,10 @@ private:
             m_allowed += kind == Kind::Allowed;
             m_forbidden += kind == Kind::Forbidden;
             m_required += kind == Kind::Required;
+            if (!key.text.empty())
+                m_shortest = std::min(m_shortest, key.text.size());
+            if (!key.text.empty())
+                m_byFirst[static_cast<unsigned char>(key.text[0])].push_back(m_keys.size());
             m_keys.push_back(std::move(key));
         }
     }
@@ -103,10 +149,9 @@ private:
     // Compares every key not yet found that starts with `c` at position i.
     Outcome TryAt(const unsigned char* text, std::size_t n, std::size_t i, unsigned c,
                   const ByteTable& table) const {
-        for (std::size_t k = 0; k < m_keys.size(); ++k) {
+        for (const std::size_t k : m_byFirst[c]) {
             const std::string& key = m_keys[k].text;
-            if (m_found[k] || key.empty() || static_cast<unsigned char>(key[0]) != c ||
-                key.size() > n - i)
+            if (m_found[k] || key.size() > n - i)
                 continue;
             std::size_t j = 1;
             while (j < key.size() && table[text[i + j]] == static_cast<unsigned char>(key[j]))
@@ -123,16 +168,58 @@ private:
     }
 
     // The key pairs as the stored bytes spell them through `table`, made once per table.
-    const std::bitset<65536>& StoredPairs(const ByteTable& table) const {
+    const PairBits& StoredPairs(const ByteTable& table) const {
         if (m_storedFor != &table) {
-            m_stored.reset();
+            m_stored.fill(0);
             for (unsigned a = 0; a < 256; ++a)
                 for (unsigned b = 0; b < 256; ++b)
                     if (m_pairs[(static_cast<unsigned>(table[a]) << 8) | table[b]])
-                        m_stored.set((a << 8) | b);
+                        m_stored[((a << 8) | b) >> 6] |= std::uint64_t{1} << (b & 63);
             m_storedFor = &table;
         }
         return m_stored;
+    }
+
+    // Three stored bytes folded onto 16 bits; two triples sharing a value only cost a
+    // comparison that fails.
+    static unsigned TripleHash(std::uint32_t four) {
+        return ((four & 0xFFFFFFu) * 0x9E3779B1u) >> 16;
+    }
+    static unsigned TripleHash(unsigned a, unsigned b, unsigned c) {
+        return TripleHash(a | (b << 8) | (c << 16));
+    }
+    // Four bytes as one number, the first in the lowest bits.
+    static std::uint32_t LoadFour(const unsigned char* p) {
+        if constexpr (std::endian::native == std::endian::little) {
+            std::uint32_t v;
+            std::memcpy(&v, p, sizeof v);
+            return v;
+        } else {
+            return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t{p[3]} << 24);
+        }
+    }
+
+    // The keys' first three characters as the stored bytes spell them through `table`.
+    const PairBits& StoredTriples(const ByteTable& table) const {
+        if (m_triplesFor != &table) {
+            std::array<std::vector<unsigned char>, 256> spelled; // stored bytes of each character
+            for (unsigned b = 0; b < 256; ++b)
+                spelled[table[b]].push_back(static_cast<unsigned char>(b));
+            m_triples.fill(0);
+            for (const Key& key : m_keys) {
+                if (key.text.size() < 3)
+                    continue;
+                const auto* k = reinterpret_cast<const unsigned char*>(key.text.data());
+                for (const unsigned a : spelled[k[0]])
+                    for (const unsigned b : spelled[k[1]])
+                        for (const unsigned c : spelled[k[2]]) {
+                            const unsigned h = TripleHash(a, b, c);
+                            m_triples[h >> 6] |= std::uint64_t{1} << (h & 63);
+                        }
+            }
+            m_triplesFor = &table;
+        }
+        return m_triples;
     }
 
     // Records key k as found; false when that fails the recipe (a forbidden key).
@@ -152,10 +239,14 @@ private:
     }
 
     std::vector<Key> m_keys;
-    std::bitset<65536> m_pairs;          // first two characters of the keys; any second one for
-    std::bitset<256> m_singles;          // the one-character keys
-    mutable std::bitset<65536> m_stored; // m_pairs through the last table used
+    std::bitset<65536> m_pairs; // first two characters of the keys; any second one for
+    std::bitset<256> m_singles; // the one-character keys
+    std::array<std::vector<std::size_t>, 256> m_byFirst; // the keys by their first character
+    mutable PairBits m_stored{};                         // m_pairs through the last table used
     mutable const ByteTable* m_storedFor = nullptr;
+    std::size_t m_shortest = SIZE_MAX; // the shortest key that is not empty
+    mutable PairBits m_triples{};      // the keys' first three characters, hashed
+    mutable const ByteTable* m_triplesFor = nullptr;
     std::size_t m_allowed = 0, m_forbidden = 0, m_required = 0;
     // Scratch of one Passes call (the search runs on one thread).
     mutable std::vector<unsigned char> m_found;
@@ -228,9 +319,23 @@ template <typename Next, typename Fn> void SearchLines(Next&& next, Fn&& fn) {
         fn(std::string_view(piece));
 }
 
+// The same rule over text in memory. A line without carriage returns and shorter than the
+// limit (every line of a well-kept catalogue) goes out as it stands, without a copy.
 template <typename Fn> void ForEachSearchLine(std::string_view text, Fn&& fn) {
-    std::size_t i = 0;
-    SearchLines([&] { return i < text.size() ? static_cast<unsigned char>(text[i++]) : -1; }, fn);
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t feed = text.find('\n', start);
+        const std::size_t end = feed == std::string_view::npos ? text.size() : feed;
+        const std::string_view line = text.substr(start, end - start);
+        if (line.size() < kSearchLineLimit && line.find('\r') == std::string_view::npos) {
+            fn(line);
+        } else {
+            std::size_t i = 0;
+            SearchLines(
+                [&] { return i < line.size() ? static_cast<unsigned char>(line[i++]) : -1; }, fn);
+        }
+        start = end + 1;
+    }
 }
 
 struct RecipeLineView {
@@ -375,33 +480,36 @@ int RunSearch(const SearchFields& fields, Reporter& reporter,
     if (keysUsed)
         *keysUsed = keys;
 
-    FilePtr catalogue = OpenDataFile(kCatalogueFile, "rb");
-    if (!catalogue) {
+    // Read whole and unscrambled in place: byte-by-byte stream reads cost more than the
+    // catalogue's few megabytes of memory, even at 100,000 recipes.
+    std::string catalogue;
+    if (!ReadWholeDataFile(kCatalogueFile, catalogue)) {
         reporter.Show(BoxForm::Owned, kSearchNoCatalogue);
         return -1;
     }
+    for (char& c : catalogue)
+        c = static_cast<char>(ScrambleTable[static_cast<unsigned char>(c)]);
 
     const KeyScanner scanner(keys);
     const auto buffer = std::make_unique<unsigned char[]>(kExaminedLimit);
     int recipeNumber = 0;
     int count = 0;
     std::string fileName;
-    SearchLines([&] { return ReadScrambledChar(catalogue.get()); },
-                [&](std::string_view line) {
-                    const auto recipe = ParseRecipeLine(line);
-                    if (!recipe)
-                        return;
-                    ++recipeNumber;
-                    CleanFileName(recipe->file, fileName);
-                    std::size_t got = 0;
-                    if (!ReadStoredHead(fileName, buffer.get(), got))
-                        reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
-                    if (!scanner.Passes(buffer.get(), got, kFoldedUnscramble))
-                        return;
-                    ++count;
-                    if (onMatch)
-                        onMatch({recipeNumber, std::string(recipe->name), fileName});
-                });
+    ForEachSearchLine(catalogue, [&](std::string_view line) {
+        const auto recipe = ParseRecipeLine(line);
+        if (!recipe)
+            return;
+        ++recipeNumber;
+        CleanFileName(recipe->file, fileName);
+        std::size_t got = 0;
+        if (!ReadStoredHead(fileName, buffer.get(), got))
+            reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
+        if (!scanner.Passes(buffer.get(), got, kFoldedUnscramble))
+            return;
+        ++count;
+        if (onMatch)
+            onMatch({recipeNumber, std::string(recipe->name), fileName});
+    });
     return count;
 }
 

@@ -122,34 +122,42 @@ bool NaiveMatches(const std::string& text, const SearchKeys& keys) {
 }
 
 // The scan folds each recipe once and looks for all keys in one pass; on any text and keys it
-// must answer exactly what the window-by-window comparison answers.
+// must answer exactly what the window-by-window comparison answers: with short keys, and with
+// keys of three characters or more (scanned eight places at a time) in longer texts.
 TEST(TextMatches, OnePassScanAgreesWithTheWindowRule) {
-    std::mt19937 random(20240601);
-    const std::string alphabet = "aAbB[{@` \xC3\xE3\n";
-    auto draw = [&](std::size_t n) {
-        std::string s;
-        for (std::size_t i = 0; i < n; ++i)
-            s.push_back(alphabet[random() % alphabet.size()]);
-        return s;
+    struct Draws {
+        std::size_t shortestKey, longestKey, longestText;
     };
-    auto drawList = [&](SearchKeyList& list) {
-        const std::size_t n = random() % 3;
-        for (std::size_t i = 0; i < n; ++i)
-            list.keys.push_back(draw(1 + random() % 3));
-    };
-    int passed = 0;
-    for (int round = 0; round < 20000; ++round) {
-        const std::string text = draw(random() % 40);
-        SearchKeys keys;
-        drawList(keys.allowed);
-        drawList(keys.forbidden);
-        drawList(keys.required);
-        const bool expected = NaiveMatches(text, keys);
-        passed += expected;
-        ASSERT_EQ(TextMatches(text, keys), expected) << "round " << round << " text '" << text;
+    for (const Draws d : {Draws{1, 3, 40}, Draws{3, 4, 100}}) {
+        std::mt19937 random(20240601);
+        const std::string alphabet = "aAbB[{@` \xC3\xE3\n";
+        auto draw = [&](std::size_t n) {
+            std::string s;
+            for (std::size_t i = 0; i < n; ++i)
+                s.push_back(alphabet[random() % alphabet.size()]);
+            return s;
+        };
+        auto drawList = [&](SearchKeyList& list) {
+            const std::size_t n = random() % 3;
+            for (std::size_t i = 0; i < n; ++i)
+                list.keys.push_back(
+                    draw(d.shortestKey + random() % (d.longestKey - d.shortestKey + 1)));
+        };
+        int passed = 0;
+        for (int round = 0; round < 20000; ++round) {
+            const std::string text = draw(random() % (d.longestText + 1));
+            SearchKeys keys;
+            drawList(keys.allowed);
+            drawList(keys.forbidden);
+            drawList(keys.required);
+            const bool expected = NaiveMatches(text, keys);
+            passed += expected;
+            ASSERT_EQ(TextMatches(text, keys), expected)
+                << "keys of " << d.shortestKey << " round " << round << " text '" << text;
+        }
+        EXPECT_GT(passed, 2000) << d.shortestKey; // both answers were exercised
+        EXPECT_LT(passed, 18000) << d.shortestKey;
     }
-    EXPECT_GT(passed, 2000); // both answers were exercised
-    EXPECT_LT(passed, 18000);
 }
 
 TEST(TextMatches, ForbiddenRequiredAllowed) {
