@@ -55,6 +55,7 @@ class RecipeWindowTest : public QObject {
 private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
+        m_session = Session(); // nothing carries over from the last test
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         m_tmp = m_dir->path() + "/tmp/";
@@ -69,13 +70,10 @@ private slots:
         QVERIFY(RenderRecipePage("RET007.TXT", m_tmp, BoxForm::Owned, reporter));
         QVERIFY(WriteRecipeCopy("RET007.TXT", m_tmp));
     }
-    void cleanup() {
-        ui::SetBrowserUnavailable(false);
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
     void opensOnThePageWithBackDisabled() {
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         QString shown;
         modals.Push([&](QDialog&) {
@@ -98,7 +96,7 @@ private slots:
     }
 
     void caloriesThenBackToTheRecipe() {
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
@@ -128,7 +126,7 @@ private slots:
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -167,15 +165,14 @@ private slots:
     }
 
     void printsTheShownPageAndHelps() {
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         w.DoModal();
-        const QString pdf = QString::fromStdString(m_dir->path() + "/print.pdf");
-        CRecipeViewDlg::SetPrintOutputFile(pdf);
+        m_session.printTarget = m_dir->path() + "/print.pdf";
+        const QString pdf = QString::fromStdString(m_session.printTarget);
         QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
-        CRecipeViewDlg::SetPrintOutputFile(QString());
         QFile printed(pdf);
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QVERIFY(printed.read(5) == "%PDF-");
@@ -191,7 +188,7 @@ private slots:
         WriteScrambled("dict.txt", "a coace#A gati in cuptor.\nf\xE3in\xE3#Macinis.\n"
                                    "nefolosit#Nimic.\n");
         const std::string pageBefore = ReadBack(m_tmp + "reteta.htm");
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         MessageLog log;
         auto* links = w.findChild<ui::TermLinks*>();
@@ -255,7 +252,7 @@ private slots:
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QVERIFY(!Exists("pref.txt"));
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
@@ -276,7 +273,7 @@ private slots:
 
         // A new window on a file already listed, in another case, adds nothing.
         WriteScrambled("pref.txt", "Alta" + std::string(55, ' ') + "#ret007.txt\n");
-        CRecipeViewDlg again;
+        CRecipeViewDlg again(m_session);
         again.DoModal();
         QTest::mouseClick(Button(again, 1003), Qt::LeftButton);
         QCOMPARE(ReadBack("pref.txt", true), "Alta" + std::string(55, ' ') + "#ret007.txt\n");
@@ -293,7 +290,7 @@ private slots:
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -339,13 +336,12 @@ private slots:
     void printsTheCaloriePageAfterCalories() {
         ModalScript modals;
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
-        const QString pdf = QString::fromStdString(m_dir->path() + "/calories.pdf");
-        CRecipeViewDlg::SetPrintOutputFile(pdf);
+        m_session.printTarget = m_dir->path() + "/calories.pdf";
+        const QString pdf = QString::fromStdString(m_session.printTarget);
         QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
-        CRecipeViewDlg::SetPrintOutputFile(QString());
         QVERIFY(QFileInfo(pdf).size() > 0);
         // What was printed is what is shown: the calorie page.
         QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL:")));
@@ -356,7 +352,7 @@ private slots:
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         WritePlain(m_tmp + "reteta.htm", "<html><b>Fara comentariu</b></html>");
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QCOMPARE(QString::fromStdString(w.PageRecipePath()), QString());
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
@@ -388,13 +384,17 @@ private slots:
         CollectingReporter reporter;
         class Windows final : public RecipeWindows {
         public:
+            explicit Windows(Session& session) : m_session(session) {}
             int RunRecipeView(const OpenedRecipe& recipe) override {
-                CRecipeViewDlg dialog;
+                CRecipeViewDlg dialog(m_session);
                 dialog.SetRecipe(recipe);
                 return dialog.DoModal();
             }
             void RunPlainRecipe(const OpenedRecipe&) override {}
-        } windows;
+
+        private:
+            Session& m_session;
+        } windows(m_session);
         QVERIFY(OpenRecipe("RET007.TXT", Opener::ListWindow, "", reporter, &windows));
         QVERIFY(afterBack.contains(QStringLiteral("Paine împletită")));
         QVERIFY(!afterBack.contains(QStringLiteral("Supa straina")));
@@ -420,7 +420,7 @@ private slots:
             calories = w.Browser()->toPlainText();
             return 1;
         });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QVERIFY(shown.contains(QStringLiteral("Paine împletită")));
         QVERIFY(calories.contains(QStringLiteral("TOTAL:")));
@@ -428,8 +428,8 @@ private slots:
     }
 
     void unavailablePageViewAnswersMinusOneWithoutShowing() {
-        ui::SetBrowserUnavailable(true);
-        CRecipeViewDlg w;
+        m_session.browserUnavailable = true;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         QCOMPARE(w.DoModal(), -1);
         QVERIFY(modals.opened.isEmpty());
@@ -460,6 +460,7 @@ private slots:
     }
 
 private:
+    Session m_session;
     std::unique_ptr<TempDataDir> m_dir;
     std::string m_tmp;
 };
