@@ -27,6 +27,7 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <vector>
 
 using namespace savorel;
 using namespace savorel::testing;
@@ -433,6 +434,49 @@ private slots:
         ModalScript modals;
         QCOMPARE(w.DoModal(), -1);
         QVERIFY(modals.opened.isEmpty());
+    }
+
+    // Two sessions in one process: each writes its pages into its own temporary folder and
+    // opens the window its own choice of page view allows, whichever opened last.
+    void sessionsKeepTheirOwnFolderAndPageView() {
+        struct Case {
+            const char* folder;
+            bool plain;
+            const char* window;
+        };
+        const Case cases[] = {{"unu", false, "savorel::ui::CRecipeViewDlg"},
+                              {"doi", true, "savorel::ui::CPlainRecipeDlg"}};
+        std::vector<Session> sessions;
+        for (const Case& c : cases) {
+            std::filesystem::create_directory(c.folder);
+            Session session;
+            session.tempFolder = m_dir->path() + "/" + c.folder + "/";
+            session.browserUnavailable = c.plain;
+            sessions.push_back(session);
+        }
+        MessageLog log;
+        QWidget owner;
+        const std::size_t order[] = {0, 1, 0};
+        for (const std::size_t i : order) {
+            for (const Session& s : sessions)
+                std::filesystem::remove(s.tempFolder + "reteta.htm");
+            ModalScript modals;
+            std::string folderShown;
+            modals.Push([&](QDialog& d) {
+                if (auto* view = qobject_cast<CRecipeViewDlg*>(&d))
+                    folderShown = view->TempFolder();
+                return 1;
+            });
+            QVERIFY(ui::OpenRecipeFrom(&owner, sessions[i], "RET007.TXT", Opener::MainWindow));
+            QCOMPARE(modals.opened, QStringList{cases[i].window});
+            const std::string& own = sessions[i].tempFolder;
+            QVERIFY(ReadBack(own + "reteta.htm").rfind("<!--RET007.TXT-->", 0) == 0);
+            QVERIFY(Exists(own + "reteta.txt"));
+            QVERIFY(!Exists(sessions[1 - i].tempFolder + "reteta.htm"));
+            if (!cases[i].plain)
+                QCOMPARE(folderShown, own);
+        }
+        QVERIFY(log.records.empty());
     }
 
     void plainWindowFieldsAndMissingCopy() {
