@@ -74,12 +74,13 @@ int main(int argc, char** argv) {
         return 1;
     });
 
+    savorel::Session session; // as cook holds it: one for the whole run
     std::vector<double> starts, recipes;
     double first = 0;
     for (int run = 0; run < 20; ++run) {
         QElapsedTimer t;
         t.start();
-        CMainDlg w;
+        CMainDlg w(session);
         w.show();
         w.repaint();
         QCoreApplication::processEvents();
@@ -104,7 +105,7 @@ int main(int argc, char** argv) {
     int found = 0;
     SetMessageFunction([&](const MessageRecord&) {});
     for (int run = 0; run < 21; ++run) {
-        CSearchDlg search;
+        CSearchDlg search(session);
         search.show();
         QCoreApplication::processEvents();
         FindControlAs<QPlainTextEdit>(&search, 1009)

@@ -2,8 +2,7 @@
 #include "catalogue/CMainDlg.h"
 #include "catalogue/servings.h"
 #include "core/qt_dialogs.h"
-#include "core/qt_window_frame.h"
-#include "viewing/qt_open_recipe.h"
+#include "core/session.h"
 #include "viewing/qt_pdf.h"
 
 #include <QApplication>
@@ -89,10 +88,11 @@ int main(int argc, char** argv) {
         return savorel::ui::PrintRecipeFileToPdf(parser.value(pdf).toLocal8Bit().toStdString(),
                                                  outPath, servings);
     }
-    savorel::ui::SetBrowserUnavailable(parser.isSet(plain));
-    savorel::ui::RememberWindowPlaces(); // in the user's configuration folder
+    savorel::Session session;
+    session.browserUnavailable = parser.isSet(plain);
+    session.windowPlacesFile = std::string(); // in the user's configuration folder
 
-    savorel::ui::CMainDlg mainWindow;
+    savorel::ui::CMainDlg mainWindow(session);
     savorel::ui::RunModal(mainWindow);
     return 0;
 }

@@ -44,7 +44,7 @@ int SelectedRow(const QListWidget* list) {
 
 } // namespace
 
-CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
+CMainDlg::CMainDlg(Session& session, QWidget* parent) : QDialog(parent), m_session(session) {
     setWindowTitle(QStringLiteral("Savorel v1.2"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -69,7 +69,7 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
     refresh->setVisible(false);
 
     // Grown, the lists take the room: the categories downwards, the other two share the width.
-    m_frame = new WindowFrame(this, QStringLiteral("main"));
+    m_frame = new WindowFrame(this, QStringLiteral("main"), m_session);
     m_frame->Anchor(m_categories, {0, 0, 0, 1});
     for (QWidget* button : {static_cast<QWidget*>(search), static_cast<QWidget*>(dictionary),
                             static_cast<QWidget*>(favourites), static_cast<QWidget*>(own),
@@ -99,7 +99,7 @@ CMainDlg::~CMainDlg() {
 }
 
 const std::string& CMainDlg::TempFolder() const {
-    return HeldTempFolder();
+    return m_session.tempFolder;
 }
 
 void CMainDlg::OnInitDialog() {
@@ -121,7 +121,7 @@ void CMainDlg::OnInitDialog() {
     }
     WriteCookIni(TempFolderText(*folder));
     if (const auto text = ReadCookIni())
-        SetHeldTempFolder(*text);
+        m_session.tempFolder = *text;
 }
 
 void CMainDlg::FillCategories() {
@@ -166,27 +166,27 @@ void CMainDlg::OnSelchangeRecipes() {
     if (!recipe)
         return;
     m_selectedRecipePath = recipe->fileName;
-    OpenRecipeFrom(this, m_selectedRecipePath, Opener::MainWindow);
+    OpenRecipeFrom(this, m_session, m_selectedRecipePath, Opener::MainWindow);
 }
 
 // Each window is built afresh, run modally and dropped; it reads what it needs itself.
 void CMainDlg::OnSearch() {
-    CSearchDlg dialog(this);
+    CSearchDlg dialog(m_session, this);
     RunModal(dialog);
 }
 
 void CMainDlg::OnDictionary() {
-    CDictionaryDlg dialog(this);
+    CDictionaryDlg dialog(m_session, this);
     RunModal(dialog);
 }
 
 void CMainDlg::OnFavourites() {
-    CFavouritesDlg dialog(this);
+    CFavouritesDlg dialog(m_session, this);
     RunModal(dialog);
 }
 
 void CMainDlg::OnOwnRecipes() {
-    COwnRecipesDlg dialog(this);
+    COwnRecipesDlg dialog(m_session, this);
     RunModal(dialog);
 }
 

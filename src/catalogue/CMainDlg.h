@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/qt_list_box.h"
+#include "core/session.h"
 
 #include "catalogue/catalogue.h"
 #include "core/qt_dialogs.h"
@@ -23,7 +24,7 @@ class WindowFrame;
 class CMainDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CMainDlg(QWidget* parent = nullptr);
+    explicit CMainDlg(Session& session, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     const CategoryTable& Catalogue() const { return m_table; }
@@ -62,6 +63,7 @@ private:
     SortedListBox* m_subcategories;
     SortedListBox* m_recipes;
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    Session& m_session;
 };
 
 } // namespace savorel::ui

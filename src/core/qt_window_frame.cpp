@@ -1,28 +1,24 @@
 #include "core/qt_window_frame.h"
 
 #include <QEvent>
+#include <QFile>
 #include <QSettings>
 #include <QWidget>
 
 #include <cmath>
 #include <memory>
-#include <optional>
 
 namespace savorel::ui {
 
 namespace {
 
-std::optional<QString>& PlacesFile() {
-    static std::optional<QString> file;
-    return file;
-}
-
-std::unique_ptr<QSettings> Places() {
-    if (!PlacesFile())
+std::unique_ptr<QSettings> Places(const Session& session) {
+    const std::optional<std::string>& file = session.windowPlacesFile;
+    if (!file)
         return nullptr;
-    if (PlacesFile()->isEmpty())
+    if (file->empty())
         return std::make_unique<QSettings>(QStringLiteral("Savorel"), QStringLiteral("cook"));
-    return std::make_unique<QSettings>(*PlacesFile(), QSettings::IniFormat);
+    return std::make_unique<QSettings>(QFile::decodeName(file->c_str()), QSettings::IniFormat);
 }
 
 int Share(double fraction, int growth) {
@@ -31,16 +27,9 @@ int Share(double fraction, int growth) {
 
 } // namespace
 
-void RememberWindowPlaces(const QString& iniFile) {
-    PlacesFile() = iniFile;
-}
-
-void ForgetWindowPlaces() {
-    PlacesFile().reset();
-}
-
-WindowFrame::WindowFrame(QWidget* window, const QString& key)
-    : QObject(window), m_window(window), m_key(key), m_designSize(window->size()) {
+WindowFrame::WindowFrame(QWidget* window, const QString& key, const Session& session)
+    : QObject(window), m_window(window), m_key(key), m_session(session),
+      m_designSize(window->size()) {
     window->setMinimumSize(m_designSize);
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     // A window without a caption bar keeps it that way (asking for a maximize button would
@@ -85,13 +74,13 @@ bool WindowFrame::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Show:
         if (!m_restored) {
             m_restored = true;
-            if (auto places = Places())
+            if (auto places = Places(m_session))
                 m_window->restoreGeometry(
                     places->value(m_key + QStringLiteral("/geometry")).toByteArray());
         }
         break;
     case QEvent::Hide:
-        if (auto places = Places())
+        if (auto places = Places(m_session))
             places->setValue(m_key + QStringLiteral("/geometry"), m_window->saveGeometry());
         break;
     default:

@@ -9,6 +9,8 @@
 #include <QSize>
 #include <QString>
 
+#include "core/session.h"
+
 #include <vector>
 
 class QWidget;
@@ -27,18 +29,12 @@ inline constexpr Follow kStayBottomLeft{0, 1, 0, 0};
 inline constexpr Follow kStayBottomRight{1, 1, 0, 0};
 inline constexpr Follow kGrow{0, 0, 1, 1};
 
-// Remembers window places in this INI file from now on; an empty name means the user's
-// configuration (QSettings organisation "Savorel", application "cook"). Until called nothing
-// is remembered, so that tests never read or write the user's settings.
-void RememberWindowPlaces(const QString& iniFile = QString());
-void ForgetWindowPlaces();
-
 class WindowFrame final : public QObject {
 public:
     // Takes the window's present size as its design size (its minimum from now on) and
     // lets it be maximized (with a maximize button when it has a caption bar); `key` names
-    // its remembered place.
-    WindowFrame(QWidget* window, const QString& key);
+    // its remembered place, kept where `session` says (Session::windowPlacesFile).
+    WindowFrame(QWidget* window, const QString& key, const Session& session);
 
     // The child's present geometry is where it stands at the design size.
     void Anchor(QWidget* child, Follow follow);
@@ -60,6 +56,7 @@ private:
     };
     QWidget* m_window;
     QString m_key;
+    const Session& m_session;
     QSize m_designSize;
     std::vector<Entry> m_entries;
     bool m_restored = false;

@@ -45,12 +45,6 @@ const ArrowPictures& Arrows() {
     return arrows;
 }
 
-// The look-up buffer: the explanation found last, kept for the life of the program.
-std::string& LookupBuffer() {
-    static std::string buffer;
-    return buffer;
-}
-
 QString HeaderText() {
     return QString(41, QLatin1Char(' ')) +
            QStringLiteral("Introduceti cuvantul a carui explicatie doriti sa o cautati in "
@@ -61,7 +55,8 @@ QString HeaderText() {
 
 } // namespace
 
-CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
+CDictionaryDlg::CDictionaryDlg(Session& session, QWidget* parent)
+    : QDialog(parent), m_session(session) {
     setWindowTitle(QStringLiteral("Dictionar de termeni culinari"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -100,7 +95,7 @@ CDictionaryDlg::CDictionaryDlg(QWidget* parent) : QDialog(parent) {
     exit->setDefault(true); // Enter in the word field closes the window
 
     // Grown, the word list and the explanation share the width and take the height.
-    m_frame = new WindowFrame(this, QStringLiteral("dictionary"));
+    m_frame = new WindowFrame(this, QStringLiteral("dictionary"), m_session);
     m_frame->Anchor(header, {0, 0, 1, 0});
     m_frame->Anchor(m_words, {0, 0, 0.5, 1});
     m_frame->Anchor(m_word, {0.5, 0, 0.5, 0});
@@ -142,8 +137,8 @@ void CDictionaryDlg::ShowWord(const QString& word) {
 void CDictionaryDlg::OnLookUp() {
     m_explanation->clear();
     const std::string word = ToCp1250(m_word->text()).substr(0, kDictionaryWordLimit);
-    if (DictionaryLookup(word, LookupBuffer()) == kLookupFound)
-        m_explanation->setPlainText(FromCp1250(LookupBuffer()));
+    if (DictionaryLookup(word, m_session.dictionaryBuffer) == kLookupFound)
+        m_explanation->setPlainText(FromCp1250(m_session.dictionaryBuffer));
     else
         ShowMessage(this, QString::fromLatin1(kWordNotFound));
 }

@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "core/session.h"
+
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -17,7 +19,7 @@ class SortedListBox;
 class CDictionaryDlg final : public QDialog {
     Q_OBJECT
 public:
-    explicit CDictionaryDlg(QWidget* parent = nullptr);
+    explicit CDictionaryDlg(Session& session, QWidget* parent = nullptr);
 
     // Opens at a word: the word field holds it, the list shows it, its explanation is shown.
     void ShowWord(const QString& word);
@@ -37,6 +39,7 @@ private:
     QPushButton* m_takeMarked;
     QPlainTextEdit* m_explanation;
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    Session& m_session;
 };
 
 } // namespace savorel::ui

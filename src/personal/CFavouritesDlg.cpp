@@ -31,7 +31,8 @@ Backdrop& FavouritesBackdrop() {
 
 } // namespace
 
-CFavouritesDlg::CFavouritesDlg(QWidget* parent) : QDialog(parent) {
+CFavouritesDlg::CFavouritesDlg(Session& session, QWidget* parent)
+    : QDialog(parent), m_session(session) {
     // A modal frame without a caption bar.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
     setWindowTitle(QString());
@@ -63,7 +64,7 @@ CFavouritesDlg::CFavouritesDlg(QWidget* parent) : QDialog(parent) {
     }
     m_list->setFocus();
 
-    m_frame = new WindowFrame(this, QStringLiteral("favourites"));
+    m_frame = new WindowFrame(this, QStringLiteral("favourites"), m_session);
     m_frame->Anchor(m_list, kGrow);
     for (QWidget* control : {static_cast<QWidget*>(guide), static_cast<QWidget*>(remove),
                              static_cast<QWidget*>(help), static_cast<QWidget*>(exit)})
@@ -107,7 +108,7 @@ void CFavouritesDlg::OnSelchangeFavourites() {
     const auto record = SelectedRecord(m_list);
     if (!record)
         return;
-    OpenRecipeFrom(this, FileNameFromEntry(*record), Opener::ListWindow);
+    OpenRecipeFrom(this, m_session, FileNameFromEntry(*record), Opener::ListWindow);
 }
 
 void CFavouritesDlg::paintEvent(QPaintEvent*) {

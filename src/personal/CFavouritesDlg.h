@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/qt_list_box.h"
+#include "core/session.h"
 
 #include <QDialog>
 
@@ -14,7 +15,7 @@ class WindowFrame;
 class CFavouritesDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CFavouritesDlg(QWidget* parent = nullptr);
+    explicit CFavouritesDlg(Session& session, QWidget* parent = nullptr);
 
     QListWidget* List() const { return m_list; }
 
@@ -30,6 +31,7 @@ private:
 
     SortedListBox* m_list;
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    Session& m_session;
 };
 
 } // namespace savorel::ui

@@ -6,7 +6,6 @@
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/exchange.h"
 #include "personal/own_delete.h"
-#include "personal/own_list.h"
 #include "personal/qt_record_list.h"
 #include "personal/records.h"
 #include "personal/store.h"
@@ -32,15 +31,10 @@ Backdrop& OwnRecipesBackdrop() {
     return backdrop;
 }
 
-// The known size of pers.txt outlives the window: the next opening starts from it.
-OwnRecipesWatch& Watch() {
-    static OwnRecipesWatch watch;
-    return watch;
-}
-
 } // namespace
 
-COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
+COwnRecipesDlg::COwnRecipesDlg(Session& session, QWidget* parent)
+    : QDialog(parent), m_session(session) {
     setWindowTitle(QStringLiteral("Retete proprii scrise de dumneavoastra"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -60,7 +54,7 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
     m_list = MakeRecordList(this, 1000, "ownRecipes", 13, 13, 260, 196);
     m_list->setFocus();
 
-    m_frame = new WindowFrame(this, QStringLiteral("ownRecipes"));
+    m_frame = new WindowFrame(this, QStringLiteral("ownRecipes"), m_session);
     m_frame->Anchor(m_list, kGrow);
     for (QWidget* button :
          {static_cast<QWidget*>(add), static_cast<QWidget*>(remove), static_cast<QWidget*>(modify),
@@ -82,7 +76,7 @@ COwnRecipesDlg::COwnRecipesDlg(QWidget* parent) : QDialog(parent) {
 
 void COwnRecipesDlg::OnInitDialog() {
     ClearRecords(m_list);
-    const auto records = Watch().Start();
+    const auto records = m_watch.Start();
     if (records)
         AddRecords(m_list, *records);
     else
@@ -94,7 +88,7 @@ void COwnRecipesDlg::OnTimer() {
     if (m_timerBusy)
         return;
     m_timerBusy = true;
-    const OwnRecipesWatch::Change change = Watch().Tick();
+    const OwnRecipesWatch::Change change = m_watch.Tick();
     if (change.read && change.kind == OwnRecipesWatch::Change::Kind::Grown) {
         AddRecords(m_list, change.records);
     } else if (change.read && change.kind == OwnRecipesWatch::Change::Kind::Shrunk) {
@@ -137,7 +131,7 @@ void COwnRecipesDlg::OnDeleteRecipe() {
         ShowMessage(this, QString::fromLatin1(message));
     // Listed afresh, and the size taken anew: the shorter list is no "Begin" for the watch.
     ClearRecords(m_list);
-    if (const auto records = Watch().Start())
+    if (const auto records = m_watch.Start())
         AddRecords(m_list, *records);
 }
 
@@ -145,7 +139,7 @@ void COwnRecipesDlg::OnSelchangeOwnRecipes() {
     const auto record = SelectedRecord(m_list);
     if (!record)
         return;
-    OpenRecipeFrom(this, FileNameFromEntry(*record), Opener::ListWindow);
+    OpenRecipeFrom(this, m_session, FileNameFromEntry(*record), Opener::ListWindow);
 }
 
 void COwnRecipesDlg::OnHelp() {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/qt_list_box.h"
+#include "core/session.h"
+#include "personal/own_list.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -16,7 +18,7 @@ class WindowFrame;
 class COwnRecipesDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit COwnRecipesDlg(QWidget* parent = nullptr);
+    explicit COwnRecipesDlg(Session& session, QWidget* parent = nullptr);
 
     QListWidget* List() const { return m_list; }
     const QTimer& Timer() const { return m_timer; }
@@ -37,9 +39,12 @@ private:
     void OnInitDialog();
 
     SortedListBox* m_list;
+    // Window state: every opening starts it afresh from the size pers.txt has then.
+    OwnRecipesWatch m_watch;
     bool m_timerBusy = false;
     QTimer m_timer;
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    Session& m_session;
 };
 
 } // namespace savorel::ui

@@ -47,7 +47,7 @@ QPlainTextEdit* MakeField(QWidget* parent, int id, const char* name, int x, int 
 
 } // namespace
 
-CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
+CSearchDlg::CSearchDlg(Session& session, QWidget* parent) : QDialog(parent), m_session(session) {
     setWindowTitle(QStringLiteral("Cautare de retete"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -80,7 +80,7 @@ CSearchDlg::CSearchDlg(QWidget* parent) : QDialog(parent) {
     Place(m_progress, 1011, 16, 226, 353, 6);
 
     // Grown, the three key fields share the width; the results take what is left.
-    m_frame = new WindowFrame(this, QStringLiteral("search"));
+    m_frame = new WindowFrame(this, QStringLiteral("search"), m_session);
     m_frame->Anchor(allowed, kStayTopLeft);
     m_frame->Anchor(m_allowed, {0, 0, 1.0 / 3, 0});
     m_frame->Anchor(forbidden, {1.0 / 3, 0, 0, 0});
@@ -127,7 +127,7 @@ void CSearchDlg::OnSelchangeResults() {
     const QListWidgetItem* item = m_results->currentItem();
     if (!item)
         return;
-    OpenRecipeFrom(this, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
+    OpenRecipeFrom(this, m_session, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
 }
 
 void CSearchDlg::OnHelp() {

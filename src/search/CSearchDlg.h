@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "core/session.h"
+
 class QPlainTextEdit;
 class QProgressBar;
 
@@ -16,7 +18,7 @@ class SortedListBox;
 class CSearchDlg final : public QDialog {
     Q_OBJECT
 public:
-    explicit CSearchDlg(QWidget* parent = nullptr);
+    explicit CSearchDlg(Session& session, QWidget* parent = nullptr);
 
 public slots:
     void OnStartSearch();
@@ -36,6 +38,7 @@ private:
     QProgressBar* m_progress;
     SortedListBox* m_results;
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    Session& m_session;
 };
 
 } // namespace savorel::ui

@@ -9,11 +9,11 @@
 #include "personal/favourites.h"
 #include "viewing/CWebBrowser.h"
 #include "viewing/calories.h"
-#include "viewing/qt_open_recipe.h"
 #include "viewing/qt_pdf.h"
 #include "viewing/qt_term_links.h"
 #include "viewing/recipe_view.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -39,11 +39,6 @@ const char* const kFavouriteAdded = "Reteta a fost adaugata la retetele preferat
 const char* const kFavouriteAlready = "Reteta este deja printre retetele preferate.";
 const char* const kFavouriteNotWritten = "Reteta nu a putut fi adaugata la retetele preferate.";
 
-QString& PrintOutputFile() {
-    static QString file;
-    return file;
-}
-
 // An absolute file address: a folder holding "#", "?" or "%" stays a folder.
 QUrl FileUrl(const std::string& path) {
     return QUrl::fromLocalFile(QFileInfo(QString::fromLocal8Bit(path.c_str())).absoluteFilePath());
@@ -62,19 +57,16 @@ QPushButton* PlaceButton(QWidget* parent, int id, const char* name, const char* 
 
 } // namespace
 
-void CRecipeViewDlg::SetPrintOutputFile(const QString& pdfPath) {
-    PrintOutputFile() = pdfPath;
-}
-
-CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
+CRecipeViewDlg::CRecipeViewDlg(Session& session, QWidget* parent)
+    : QDialog(parent), m_session(session) {
     // A frame without a caption bar: the page fills the window.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint);
     setWindowTitle(QString());
     resize(DluX(408), DluY(270));
-    if (!BrowserUnavailable()) {
+    if (!m_session.browserUnavailable) {
         m_browser = new CWebBrowser(this);
         Place(m_browser, 1008, 0, 2, 406, 245);
-        new TermLinks(this, m_browser); // dictionary terms as links, owned by the window
+        new TermLinks(this, m_browser, m_session); // dictionary terms as links, owned by the window
         m_browser->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_browser, &QWidget::customContextMenuRequested, this,
                 &CRecipeViewDlg::ShowPageMenu);
@@ -109,7 +101,7 @@ CRecipeViewDlg::CRecipeViewDlg(QWidget* parent) : QDialog(parent) {
     connect(m_servings, &QSpinBox::valueChanged, this, &CRecipeViewDlg::OnServingsChanged);
 
     // Grown, the page takes the room; the buttons stay along the bottom edge.
-    m_frame = new WindowFrame(this, QStringLiteral("recipe"));
+    m_frame = new WindowFrame(this, QStringLiteral("recipe"), m_session);
     if (m_browser)
         m_frame->Anchor(m_browser, kGrow);
     if (auto* panel = findChild<QWidget*>(QStringLiteral("termPanel")))
@@ -229,9 +221,9 @@ void CRecipeViewDlg::OnPrint() {
     if (!m_browser->HasDocument())
         return;
     QPrinter printer;
-    if (!PrintOutputFile().isEmpty()) {
+    if (!m_session.printTarget.empty()) {
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(PrintOutputFile());
+        printer.setOutputFileName(QFile::decodeName(m_session.printTarget.c_str()));
     } else if (QPrinterInfo::defaultPrinter().isNull()) {
         // No printer to send the page to: say so, then offer the page as a PDF file.
         ShowMessage(this, QString::fromLatin1(kNoInterface));

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "catalogue/page.h"
+#include "core/session.h"
 
 #include <string>
 
@@ -22,7 +23,7 @@ class CWebBrowser;
 class CRecipeViewDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CRecipeViewDlg(QWidget* parent = nullptr);
+    explicit CRecipeViewDlg(Session& session, QWidget* parent = nullptr);
 
     // The recipe the window is opened on (the opener's page and source name). A window not
     // given one reads the page that cook.ini's folder holds when it opens.
@@ -42,8 +43,6 @@ public:
     // The temporary folder and the recipe file this window acts on.
     const std::string& TempFolder() const { return m_recipe.folderText; }
     const std::string& PageRecipePath() const { return m_pageRecipePath; }
-    // Printing goes to the default printer; tests print into this PDF file instead.
-    static void SetPrintOutputFile(const QString& pdfPath);
 
 public slots:
     void OnAddFavourite();
@@ -68,6 +67,7 @@ private:
     // The page view's menu: its own entries and "Salveaza ca PDF...".
     void ShowPageMenu(const QPoint& position);
 
+    Session& m_session;
     OpenedRecipe m_recipe;
     bool m_given = false;
     std::string m_pageRecipePath;

@@ -8,21 +8,11 @@ namespace savorel::ui {
 
 namespace {
 
-std::string& Held() {
-    static std::string folder;
-    return folder;
-}
-
-bool& Unavailable() {
-    static bool unavailable = false;
-    return unavailable;
-}
-
 class WindowOpener final : public RecipeWindows {
 public:
-    explicit WindowOpener(QWidget* owner) : m_owner(owner) {}
+    WindowOpener(QWidget* owner, Session& session) : m_owner(owner), m_session(session) {}
     int RunRecipeView(const OpenedRecipe& recipe) override {
-        CRecipeViewDlg dialog(m_owner);
+        CRecipeViewDlg dialog(m_session, m_owner);
         dialog.SetRecipe(recipe);
         return dialog.DoModal();
     }
@@ -34,27 +24,16 @@ public:
 
 private:
     QWidget* m_owner;
+    Session& m_session;
 };
 
 } // namespace
 
-const std::string& HeldTempFolder() {
-    return Held();
-}
-void SetHeldTempFolder(std::string folderText) {
-    Held() = std::move(folderText);
-}
-void SetBrowserUnavailable(bool unavailable) {
-    Unavailable() = unavailable;
-}
-bool BrowserUnavailable() {
-    return Unavailable();
-}
-
-bool OpenRecipeFrom(QWidget* owner, const std::string& sourceName, Opener opener) {
+bool OpenRecipeFrom(QWidget* owner, Session& session, const std::string& sourceName,
+                    Opener opener) {
     WidgetReporter reporter(owner);
-    WindowOpener windows(owner);
-    return OpenRecipe(sourceName, opener, HeldTempFolder(), reporter, &windows);
+    WindowOpener windows(owner, session);
+    return OpenRecipe(sourceName, opener, session.tempFolder, reporter, &windows);
 }
 
 } // namespace savorel::ui

@@ -30,8 +30,8 @@ constexpr int kOldUnderline = QTextFormat::UserProperty + 3;
 
 } // namespace
 
-TermLinks::TermLinks(QWidget* window, CWebBrowser* browser)
-    : QObject(window), m_window(window), m_browser(browser) {
+TermLinks::TermLinks(QWidget* window, CWebBrowser* browser, Session& session)
+    : QObject(window), m_window(window), m_browser(browser), m_session(session) {
     m_panel = new QFrame(window);
     m_panel->setObjectName(QStringLiteral("termPanel"));
     m_panel->setFrameShape(QFrame::Box);
@@ -149,7 +149,7 @@ void TermLinks::OnLinkClicked(const QUrl& url) {
 }
 
 void TermLinks::OnOpenDictionary() {
-    CDictionaryDlg dictionary(m_window);
+    CDictionaryDlg dictionary(m_session, m_window);
     dictionary.ShowWord(m_word->text());
     RunModal(dictionary);
 }

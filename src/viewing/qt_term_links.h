@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QString>
 
+#include "core/session.h"
+
 #include <memory>
 
 class QFrame;
@@ -25,8 +27,9 @@ class CWebBrowser;
 class TermLinks final : public QObject {
     Q_OBJECT
 public:
-    // Watches `browser`: whenever it shows a recipe page the terms become links.
-    TermLinks(QWidget* window, CWebBrowser* browser);
+    // Watches `browser`: whenever it shows a recipe page the terms become links. The
+    // dictionary window it opens works in `session`.
+    TermLinks(QWidget* window, CWebBrowser* browser, Session& session);
     ~TermLinks() override;
 
     // The shown explanation panel, for tests.
@@ -44,6 +47,7 @@ private:
 
     QWidget* m_window;
     CWebBrowser* m_browser;
+    Session& m_session;
     std::unique_ptr<TermFinder> m_finder;
     bool m_loaded = false;
     int m_links = 0;

@@ -7,7 +7,6 @@
 #include "support/window_checks.h"
 #include "support/window_support.h"
 #include "viewing/CPlainRecipeDlg.h"
-#include "viewing/qt_open_recipe.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -50,20 +49,20 @@ class MainWindowTest : public QObject {
 private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
+        m_session = Session(); // nothing carries over from the last test
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         qputenv("TMP", (m_dir->path() + "/tmp").c_str());
         WriteBook();
     }
     void cleanup() {
-        ui::SetBrowserUnavailable(false);
         qunsetenv("TMP"); // the folder goes with the test
         m_dir.reset();
     }
 
     void titleButtonsListsAndCookIniAtStart() {
         MessageLog log;
-        CMainDlg w;
+        CMainDlg w(m_session);
         QCOMPARE(w.windowTitle(), QStringLiteral("Savorel v1.2"));
         QCOMPARE(w.size(), QSize(600, 354));
         const std::pair<int, const char*> buttons[] = {
@@ -93,7 +92,7 @@ private slots:
     void categoriesInFileOrderAndTheSelectionChain() {
         MessageLog log;
         ModalScript modals;
-        CMainDlg w;
+        CMainDlg w(m_session);
         QCOMPARE(List(w, 1000)->count(), 10);
         QCOMPARE(List(w, 1000)->item(1)->text(), QStringLiteral("Aperitive"));
         QCOMPARE(List(w, 1001)->count(), 0);
@@ -115,7 +114,7 @@ private slots:
     void choosingARecipeOpensItsPageAndMissingFilesStop() {
         MessageLog log;
         ModalScript modals;
-        CMainDlg w;
+        CMainDlg w(m_session);
         Choose(List(w, 1000), 9);
         Choose(List(w, 1001), 1);
         Choose(List(w, 1002), 0);
@@ -138,7 +137,7 @@ private slots:
         ModalScript modals;
         WriteScrambled("virt-dir.txt", "m A\nh B\ni Unu ~ RET001.TXT\ni Doi ~ RET001.TXT\n"
                                        "i Trei ~ RET001.TXT\n");
-        CMainDlg w;
+        CMainDlg w(m_session);
         Choose(List(w, 1000), 0);
         Choose(List(w, 1001), 0);
         Choose(List(w, 1002), 0);
@@ -158,7 +157,7 @@ private slots:
         qputenv("TMPDIR", (m_dir->path() + "/tmp").c_str());
         MessageLog log;
         ModalScript modals;
-        CMainDlg w;
+        CMainDlg w(m_session);
         qunsetenv("TMPDIR");
         QVERIFY(log.records.empty());
         QCOMPARE(QString::fromStdString(w.TempFolder()),
@@ -173,7 +172,7 @@ private slots:
     }
 
     void plainWindowWhenThePageViewIsUnavailable() {
-        ui::SetBrowserUnavailable(true);
+        m_session.browserUnavailable = true;
         MessageLog log;
         ModalScript modals;
         QString title, preparation;
@@ -183,7 +182,7 @@ private slots:
             preparation = plain.PreparationField()->toPlainText();
             return 1;
         });
-        CMainDlg w;
+        CMainDlg w(m_session);
         Choose(List(w, 1000), 9);
         Choose(List(w, 1001), 1);
         Choose(List(w, 1002), 0);
@@ -195,7 +194,7 @@ private slots:
     void buttonsOpenTheirWindows() {
         MessageLog log;
         ModalScript modals;
-        CMainDlg w;
+        CMainDlg w(m_session);
         for (int id : {1003, 1004, 1005, 1016})
             ui::FindControlAs<QPushButton>(&w, id)->click();
         QCOMPARE(modals.opened,
@@ -206,7 +205,7 @@ private slots:
     void helpAndMissingCatalogue() {
         std::remove("virt-dir.txt");
         MessageLog log;
-        CMainDlg w;
+        CMainDlg w(m_session);
         QCOMPARE(log.Messages(), QStringList{"Cannot open the file..."});
         QCOMPARE(List(w, 1000)->count(), 0);
         Click(w, 1007);
@@ -218,7 +217,7 @@ private slots:
 
     void growingPersonalListReloadsOnTheSixthTick() {
         MessageLog log;
-        CMainDlg w;
+        CMainDlg w(m_session);
         Choose(List(w, 1000), 9);
         WriteScrambled("pers.txt", "Nou" + std::string(137, ' ') + "#xet1.txt\n");
         WriteScrambled("virt-dir.txt", "m Doar una\nh Proprii\n             i Nou        ~ "
@@ -238,7 +237,7 @@ private slots:
     void shortenedListIsAppliedOnceAndRemoved() {
         WriteScrambled("pers.txt", std::string(300, 'a') + "\n");
         MessageLog log;
-        CMainDlg w;
+        CMainDlg w(m_session);
         WriteScrambled("tmp.dat", std::string(100, 'b') + "\n");
         for (int i = 0; i < 6; ++i)
             w.OnPersonalListTimer();
@@ -253,6 +252,7 @@ private slots:
     }
 
 private:
+    Session m_session;
     std::unique_ptr<TempDataDir> m_dir;
 };
 

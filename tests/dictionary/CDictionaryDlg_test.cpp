@@ -56,6 +56,7 @@ class DictionaryWindowTest : public QObject {
 private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
+        m_session = Session(); // nothing carries over from the last test
         m_dir = std::make_unique<TempDataDir>();
         WriteScrambled("dict.txt", kDictionary);
     }
@@ -63,7 +64,7 @@ private slots:
 
     void looksFinished() {
         MessageLog log;
-        CDictionaryDlg w;
+        CDictionaryDlg w(m_session);
         QCOMPARE(w.windowTitle(), QStringLiteral("Dictionar de termeni culinari"));
         QCOMPARE(w.size(), QSize(476, 345));
         auto* header = w.findChild<QLabel*>();
@@ -115,7 +116,7 @@ private slots:
 
     void listAndLookUps() {
         MessageLog log;
-        CDictionaryDlg w;
+        CDictionaryDlg w(m_session);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // Sorted ignoring case; both "blat" shown; the line without "#" left out.
@@ -151,7 +152,7 @@ private slots:
 
     void takingAMarkedWord() {
         MessageLog log;
-        CDictionaryDlg w;
+        CDictionaryDlg w(m_session);
         Word(w)->setText(QStringLiteral("marar"));
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
 
@@ -183,7 +184,7 @@ private slots:
 
     void enterInTheWordFieldCloses() {
         MessageLog log;
-        CDictionaryDlg w;
+        CDictionaryDlg w(m_session);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Word(w)->setFocus();
@@ -198,7 +199,7 @@ private slots:
     void missingDictionaryAndHelp() {
         std::filesystem::remove("dict.txt");
         MessageLog log;
-        CDictionaryDlg w;
+        CDictionaryDlg w(m_session);
         QCOMPARE(Words(w)->count(), 0);
         QVERIFY(log.records.empty()); // silently
         Word(w)->setText(QStringLiteral("blat"));
@@ -214,6 +215,7 @@ private slots:
     }
 
 private:
+    Session m_session;
     std::unique_ptr<TempDataDir> m_dir;
 };
 

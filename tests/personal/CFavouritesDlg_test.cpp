@@ -48,6 +48,7 @@ class FavouritesWindowTest : public QObject {
 private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
+        m_session = Session(); // nothing carries over from the last test
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         WritePlain("cook.ini", m_dir->path() + "/tmp/");
@@ -59,7 +60,7 @@ private slots:
         ModalScript script;
         WriteScrambled("pref.txt", Line("Supa", "RET010.TXT") + Line("ardei", "RET002.TXT") +
                                        Line("Propria", "xet2.txt") + Line("Ciorba", "RET001.TXT"));
-        CFavouritesDlg w;
+        CFavouritesDlg w(m_session);
         QVERIFY2(!(w.windowFlags() & Qt::WindowTitleHint), "no caption bar");
         QCOMPARE(w.size(), QSize(536, 387));
         const std::pair<int, const char*> buttons[] = {
@@ -90,7 +91,7 @@ private slots:
 
     void missingListIsToldAndEmpty() {
         MessageLog log;
-        CFavouritesDlg w;
+        CFavouritesDlg w(m_session);
         QCOMPARE(log.Messages(), QStringList{"Cannot open preferences file..."});
         QCOMPARE(log.records.front().owner, static_cast<QWidget*>(&w));
         QCOMPARE(w.List()->count(), 0);
@@ -101,7 +102,7 @@ private slots:
         ModalScript script;
         WriteScrambled("pref.txt", Line("Propria", "xet2.txt") + Line("Lipsa", "RET404.TXT"));
         WriteScrambled("xet2.txt", "Ana\n#\nPropria\n#\napa\n#\nfierbe");
-        CFavouritesDlg w;
+        CFavouritesDlg w(m_session);
         ClickRow(w.List(), Row(w.List(), "Propria"));
         QCOMPARE(script.opened, QStringList{"savorel::ui::CRecipeViewDlg"});
         QVERIFY(ReadBack("tmp/reteta.htm").rfind("<!--xet2.txt-->", 0) == 0);
@@ -122,7 +123,7 @@ private slots:
                                        Line(odd, "RET001.TXT"));
         WriteScrambled("RET001.TXT", "#Ciorba#apa#fierbe");
         WriteScrambled("RET010.TXT", "#Supa#apa#fierbe");
-        CFavouritesDlg w;
+        CFavouritesDlg w(m_session);
         QCOMPARE(w.List()->count(), 5);
         ClickRow(w.List(), Row(w.List(), QStringLiteral("Ciorb\u0103\u0098")));
         Click(w, 1003);
@@ -148,7 +149,7 @@ private slots:
                                        Line("Varza", "RET003.TXT"));
         for (const char* file : {"RET002.TXT", "RET003.TXT", "RET010.TXT"})
             WriteScrambled(file, "#T#apa#fierbe");
-        CFavouritesDlg w;
+        CFavouritesDlg w(m_session);
         ClickRow(w.List(), Row(w.List(), "Supa"));
         ClickRow(w.List(), Row(w.List(), "Supa"));
         QCOMPARE(script.opened.size(), 2);
@@ -167,7 +168,7 @@ private slots:
         ModalScript script;
         const std::string list = Line("Supa", "RET010.TXT") + Line("Ardei", "RET002.TXT");
         WriteScrambled("pref.txt", list);
-        CFavouritesDlg w;
+        CFavouritesDlg w(m_session);
         ClickRow(w.List(), Row(w.List(), "Supa"));
         {
             ReadOnlyFolder readOnly;
@@ -186,6 +187,7 @@ private slots:
     }
 
 private:
+    Session m_session;
     std::unique_ptr<TempDataDir> m_dir;
 };
 

@@ -1,7 +1,6 @@
 // The own recipes window on the offscreen platform: its sorted list, the watch on pers.txt,
 // the way to the editor and to the recipe window.
 #include "core/qt_dialogs.h"
-#include "core/qt_window_frame.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/COwnRecipesDlg.h"
 #include "personal/records.h"
@@ -54,6 +53,7 @@ class OwnRecipesWindowTest : public QObject {
 private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
+        m_session = Session(); // nothing carries over from the last test
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         WritePlain("cook.ini", m_dir->path() + "/tmp/");
@@ -65,7 +65,7 @@ private slots:
         MessageLog log;
         WriteScrambled("pers.txt", Record("ciorba", "xet1.txt") + Record("Zacusca", "xet2.txt") +
                                        Record("Ardei", "xet3.txt"));
-        COwnRecipesDlg w;
+        COwnRecipesDlg w(m_session);
         QCOMPARE(w.windowTitle(), QStringLiteral("Retete proprii scrise de dumneavoastra"));
         QCOMPARE(w.size(), QSize(561, 346));
         const std::pair<int, const char*> buttons[] = {{1003, "Adaugare retete noi"},
@@ -96,7 +96,7 @@ private slots:
     void firstOpeningThenANewRecipeIsListedWithinASecond() {
         MessageLog log;
         ModalScript script;
-        COwnRecipesDlg w;
+        COwnRecipesDlg w(m_session);
         QCOMPARE(log.Messages(), QStringList{"Lista retetelor personale este goala..."});
         QCOMPARE(w.List()->count(), 0);
         // While the editor's modal run lasts, the window's own timer lists the new record.
@@ -128,7 +128,7 @@ private slots:
         MessageLog log;
         WriteScrambled("pers.txt",
                        Record("A", "xet1.txt") + Record("B", "xet2.txt") + Record("C", "xet3.txt"));
-        COwnRecipesDlg w;
+        COwnRecipesDlg w(m_session);
         QCOMPARE(w.List()->count(), 3);
         WriteScrambled("pers.txt", Record("C", "xet3.txt") + Record("A", "xet1.txt"));
         w.OnTimer();
@@ -142,7 +142,7 @@ private slots:
         MessageLog log;
         const std::string longName(480, 'L');
         WriteScrambled("pers.txt", Record(longName, "xet2.txt") + Record("Scurta", "xet1.txt"));
-        COwnRecipesDlg w;
+        COwnRecipesDlg w(m_session);
         QCOMPARE(w.List()->count(), 2);
         QCOMPARE(ToStd(w.List()->item(0)->text()), PersonalRecord(longName, "xet2.txt"));
     }
@@ -152,7 +152,7 @@ private slots:
         ModalScript script;
         WriteScrambled("pers.txt", Record("Ciorba", "xet1.txt") + Record("Pierduta", "xet7.txt"));
         WriteScrambled("xet1.txt", "Ana\n#\nCiorba\n#\napa\n#\nfierbe");
-        COwnRecipesDlg w;
+        COwnRecipesDlg w(m_session);
         Click(w, 1005);
         QCOMPARE(log.Messages(), QStringList{"Selectati o reteta existenta!!!!!!!!!!"});
         QVERIFY(script.opened.isEmpty());
@@ -189,7 +189,7 @@ private slots:
                         "recipeIngredient": ["1 kg miel"], "recipeInstructions": ["Fierbe."]},
                        {"@type": "Recipe", "name": "Ciorbă de miel", "recipeYield": 4,
                         "recipeIngredient": ["1 kg miel"]}])");
-        COwnRecipesDlg w;
+        COwnRecipesDlg w(m_session);
         log.records.clear();
         QPushButton* import = ui::FindControlAs<QPushButton>(&w, 1007);
         QVERIFY(import);
@@ -227,7 +227,7 @@ private slots:
                                        "             i Ardei        ~ xet2.txt\n");
         WriteScrambled("pers.txt", Record("Ciorba", "xet1.txt") + Record("Ardei", "xet2.txt"));
         WriteScrambled("xet1.txt", "Ana\n#\nCiorba\n#\napa\n#\nfierbe");
-        COwnRecipesDlg w;
+        COwnRecipesDlg w(m_session);
         Click(w, 1004); // nothing selected
         QCOMPARE(log.Messages(), QStringList{"Selectati o reteta existenta!!!!!!!!!!"});
 
@@ -266,10 +266,10 @@ private slots:
         MessageLog log;
         const std::string longName = "Ciorba " + std::string(60, 'a') + " de la bunica";
         WriteScrambled("pers.txt", Record(longName, "xet1.txt") + Record("Ardei", "xet2.txt"));
-        ui::RememberWindowPlaces(QString::fromStdString(m_dir->path() + "/places.ini"));
+        m_session.windowPlacesFile = m_dir->path() + "/places.ini";
         QSize grown;
         {
-            COwnRecipesDlg w;
+            COwnRecipesDlg w(m_session);
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
             QWidget* exit = ui::FindControl(&w, 1);
@@ -303,18 +303,17 @@ private slots:
             QCOMPARE(tipOf(0), QString()); // "Ardei" shows whole
             w.hide();
         }
-        // The next opening takes the size it was left at; nothing is remembered once the
-        // program stops asking.
-        COwnRecipesDlg again;
+        // The next opening takes the size it was left at.
+        COwnRecipesDlg again(m_session);
         again.show();
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QCOMPARE(again.size(), grown);
-        ui::ForgetWindowPlaces();
         QVERIFY(log.records.empty());
     }
 
 private:
     static std::string ToStd(const QString& text) { return ui::ToCp1250(text); }
+    Session m_session;
     std::unique_ptr<TempDataDir> m_dir;
 };
 

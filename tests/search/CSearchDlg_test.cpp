@@ -62,6 +62,7 @@ class SearchWindowTest : public QObject {
 private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
+        m_session = Session(); // nothing carries over from the last test
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         m_tmp = m_dir->path() + "/tmp/";
@@ -72,7 +73,7 @@ private slots:
 
     void looksFinished() {
         MessageLog log;
-        CSearchDlg w;
+        CSearchDlg w(m_session);
         QCOMPARE(w.windowTitle(), QStringLiteral("Cautare de retete"));
         QCOMPARE(w.size(), QSize(576, 393));
         const std::pair<int, const char*> buttons[] = {
@@ -109,7 +110,7 @@ private slots:
 
     void searchFromTheWindow() {
         MessageLog log;
-        CSearchDlg w;
+        CSearchDlg w(m_session);
         QTest::keyClicks(Field(w, 1009), QStringLiteral("VARZA"));
         Start(w);
         // Sorted by the list ignoring case, each entry with its file name after the filler.
@@ -154,7 +155,7 @@ private slots:
 
     void limitsAndAMissingCatalogue() {
         MessageLog log;
-        CSearchDlg w;
+        CSearchDlg w(m_session);
         QString many;
         for (int i = 0; i < 21; ++i)
             many += QStringLiteral("cheie%1+").arg(i);
@@ -180,7 +181,7 @@ private slots:
         for (int i = 1; i <= 300; ++i)
             WriteScrambled("R" + std::to_string(i) + ".TXT", i == 300 ? "gasit" : "nimic");
         MessageLog log;
-        CSearchDlg w;
+        CSearchDlg w(m_session);
         Field(w, 1012)->setPlainText(QStringLiteral("gasit"));
         Start(w);
         QCOMPARE(Results(w)->count(), 1);
@@ -190,7 +191,7 @@ private slots:
     void openingResultsByMouseAndKeyboard() {
         MessageLog log;
         ModalScript modals;
-        CSearchDlg w;
+        CSearchDlg w(m_session);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         Start(w);
@@ -224,7 +225,7 @@ private slots:
 
     void helpHasItsOwnCaption() {
         MessageLog log;
-        CSearchDlg w;
+        CSearchDlg w(m_session);
         Click(w, 1004);
         QCOMPARE(log.records.size(), std::size_t{1});
         QCOMPARE(log.records[0].caption, QStringLiteral("Savorel"));
@@ -237,6 +238,7 @@ private slots:
     }
 
 private:
+    Session m_session;
     std::unique_ptr<TempDataDir> m_dir;
     std::string m_tmp;
 };

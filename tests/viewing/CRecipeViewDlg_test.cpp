@@ -27,6 +27,7 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <vector>
 
 using namespace savorel;
 using namespace savorel::testing;
@@ -55,6 +56,7 @@ class RecipeWindowTest : public QObject {
 private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
+        m_session = Session(); // nothing carries over from the last test
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         m_tmp = m_dir->path() + "/tmp/";
@@ -69,13 +71,10 @@ private slots:
         QVERIFY(RenderRecipePage("RET007.TXT", m_tmp, BoxForm::Owned, reporter));
         QVERIFY(WriteRecipeCopy("RET007.TXT", m_tmp));
     }
-    void cleanup() {
-        ui::SetBrowserUnavailable(false);
-        m_dir.reset();
-    }
+    void cleanup() { m_dir.reset(); }
 
     void opensOnThePageWithBackDisabled() {
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         QString shown;
         modals.Push([&](QDialog&) {
@@ -98,7 +97,7 @@ private slots:
     }
 
     void caloriesThenBackToTheRecipe() {
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
@@ -128,7 +127,7 @@ private slots:
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -167,15 +166,14 @@ private slots:
     }
 
     void printsTheShownPageAndHelps() {
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         w.DoModal();
-        const QString pdf = QString::fromStdString(m_dir->path() + "/print.pdf");
-        CRecipeViewDlg::SetPrintOutputFile(pdf);
+        m_session.printTarget = m_dir->path() + "/print.pdf";
+        const QString pdf = QString::fromStdString(m_session.printTarget);
         QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
-        CRecipeViewDlg::SetPrintOutputFile(QString());
         QFile printed(pdf);
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QVERIFY(printed.read(5) == "%PDF-");
@@ -191,7 +189,7 @@ private slots:
         WriteScrambled("dict.txt", "a coace#A gati in cuptor.\nf\xE3in\xE3#Macinis.\n"
                                    "nefolosit#Nimic.\n");
         const std::string pageBefore = ReadBack(m_tmp + "reteta.htm");
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         MessageLog log;
         auto* links = w.findChild<ui::TermLinks*>();
@@ -255,7 +253,7 @@ private slots:
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QVERIFY(!Exists("pref.txt"));
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
@@ -276,7 +274,7 @@ private slots:
 
         // A new window on a file already listed, in another case, adds nothing.
         WriteScrambled("pref.txt", "Alta" + std::string(55, ' ') + "#ret007.txt\n");
-        CRecipeViewDlg again;
+        CRecipeViewDlg again(m_session);
         again.DoModal();
         QTest::mouseClick(Button(again, 1003), Qt::LeftButton);
         QCOMPARE(ReadBack("pref.txt", true), "Alta" + std::string(55, ' ') + "#ret007.txt\n");
@@ -293,7 +291,7 @@ private slots:
         ModalScript modals;
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
@@ -339,13 +337,12 @@ private slots:
     void printsTheCaloriePageAfterCalories() {
         ModalScript modals;
         modals.Push([](QDialog&) { return 1; });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QTest::mouseClick(Button(w, 1005), Qt::LeftButton);
-        const QString pdf = QString::fromStdString(m_dir->path() + "/calories.pdf");
-        CRecipeViewDlg::SetPrintOutputFile(pdf);
+        m_session.printTarget = m_dir->path() + "/calories.pdf";
+        const QString pdf = QString::fromStdString(m_session.printTarget);
         QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
-        CRecipeViewDlg::SetPrintOutputFile(QString());
         QVERIFY(QFileInfo(pdf).size() > 0);
         // What was printed is what is shown: the calorie page.
         QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("TOTAL:")));
@@ -356,7 +353,7 @@ private slots:
         MessageLog log;
         modals.Push([](QDialog&) { return 1; });
         WritePlain(m_tmp + "reteta.htm", "<html><b>Fara comentariu</b></html>");
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QCOMPARE(QString::fromStdString(w.PageRecipePath()), QString());
         QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
@@ -388,13 +385,17 @@ private slots:
         CollectingReporter reporter;
         class Windows final : public RecipeWindows {
         public:
+            explicit Windows(Session& session) : m_session(session) {}
             int RunRecipeView(const OpenedRecipe& recipe) override {
-                CRecipeViewDlg dialog;
+                CRecipeViewDlg dialog(m_session);
                 dialog.SetRecipe(recipe);
                 return dialog.DoModal();
             }
             void RunPlainRecipe(const OpenedRecipe&) override {}
-        } windows;
+
+        private:
+            Session& m_session;
+        } windows(m_session);
         QVERIFY(OpenRecipe("RET007.TXT", Opener::ListWindow, "", reporter, &windows));
         QVERIFY(afterBack.contains(QStringLiteral("Paine împletită")));
         QVERIFY(!afterBack.contains(QStringLiteral("Supa straina")));
@@ -420,7 +421,7 @@ private slots:
             calories = w.Browser()->toPlainText();
             return 1;
         });
-        CRecipeViewDlg w;
+        CRecipeViewDlg w(m_session);
         w.DoModal();
         QVERIFY(shown.contains(QStringLiteral("Paine împletită")));
         QVERIFY(calories.contains(QStringLiteral("TOTAL:")));
@@ -428,11 +429,54 @@ private slots:
     }
 
     void unavailablePageViewAnswersMinusOneWithoutShowing() {
-        ui::SetBrowserUnavailable(true);
-        CRecipeViewDlg w;
+        m_session.browserUnavailable = true;
+        CRecipeViewDlg w(m_session);
         ModalScript modals;
         QCOMPARE(w.DoModal(), -1);
         QVERIFY(modals.opened.isEmpty());
+    }
+
+    // Two sessions in one process: each writes its pages into its own temporary folder and
+    // opens the window its own choice of page view allows, whichever opened last.
+    void sessionsKeepTheirOwnFolderAndPageView() {
+        struct Case {
+            const char* folder;
+            bool plain;
+            const char* window;
+        };
+        const Case cases[] = {{"unu", false, "savorel::ui::CRecipeViewDlg"},
+                              {"doi", true, "savorel::ui::CPlainRecipeDlg"}};
+        std::vector<Session> sessions;
+        for (const Case& c : cases) {
+            std::filesystem::create_directory(c.folder);
+            Session session;
+            session.tempFolder = m_dir->path() + "/" + c.folder + "/";
+            session.browserUnavailable = c.plain;
+            sessions.push_back(session);
+        }
+        MessageLog log;
+        QWidget owner;
+        const std::size_t order[] = {0, 1, 0};
+        for (const std::size_t i : order) {
+            for (const Session& s : sessions)
+                std::filesystem::remove(s.tempFolder + "reteta.htm");
+            ModalScript modals;
+            std::string folderShown;
+            modals.Push([&](QDialog& d) {
+                if (auto* view = qobject_cast<CRecipeViewDlg*>(&d))
+                    folderShown = view->TempFolder();
+                return 1;
+            });
+            QVERIFY(ui::OpenRecipeFrom(&owner, sessions[i], "RET007.TXT", Opener::MainWindow));
+            QCOMPARE(modals.opened, QStringList{cases[i].window});
+            const std::string& own = sessions[i].tempFolder;
+            QVERIFY(ReadBack(own + "reteta.htm").rfind("<!--RET007.TXT-->", 0) == 0);
+            QVERIFY(Exists(own + "reteta.txt"));
+            QVERIFY(!Exists(sessions[1 - i].tempFolder + "reteta.htm"));
+            if (!cases[i].plain)
+                QCOMPARE(folderShown, own);
+        }
+        QVERIFY(log.records.empty());
     }
 
     void plainWindowFieldsAndMissingCopy() {
@@ -460,6 +504,7 @@ private slots:
     }
 
 private:
+    Session m_session;
     std::unique_ptr<TempDataDir> m_dir;
     std::string m_tmp;
 };
