@@ -5,6 +5,7 @@
 #include "core/scramble.h"
 #include "dictionary/dictionary.h"
 #include "search/search.h"
+#include "support/reference.h"
 
 #include <benchmark/benchmark.h>
 
@@ -78,8 +79,8 @@ const std::string& PlainShippedBook() {
         std::string catalogue;
         if (!ReadWholeFile(std::string(BOOK_DATA_DIR) + "/virt-dir.txt", catalogue))
             return std::string();
-        for (const std::string& line : SplitSearchLines(ScrambleBytes(catalogue))) {
-            const auto recipe = ParseSearchLine(line);
+        for (const std::string& line : reference::SplitSearchLines(ScrambleBytes(catalogue))) {
+            const auto recipe = reference::ParseSearchLine(line);
             std::string bytes;
             if (!recipe || !IsSafeDataName(recipe->fileName) ||
                 !ReadWholeFile(std::string(BOOK_DATA_DIR) + "/" + recipe->fileName, bytes))

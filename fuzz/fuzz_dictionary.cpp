@@ -3,6 +3,7 @@
 #include "core/scramble.h"
 #include "dictionary/dictionary.h"
 #include "fuzz_util.h"
+#include "support/reference.h"
 
 #include <cstdint>
 
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             first = &e;
     }
     std::string explanation = "unchanged";
-    const bool found = FindExplanation(text, word, explanation);
+    const bool found = reference::FindExplanation(text, word, explanation);
     FUZZ_CHECK(found == (first != nullptr));
     if (found)
         FUZZ_CHECK(explanation == first->explanation);

@@ -77,13 +77,9 @@ std::string Cp1250ToUtf8(std::string_view bytes) {
     return out;
 }
 
-namespace {
-
-// Converts until the first character that is broken UTF-8 or that the code page cannot hold;
-// that one becomes '?' when `lenient`, otherwise the conversion stops there. Answers where the
-// conversion stopped (utf8.size() when it went through).
-std::size_t ConvertUtf8(std::string_view utf8, std::string& out, bool lenient, char32_t* bad) {
-    out.reserve(out.size() + utf8.size());
+bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out, char32_t* bad) {
+    out.clear();
+    out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
         const unsigned char lead = static_cast<unsigned char>(utf8[i]);
@@ -108,31 +104,14 @@ std::size_t ConvertUtf8(std::string_view utf8, std::string& out, bool lenient, c
         }
         const int byte = valid ? UnicodeToCp1250(ch) : -1;
         if (byte < 0) {
-            if (!lenient) {
-                if (bad)
-                    *bad = ch;
-                return i;
-            }
-            out.push_back('?');
-        } else {
-            out.push_back(static_cast<char>(byte));
+            if (bad)
+                *bad = ch;
+            return false;
         }
-        i += valid ? static_cast<std::size_t>(extra) + 1 : 1;
+        out.push_back(static_cast<char>(byte));
+        i += static_cast<std::size_t>(extra) + 1;
     }
-    return i;
-}
-
-} // namespace
-
-std::string Utf8ToCp1250(std::string_view utf8) {
-    std::string out;
-    ConvertUtf8(utf8, out, true, nullptr);
-    return out;
-}
-
-bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out, char32_t* bad) {
-    out.clear();
-    return ConvertUtf8(utf8, out, false, bad) == utf8.size();
+    return true;
 }
 
 } // namespace savorel

@@ -15,10 +15,8 @@ char32_t Cp1250ToUnicode(unsigned char byte);
 int UnicodeToCp1250(char32_t ch);
 
 std::string Cp1250ToUtf8(std::string_view bytes);
-// Characters the code page cannot hold become '?'.
-std::string Utf8ToCp1250(std::string_view utf8);
-// The same without guessing: false when the text is not valid UTF-8 or holds a character the
-// code page cannot hold; `bad` then receives that character (U+FFFD for broken UTF-8).
+// False when the text is not valid UTF-8 or holds a character the code page cannot hold;
+// `bad` then receives that character (U+FFFD for broken UTF-8). Nothing is guessed.
 bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out, char32_t* bad = nullptr);
 
 } // namespace savorel

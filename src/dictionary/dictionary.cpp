@@ -34,12 +34,6 @@ std::string WithoutCarriageReturns(std::string_view text) {
     return out;
 }
 
-bool WordEquals(std::string_view entryWord, std::string_view word) {
-    if (entryWord.find('\r') == std::string_view::npos)
-        return EqualsFolded(entryWord, word);
-    return EqualsFolded(WithoutCarriageReturns(entryWord), word);
-}
-
 // Reads dict.txt entry by entry with bounded buffers, whatever the file's size: a line feed
 // ends a line, carriage returns are dropped, a line without "#" is no entry. A word or an
 // explanation longer than its bound keeps its first characters (a typed word is at most 99
@@ -97,18 +91,6 @@ std::optional<std::vector<std::string>> ReadDictionaryWords() {
     while (stream.Next(word, explanation))
         words.push_back(word);
     return words;
-}
-
-bool FindExplanation(std::string_view text, std::string_view word, std::string& explanation) {
-    bool found = false;
-    ForEachEntry(text, [&](std::string_view entryWord, std::string_view entryExplanation) {
-        if (!WordEquals(entryWord, word))
-            return true;
-        explanation = WithoutCarriageReturns(entryExplanation);
-        found = true;
-        return false;
-    });
-    return found;
 }
 
 int DictionaryLookup(std::string_view word, std::string& explanation) {

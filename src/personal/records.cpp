@@ -25,7 +25,7 @@ std::string VisibleNameOfEntry(std::string_view entry) {
     return std::string(name);
 }
 
-std::vector<std::string> CompleteLines(std::string_view text) {
+std::vector<std::string> CompleteLines(std::string_view text, UnendedLine unended) {
     std::vector<std::string> lines;
     std::string line;
     for (const char c : text) {
@@ -36,6 +36,8 @@ std::vector<std::string> CompleteLines(std::string_view text) {
             line.push_back(c);
         }
     }
+    if (unended == UnendedLine::KeptUnlessEmpty && !line.empty())
+        lines.push_back(std::move(line));
     return lines;
 }
 

@@ -17,10 +17,16 @@ std::string FileNameFromEntry(std::string_view entry);
 // blanks that pushes the file name out of sight.
 std::string VisibleNameOfEntry(std::string_view entry);
 
+// What becomes of a last line without its line feed: a list being appended to may hold a
+// half-written record, which is not an entry; a checker looks at every line written.
+enum class UnendedLine { Dropped, KeptUnlessEmpty };
+
 // The complete lines of an unscrambled text: a line feed ends each, carriage returns are
-// dropped, and a last line without its line feed is not a line. Lines have no length limit,
-// so a long record is never split into two entries.
-std::vector<std::string> CompleteLines(std::string_view text);
+// dropped, and a last line without its line feed is not a line (unless kept, when it holds
+// more than carriage returns). Lines have no length limit, so a long record is never split
+// into two entries.
+std::vector<std::string> CompleteLines(std::string_view text,
+                                       UnendedLine unended = UnendedLine::Dropped);
 
 // The complete lines of a scrambled data file, read from byte `offset` on; no value when the
 // file cannot be opened. `consumed` receives how many bytes from `offset` the complete lines

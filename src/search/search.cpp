@@ -14,6 +14,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <unistd.h>
 
 namespace savorel {
@@ -397,57 +398,6 @@ bool ParseKeys(std::string_view fieldText, SearchKeyList& list) {
     }
     finish();
     return complete;
-}
-
-bool ContainsKey(const char* text, std::size_t length, std::string_view key) {
-    if (key.size() > length)
-        return false;
-    for (std::size_t start = 0; start + key.size() <= length; ++start) {
-        std::size_t i = 0;
-        while (i < key.size() && FoldChar(text[start + i]) == FoldChar(key[i]))
-            ++i;
-        if (i == key.size())
-            return true;
-    }
-    return false;
-}
-
-bool TextMatches(std::string_view examined, const SearchKeys& keys) {
-    return KeyScanner(keys).Passes(reinterpret_cast<const unsigned char*>(examined.data()),
-                                   examined.size(), kFoldTable);
-}
-
-bool ReadExaminedText(std::string_view fileName, std::string& text) {
-    auto buffer = std::make_unique<unsigned char[]>(kExaminedLimit);
-    std::size_t got = 0;
-    const bool opened = ReadStoredHead(std::string(fileName), buffer.get(), got);
-    text.resize(got);
-    for (std::size_t i = 0; i < got; ++i)
-        text[i] = static_cast<char>(ScrambleTable[buffer[i]]);
-    return opened;
-}
-
-bool RecipeMatches(std::string_view fileName, const SearchKeys& keys, Reporter& reporter) {
-    std::string text;
-    if (!ReadExaminedText(fileName, text))
-        reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
-    return TextMatches(text, keys);
-}
-
-std::vector<std::string> SplitSearchLines(std::string_view catalogue) {
-    std::vector<std::string> lines;
-    ForEachSearchLine(catalogue, [&](std::string_view line) { lines.emplace_back(line); });
-    return lines;
-}
-
-std::optional<SearchRecipeLine> ParseSearchLine(std::string_view line) {
-    const auto view = ParseRecipeLine(line);
-    if (!view)
-        return std::nullopt;
-    SearchRecipeLine recipe;
-    recipe.name = std::string(view->name);
-    CleanFileName(view->file, recipe.fileName);
-    return recipe;
 }
 
 std::string ResultEntry(std::string_view name, std::string_view fileName) {

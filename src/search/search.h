@@ -5,7 +5,6 @@
 #include "core/report.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -52,36 +51,6 @@ struct SearchKeys {
 // byte belongs to a key; a key of blanks only is no key. Keys after the twentieth of
 // the list are left out; answers false when that happened (the caller says so once).
 bool ParseKeys(std::string_view fieldText, SearchKeyList& list);
-
-// Whether `key` occurs in the first `length` bytes of `text`, compared folded (case and
-// Romanian diacritics).
-bool ContainsKey(const char* text, std::size_t length, std::string_view key);
-
-// The pass rule: no forbidden key, every required key, and, when allowed keys were given, at
-// least one of them.
-bool TextMatches(std::string_view examined, const SearchKeys& keys);
-
-// The examined text of a recipe file: at most kExaminedLimit bytes, unscrambled. False (and an
-// empty text) when the file cannot be opened.
-bool ReadExaminedText(std::string_view fileName, std::string& text);
-
-// Reads the recipe file and tests it; a file that cannot be opened is reported (caption-only
-// box) and tested as an empty text.
-bool RecipeMatches(std::string_view fileName, const SearchKeys& keys, Reporter& reporter);
-
-// Cuts an unscrambled catalogue into lines by the search's rule: a line feed or the end of
-// the text ends a line, carriage returns are dropped, kSearchLineLimit characters end a line
-// too (what follows is the next line), and a last line without a line feed is taken.
-std::vector<std::string> SplitSearchLines(std::string_view catalogue);
-
-struct SearchRecipeLine {
-    std::string name;     // up to the "~", blanks before it included
-    std::string fileName; // after the "~", blanks and carriage returns removed
-};
-
-// A recipe line ("i" tag) of the catalogue; no value for any other line, and for a recipe line
-// without "~", which names no file.
-std::optional<SearchRecipeLine> ParseSearchLine(std::string_view line);
 
 // The text of a result list item, and the file name taken back out of it.
 std::string ResultEntry(std::string_view name, std::string_view fileName);

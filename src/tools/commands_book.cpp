@@ -68,10 +68,7 @@ int Transcode(const Args& args, const char* name) {
 }
 
 bool IsTextFile(const fs::path& p) {
-    std::string ext = p.extension().string();
-    for (char& c : ext)
-        c = AsciiUpper(c);
-    return ext == ".TXT";
+    return EqualsIgnoreAsciiCase(p.extension().string(), ".TXT");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "core/files.h"
 #include "core/fold.h"
 #include "core/scramble.h"
+#include "personal/records.h"
 #include "tools/cookbook.h"
 #include "viewing/calories.h"
 
@@ -23,22 +24,13 @@ using namespace savorel;
 
 namespace {
 
-// Lines of an unscrambled data file, carriage returns dropped; no value when it is missing.
+// The lines of a data file, a last one without its line feed included; false when it is
+// missing.
 bool DataLines(const char* name, std::vector<std::string>& lines) {
     std::string bytes;
     if (!ReadWholeDataFile(name, bytes))
         return false;
-    std::string line;
-    for (const char c : ScrambleBytes(bytes)) {
-        if (c == '\n') {
-            lines.push_back(line);
-            line.clear();
-        } else if (c != '\r') {
-            line.push_back(c);
-        }
-    }
-    if (!line.empty())
-        lines.push_back(line);
+    lines = CompleteLines(ScrambleBytes(bytes), UnendedLine::KeptUnlessEmpty);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "tools/terminal.h"
 
 #include "core/cp1250.h"
+#include "core/fold.h"
 
 #include <cerrno>
 #include <clocale>
@@ -24,13 +25,6 @@ struct State {
 State& Terminal() {
     static State state;
     return state;
-}
-
-std::string Upper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 32);
-    return text;
 }
 
 // Converts with iconv, one call for the whole text. Unconvertible input stops the conversion
@@ -107,7 +101,8 @@ void SetUpTerminal() {
     std::setlocale(LC_CTYPE, "");
     const char* codeset = ::nl_langinfo(CODESET);
     state.encoding = codeset && *codeset ? codeset : "ANSI_X3.4-1968";
-    const std::string name = Upper(state.encoding);
+    const std::string name =
+        savorel::Folded(state.encoding); // an ASCII name: folding is upper case
     if (name == "UTF-8" || name == "UTF8")
         state.kind = Kind::Utf8;
     else if (name == "CP1250" || name == "WINDOWS-1250")

@@ -1,9 +1,10 @@
-#include "core/cp1250.h"
 #include "core/fold.h"
+#include "support/support.h"
 
 #include <gtest/gtest.h>
 
 using namespace savorel;
+using savorel::testing::Utf8ToCp1250;
 
 namespace {
 

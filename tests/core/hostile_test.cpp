@@ -126,8 +126,10 @@ TEST(HostileFolder, NamesAndLinksLeadingOutsideCannotBeOpened) {
           std::string("/etc/passwd")}) {
         EXPECT_FALSE(OpenDataFile(name, "rb")) << name;
         EXPECT_EQ(-1, DataFileSize(name)) << name;
-        std::string text;
-        EXPECT_FALSE(ReadExaminedText(name, text)) << name;
+        WriteScrambled("virt-dir.txt", "i Dincolo ~ " + name + "\n");
+        CollectingReporter searched;
+        EXPECT_EQ(0, RunSearch({"", "", "x"}, searched, nullptr)) << name;
+        EXPECT_EQ(1u, searched.entries.size()) << name; // the recipe cannot be opened
         CollectingReporter reporter;
         EXPECT_FALSE(RenderRecipePage(name, dir.path() + "/", BoxForm::Owned, reporter)) << name;
         EXPECT_EQ("Cannot open the input file...  ", reporter.entries.at(0).text);
@@ -250,8 +252,8 @@ TEST(HostileFolder, SpecialFilesAreAnsweredAsMissingFiles) {
         {"RET001.TXT",
          [] {
              CollectingReporter reporter;
-             std::string text;
-             const bool examined = ReadExaminedText("RET001.TXT", text);
+             WriteScrambled("virt-dir.txt", "i R ~ RET001.TXT\n");
+             const int examined = RunSearch({"", "a", ""}, reporter, nullptr);
              const bool page = RenderRecipePage("RET001.TXT", "./", BoxForm::Owned, reporter);
              CalculateCalories("RET001.TXT", "./", reporter);
              std::string said = std::to_string(examined) + std::to_string(page);

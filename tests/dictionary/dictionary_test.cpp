@@ -1,5 +1,6 @@
 #include "dictionary/dictionary.h"
 
+#include "support/reference.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
@@ -34,9 +35,16 @@ const char* const kDictionary = "a cali#A praji usor.\r\n"
                                 "\n"
                                 "zacusca#Pasta de legume.";
 
-std::string Lookup(std::string_view word) {
+// Looks `word` up in `dictionary` through the program's reader of dict.txt (written into the
+// current data folder) and through the plain rule; both must give the same answer.
+std::string Lookup(std::string_view word, const char* dictionary = kDictionary) {
+    WriteScrambled("dict.txt", dictionary);
+    std::string expected = "(unchanged)";
+    const bool found = reference::FindExplanation(dictionary, word, expected);
     std::string explanation = "(unchanged)";
-    FindExplanation(kDictionary, word, explanation);
+    EXPECT_EQ(DictionaryLookup(word, explanation), found ? kLookupFound : kLookupNotFound)
+        << "'" << word << "'";
+    EXPECT_EQ(explanation, expected) << "'" << word << "'";
     return explanation;
 }
 
@@ -54,6 +62,7 @@ TEST(Dictionary, EntriesAndLines) {
 }
 
 TEST(Dictionary, LookupRules) {
+    TempDataDir dir;
     EXPECT_EQ(Lookup("A CALI"), "A praji usor.");                   // any letter case
     EXPECT_EQ(Lookup("blat"), "Foaie de aluat; prima explicatie."); // the first of two
     EXPECT_EQ(Lookup("zacusca"), "Pasta de legume.");               // last line, no line feed
@@ -88,21 +97,16 @@ TEST(Dictionary, WordsWithAndWithoutDiacritics) {
         {"a cal", ""},
         {"branz\xE3 ", ""},
     };
-    for (const auto& c : cases) {
-        std::string explanation;
-        EXPECT_EQ(FindExplanation(dictionary, c.typed, explanation), *c.explanation != 0)
-            << c.typed;
-        EXPECT_EQ(explanation, c.explanation) << c.typed;
-    }
-    // The list keeps the words as written.
-    EXPECT_EQ(Words(ParseDictionary(dictionary)), (Strings{"a c\xE3li", "branza",
-                                                           "\xBAni\xFE"
-                                                           "el"}));
     TempDataDir dir;
-    WriteScrambled("dict.txt", dictionary);
-    std::string explanation;
-    EXPECT_EQ(DictionaryLookup("A CALI", explanation), kLookupFound);
-    EXPECT_EQ(explanation, "Prajire usoara.");
+    for (const auto& c : cases)
+        EXPECT_EQ(Lookup(c.typed, dictionary), *c.explanation ? c.explanation : "(unchanged)")
+            << c.typed;
+    // The list keeps the words as written.
+    const Strings written = {"a c\xE3li", "branza",
+                             "\xBAni\xFE"
+                             "el"};
+    EXPECT_EQ(Words(ParseDictionary(dictionary)), written);
+    EXPECT_EQ(ReadDictionaryWords().value_or(Strings{}), written);
 }
 
 TEST(Dictionary, FileLookupAndWordList) {

@@ -40,11 +40,25 @@ TEST(ListEntries, FileNameIsTheTextAfterTheFirstHash) {
 }
 
 TEST(ListEntries, CompleteLinesOnlyAndNoLengthLimit) {
-    EXPECT_EQ(CompleteLines("a\n\nb\r\nc"), (Lines{"a", "", "b"}));
-    EXPECT_EQ(CompleteLines(""), Lines{});
-    EXPECT_EQ(CompleteLines("\n"), Lines{""});
     const std::string longLine(20000, 'n');
-    EXPECT_EQ(CompleteLines(longLine + "\n"), Lines{longLine});
+    const struct {
+        std::string text;
+        Lines dropped; // a last line without its line feed left out, as the lists read
+        Lines kept;    // kept unless empty, as the book's checks read
+    } cases[] = {
+        {"a\n\nb\r\nc", {"a", "", "b"}, {"a", "", "b", "c"}},
+        {"", {}, {}},
+        {"\n", {""}, {""}},
+        {"a\n\r", {"a"}, {"a"}},
+        {"a\r\nb\r", {"a"}, {"a", "b"}},
+        {longLine + "\n", {longLine}, {longLine}},
+        {longLine, {}, {longLine}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CompleteLines(c.text), c.dropped) << c.text.substr(0, 20);
+        EXPECT_EQ(CompleteLines(c.text, UnendedLine::KeptUnlessEmpty), c.kept)
+            << c.text.substr(0, 20);
+    }
 }
 
 TEST(OwnRecipeList, LongRecordsAreListedWhole) {

@@ -1,5 +1,6 @@
 #include "support/support.h"
 
+#include "core/cp1250.h"
 #include "core/scramble.h"
 
 #include <cstdlib>
@@ -50,6 +51,14 @@ std::string ReadBack(const std::string& path, bool unscramble) {
 
 bool Exists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+std::string Utf8ToCp1250(std::string_view utf8) {
+    std::string bytes;
+    char32_t bad = 0;
+    EXPECT_TRUE(Utf8ToCp1250Exact(utf8, bytes, &bad))
+        << "U+" << std::hex << static_cast<unsigned>(bad) << " in " << utf8;
+    return bytes;
 }
 
 } // namespace savorel::testing

@@ -27,4 +27,8 @@ void WritePlain(const std::string& path, std::string_view bytes);
 std::string ReadBack(const std::string& path, bool unscramble = false);
 bool Exists(const std::string& path);
 
+// Windows-1250 bytes for text written in UTF-8 for the eye; fails the test when the text is
+// not UTF-8 or holds a character the code page has no byte for.
+std::string Utf8ToCp1250(std::string_view utf8);
+
 } // namespace savorel::testing
