@@ -2,7 +2,10 @@
 
 #include "core/files.h"
 #include "core/folders.h"
+#include "core/qt_geometry.h"
 #include "core/qt_list_box.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "dictionary/CDictionaryDlg.h"
 #include "personal/CFavouritesDlg.h"

@@ -3,7 +3,6 @@
 #include "core/qt_list_box.h"
 
 #include "catalogue/catalogue.h"
-#include "core/qt_dialogs.h"
 #include "personal/personal_watch.h"
 
 #include <QDialog>

@@ -1,7 +1,9 @@
 #include "dictionary/CDictionaryDlg.h"
 
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
 #include "core/qt_list_box.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "dictionary/dictionary.h"
 

@@ -1,7 +1,8 @@
 #include "personal/CFavouritesDlg.h"
 
 #include "catalogue/page.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
 #include "core/qt_window_frame.h"
 #include "personal/favourites.h"
 #include "personal/qt_record_list.h"

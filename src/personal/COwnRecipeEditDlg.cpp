@@ -1,7 +1,9 @@
 #include "personal/COwnRecipeEditDlg.h"
 
 #include "catalogue/servings.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/store_lock.h"
 #include "personal/store.h"
 

@@ -1,7 +1,9 @@
 #include "personal/COwnRecipesDlg.h"
 
 #include "catalogue/page.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/exchange.h"

@@ -1,7 +1,8 @@
 // The own recipe editor on the offscreen platform: its checks and messages, new recipes and
 // modifications, and the faults it must survive.
 #include "core/files.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/store.h"
 #include "support/read_only_folder.h"

@@ -1,6 +1,7 @@
 // The own recipes window on the offscreen platform: its sorted list, the watch on pers.txt,
 // the way to the editor and to the recipe window.
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/COwnRecipesDlg.h"

@@ -3,6 +3,7 @@
 #include "search/CSearchDlg.h"
 
 #include "core/folders.h"
+#include "core/qt_geometry.h"
 #include "search/search.h"
 #include "support/support.h"
 #include "support/window_checks.h"

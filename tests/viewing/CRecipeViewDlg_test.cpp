@@ -1,6 +1,7 @@
 // The recipe window and the plain recipe window on the offscreen platform.
 #include "catalogue/page.h"
 #include "core/folders.h"
+#include "core/qt_geometry.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
