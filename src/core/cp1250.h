@@ -19,6 +19,7 @@ std::string Cp1250ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1250(std::string_view utf8);
 // The same without guessing: false when the text is not valid UTF-8 or holds a character the
 // code page cannot hold; `bad` then receives that character (U+FFFD for broken UTF-8).
-bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out, char32_t* bad = nullptr);
+[[nodiscard]] bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out,
+                                     char32_t* bad = nullptr);
 
 } // namespace savorel

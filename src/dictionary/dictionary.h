@@ -33,13 +33,14 @@ std::vector<DictionaryEntry> ParseDictionary(std::string_view text);
 
 // The words of dict.txt in file order, for the list. No value when the file cannot be opened;
 // it is opened for reading and writing, as the window always did.
-std::optional<std::vector<std::string>> ReadDictionaryWords();
+[[nodiscard]] std::optional<std::vector<std::string>> ReadDictionaryWords();
 
 enum LookupResult : int { kLookupCannotOpen = -1, kLookupNotFound = 0, kLookupFound = 1 };
 
 // The first entry whose word equals `word` compared folded (case and Romanian diacritics,
 // nothing trimmed) in an unscrambled text.
-bool FindExplanation(std::string_view text, std::string_view word, std::string& explanation);
+[[nodiscard]] bool FindExplanation(std::string_view text, std::string_view word,
+                                   std::string& explanation);
 
 // Reads dict.txt and looks the word up; on kLookupFound `explanation` holds the entry's
 // explanation, otherwise it is left as it was.

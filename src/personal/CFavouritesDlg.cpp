@@ -108,7 +108,8 @@ void CFavouritesDlg::OnSelchangeFavourites() {
     const auto record = SelectedRecord(m_list);
     if (!record)
         return;
-    OpenRecipeFrom(this, FileNameFromEntry(*record), Opener::ListWindow);
+    // Every failure on the way was said in a box; the window stays as it is.
+    (void)OpenRecipeFrom(this, FileNameFromEntry(*record), Opener::ListWindow);
 }
 
 void CFavouritesDlg::paintEvent(QPaintEvent*) {

@@ -147,7 +147,8 @@ void COwnRecipesDlg::OnSelchangeOwnRecipes() {
     const auto record = SelectedRecord(m_list);
     if (!record)
         return;
-    OpenRecipeFrom(this, FileNameFromEntry(*record), Opener::ListWindow);
+    // Every failure on the way was said in a box; the window stays as it is.
+    (void)OpenRecipeFrom(this, FileNameFromEntry(*record), Opener::ListWindow);
 }
 
 void COwnRecipesDlg::OnHelp() {

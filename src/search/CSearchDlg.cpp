@@ -129,7 +129,8 @@ void CSearchDlg::OnSelchangeResults() {
     const QListWidgetItem* item = m_results->currentItem();
     if (!item)
         return;
-    OpenRecipeFrom(this, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
+    // Every failure on the way was said in a box; the window stays as it is.
+    (void)OpenRecipeFrom(this, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
 }
 
 void CSearchDlg::OnHelp() {

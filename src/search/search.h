@@ -51,7 +51,7 @@ struct SearchKeys {
 // and line feeds are dropped, blanks and tabs at both ends of a key are dropped, every other
 // byte belongs to a key; a key of blanks only is no key. Keys after the twentieth of
 // the list are left out; answers false when that happened (the caller says so once).
-bool ParseKeys(std::string_view fieldText, SearchKeyList& list);
+[[nodiscard]] bool ParseKeys(std::string_view fieldText, SearchKeyList& list);
 
 // Whether `key` occurs in the first `length` bytes of `text`, compared folded (case and
 // Romanian diacritics).
@@ -63,7 +63,7 @@ bool TextMatches(std::string_view examined, const SearchKeys& keys);
 
 // The examined text of a recipe file: at most kExaminedLimit bytes, unscrambled. False (and an
 // empty text) when the file cannot be opened.
-bool ReadExaminedText(std::string_view fileName, std::string& text);
+[[nodiscard]] bool ReadExaminedText(std::string_view fileName, std::string& text);
 
 // Reads the recipe file and tests it; a file that cannot be opened is reported (caption-only
 // box) and tested as an empty text.
@@ -81,7 +81,7 @@ struct SearchRecipeLine {
 
 // A recipe line ("i" tag) of the catalogue; no value for any other line, and for a recipe line
 // without "~", which names no file.
-std::optional<SearchRecipeLine> ParseSearchLine(std::string_view line);
+[[nodiscard]] std::optional<SearchRecipeLine> ParseSearchLine(std::string_view line);
 
 // The text of a result list item, and the file name taken back out of it.
 std::string ResultEntry(std::string_view name, std::string_view fileName);
@@ -106,8 +106,8 @@ struct SearchMatch {
 // virt-dir.txt tested in catalogue order, `onMatch` called for each that passes. Answers the
 // match count, or -1 when the catalogue cannot be opened (reported; no count follows).
 // `keysUsed`, when given, receives the key lists the search ran with.
-int RunSearch(const SearchFields& fields, Reporter& reporter,
-              const std::function<void(const SearchMatch&)>& onMatch,
-              SearchKeys* keysUsed = nullptr);
+[[nodiscard]] int RunSearch(const SearchFields& fields, Reporter& reporter,
+                            const std::function<void(const SearchMatch&)>& onMatch,
+                            SearchKeys* keysUsed = nullptr);
 
 } // namespace savorel

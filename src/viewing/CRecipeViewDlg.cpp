@@ -157,7 +157,8 @@ void CRecipeViewDlg::OnInitDialog() {
     if (!m_given) {
         if (const auto text = ReadCookIni())
             m_recipe.folderText = *text;
-        ReadWholeFile(m_recipe.folderText + kRecipePageName, m_recipe.page);
+        // A page that cannot be read shows as an empty page, as a browser would show it.
+        (void)ReadWholeFile(m_recipe.folderText + kRecipePageName, m_recipe.page);
     }
     m_pageRecipePath = PageRecipePathFrom(m_recipe.page);
     SetUpServings();

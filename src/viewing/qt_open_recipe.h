@@ -20,6 +20,6 @@ bool BrowserUnavailable();
 // Everything that follows the choice of a recipe in any window: the page, the copy
 // reteta.txt, then the recipe window or, failing that, the plain recipe window, modal to
 // `owner`. Messages go to `owner` as the opener's form requires.
-bool OpenRecipeFrom(QWidget* owner, const std::string& sourceName, Opener opener);
+[[nodiscard]] bool OpenRecipeFrom(QWidget* owner, const std::string& sourceName, Opener opener);
 
 } // namespace savorel::ui

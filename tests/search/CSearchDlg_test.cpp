@@ -66,7 +66,7 @@ private slots:
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         m_tmp = m_dir->path() + "/tmp/";
-        WriteCookIni(m_tmp);
+        QVERIFY(WriteCookIni(m_tmp));
         WriteBook();
     }
     void cleanup() { m_dir.reset(); }

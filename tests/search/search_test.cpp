@@ -31,9 +31,10 @@ std::string ManyKeys(int n) {
 SearchKeys MakeKeys(std::string_view allowed, std::string_view forbidden,
                     std::string_view required) {
     SearchKeys keys;
-    ParseKeys(allowed, keys.allowed);
-    ParseKeys(forbidden, keys.forbidden);
-    ParseKeys(required, keys.required);
+    // The twenty-key limit has tests of its own; here the keys are what matters.
+    (void)ParseKeys(allowed, keys.allowed);
+    (void)ParseKeys(forbidden, keys.forbidden);
+    (void)ParseKeys(required, keys.required);
     return keys;
 }
 
@@ -387,7 +388,7 @@ TEST(RunSearch, LimitsOfFieldsKeysAndExaminedText) {
 
     // A field is read as at most 299 characters: a key typed after that is not taken.
     Outcome cut;
-    RunSearch({"", "", std::string(299, '+') + "trufe"}, cut.reporter, nullptr, &used);
+    (void)RunSearch({"", "", std::string(299, '+') + "trufe"}, cut.reporter, nullptr, &used);
     EXPECT_TRUE(used.required.Empty());
 }
 
