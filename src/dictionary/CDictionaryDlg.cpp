@@ -144,7 +144,7 @@ void CDictionaryDlg::ShowWord(const QString& word) {
 void CDictionaryDlg::OnLookUp() {
     m_explanation->clear();
     const std::string word = ToCp1250(m_word->text()).substr(0, kDictionaryWordLimit);
-    if (DictionaryLookup(word, LookupBuffer()) == kLookupFound)
+    if (DictionaryLookup(word, LookupBuffer()) == LookupResult::Found)
         m_explanation->setPlainText(FromCp1250(LookupBuffer()));
     else
         ShowMessage(this, QString::fromLatin1(kWordNotFound));

@@ -115,7 +115,7 @@ void COwnRecipesDlg::OnAddRecipe() {
 void COwnRecipesDlg::OnModifyRecipe() {
     const std::string fileName = FileNameFromEntry(SelectedRecord(m_list).value_or(std::string()));
     COwnRecipeEditDlg editor(this);
-    editor.SetEditing(1);
+    editor.SetEditing(SaveMode::Modification);
     editor.SetRecipeFileName(fileName);
     if (OwnRecipeModifiable(fileName))
         editor.DoModal();

@@ -150,8 +150,8 @@ TEST(HostileFolder, CatalogueNamingItselfAndADictionaryOfAMillionLines) {
     WriteRepeated("dict.txt", "cuvant#explicatie\n", 1000000 * 18);
     WriteScrambled("extra", "");
     std::string explanation;
-    EXPECT_EQ(kLookupNotFound, DictionaryLookup("altceva", explanation));
-    EXPECT_EQ(kLookupFound, DictionaryLookup("CUVANT", explanation));
+    EXPECT_EQ(LookupResult::NotFound, DictionaryLookup("altceva", explanation));
+    EXPECT_EQ(LookupResult::Found, DictionaryLookup("CUVANT", explanation));
     EXPECT_EQ("explicatie", explanation);
 }
 

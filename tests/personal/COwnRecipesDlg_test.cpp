@@ -164,7 +164,8 @@ private slots:
         std::string editedFile;
         script.Push([&](QDialog& dialog) {
             auto& editor = static_cast<COwnRecipeEditDlg&>(dialog);
-            editedFile = editor.Editing() == 1 ? editor.RecipeFileName() : std::string();
+            editedFile = editor.Editing() == SaveMode::Modification ? editor.RecipeFileName()
+                                                                    : std::string();
             return ui::FindControlAs<QLineEdit>(&editor, 1009)->isReadOnly() ? 1 : -1;
         });
         Click(w, 1005);
