@@ -19,7 +19,7 @@ namespace savorel::ui {
 class WindowFrame;
 
 // The window of the recipe book: categories, subcategories and recipes side by side.
-class CMainDlg : public QDialog {
+class CMainDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit CMainDlg(QWidget* parent = nullptr);

@@ -13,7 +13,7 @@ class QSpinBox;
 namespace savorel::ui {
 
 // The window in which the user writes a recipe of their own, or changes one written before.
-class COwnRecipeEditDlg : public QDialog {
+class COwnRecipeEditDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit COwnRecipeEditDlg(QWidget* parent = nullptr);
