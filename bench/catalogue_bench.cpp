@@ -37,7 +37,7 @@ void LoadFromMemory(benchmark::State& state) {
     for (auto _ : state) {
         std::FILE* f = fmemopen(const_cast<char*>(scrambled.data()), scrambled.size(), "rb");
         CategoryTable table;
-        LoadCatalogueFrom(f, table, nullptr);
+        (void)LoadCatalogueFrom(f, table, nullptr);
         std::fclose(f);
         benchmark::DoNotOptimize(table.categories.data());
     }
@@ -53,7 +53,7 @@ void LoadShippedBook(benchmark::State& state) {
     CollectingReporter reporter;
     for (auto _ : state) {
         CategoryTable table;
-        LoadCatalogue(table, reporter);
+        (void)LoadCatalogue(table, reporter);
         benchmark::DoNotOptimize(table.categories.data());
     }
 }

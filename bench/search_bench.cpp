@@ -204,12 +204,12 @@ void DictionaryLookUp(benchmark::State& state) {
                                  ? std::string("cuvant care nu exista")
                                  : entries[entries.size() - 1].word;
     std::string explanation;
-    int result = 0;
+    LookupResult result = LookupResult::NotFound;
     for (auto _ : state) {
         result = DictionaryLookup(word, explanation);
         benchmark::DoNotOptimize(explanation.data());
     }
-    state.counters["found"] = result == kLookupFound;
+    state.counters["found"] = result == LookupResult::Found;
 }
 BENCHMARK(DictionaryLookUp)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->UseRealTime();
 

@@ -4,7 +4,8 @@
 // does (the lists answer nothing else). Offscreen platform; run by hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/window_bench
 #include "catalogue/CMainDlg.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
 #include "search/CSearchDlg.h"
 #include "viewing/qt_open_recipe.h"
 

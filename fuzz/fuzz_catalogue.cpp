@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     std::FILE* f = fmemopen(bytes.data(), bytes.size(), "rb");
     savorel::CategoryTable table;
-    savorel::LoadCatalogueFrom(f, table, nullptr);
+    (void)savorel::LoadCatalogueFrom(f, table, nullptr);
     std::fclose(f);
     FUZZ_CHECK(table.categories.size() <= savorel::kMaxCategories);
     for (const auto& c : table.categories) {

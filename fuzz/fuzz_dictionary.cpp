@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::DataFolder();
     fuzz::WriteFile("dict.txt", ScrambleBytes(text));
     std::string streamed = "unchanged";
-    const int result = DictionaryLookup(word, streamed);
-    FUZZ_CHECK(result == (found ? kLookupFound : kLookupNotFound));
+    const LookupResult result = DictionaryLookup(word, streamed);
+    FUZZ_CHECK(result == (found ? LookupResult::Found : LookupResult::NotFound));
     FUZZ_CHECK(streamed == explanation);
 
     // Trimming only ever cuts the end of what was read back.

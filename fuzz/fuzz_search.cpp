@@ -41,7 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The catalogue as the program reads it lists the recipe lines of the plain line rule.
     fuzz::WriteFile("virt-dir.txt", ScrambleBytes(parts[4]));
     std::vector<SearchMatch> listed;
-    RunSearch({}, reporter, [&](const SearchMatch& m) { listed.push_back(m); });
+    const int listedCount =
+        RunSearch({}, reporter, [&](const SearchMatch& m) { listed.push_back(m); });
+    FUZZ_CHECK(listedCount == static_cast<int>(listed.size()));
     std::size_t n = 0;
     for (const std::string& line : reference::SplitSearchLines(parts[4])) {
         FUZZ_CHECK(line.size() <= kSearchLineLimit);

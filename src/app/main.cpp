@@ -1,8 +1,11 @@
 // cook: the recipe book. The data folder is the current directory, or the one --data names.
 #include "catalogue/CMainDlg.h"
 #include "catalogue/servings.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
 #include "core/session.h"
+#include "core/qt_window_frame.h"
+#include "viewing/qt_open_recipe.h"
 #include "viewing/qt_pdf.h"
 
 #include <QApplication>

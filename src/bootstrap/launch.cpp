@@ -115,7 +115,8 @@ void RunBootstrap(const PayloadTable& table, const EnvLookup& env, const std::st
         sink.Show({kit, kCantWrite});
         return;
     }
-    ExtractPayload(table, kit, self, PayloadOffset, sink);
+    // Its failures were shown in boxes; the installer is started whatever it answers.
+    (void)ExtractPayload(table, kit, self, PayloadOffset, sink);
     StartInstaller(kit);
 }
 

@@ -19,8 +19,8 @@ using EnvLookup = std::function<const char*(const char* name)>;
 // TEMP, then TMP, each taken as it stands when set and non-empty. When both are unset or
 // empty: TMPDIR, then the system's folder (/tmp), the first that names an existing, writable
 // folder. None: no value.
-std::optional<std::string> ChooseTempFolder(const EnvLookup& env,
-                                            const std::string& systemFolder = "/tmp");
+[[nodiscard]] std::optional<std::string> ChooseTempFolder(const EnvLookup& env,
+                                                          const std::string& systemFolder = "/tmp");
 
 // The temporary folder followed by "/KIT"; the separator is added even after a trailing one.
 std::string KitFolderPath(const std::string& tempFolder);
@@ -31,7 +31,7 @@ enum class KitFolder {
     Foreign, // there, but a link, not a folder, not ours or writable by anyone: never used
 };
 // Creates the KIT folder, private to the user; one that exists already is no error.
-KitFolder PrepareKitFolder(const std::string& kit);
+[[nodiscard]] KitFolder PrepareKitFolder(const std::string& kit);
 
 // The program path of a command line that begins with it in double quotes: the text from the
 // second character up to the next double quote, or to the end when there is none.

@@ -54,8 +54,9 @@ public:
 // Writes every payload file into `kit` under its table name, copying its bytes from `self`
 // starting at `offset`. A program file that ends early leaves the file being written short
 // and every later one empty. Answers 0 after a message box, 1 when every file was written.
-int ExtractPayload(const PayloadTable& table, const std::string& kit, const std::string& self,
-                   std::int64_t offset, ExtractionSink& sink);
+[[nodiscard]] int ExtractPayload(const PayloadTable& table, const std::string& kit,
+                                 const std::string& self, std::int64_t offset,
+                                 ExtractionSink& sink);
 
 // Test hook: while set, opening the program file for reading (after its length was learnt)
 // fails, as when the file is taken away between the two opens.

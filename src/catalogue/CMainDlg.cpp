@@ -2,7 +2,10 @@
 
 #include "core/files.h"
 #include "core/folders.h"
+#include "core/qt_geometry.h"
 #include "core/qt_list_box.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "dictionary/CDictionaryDlg.h"
 #include "personal/CFavouritesDlg.h"
@@ -108,9 +111,9 @@ void CMainDlg::OnInitDialog() {
     RemoveStaleWorkingCopies();
     // A copy a day of the user's own files, when they changed; quietly skipped when it cannot
     // be made (a read-only folder, another copy saving): the book still opens.
-    BackupIfChanged(Today());
+    (void)BackupIfChanged(Today());
     WidgetReporter reporter(this);
-    LoadCatalogue(m_table, reporter);
+    (void)LoadCatalogue(m_table, reporter); // a missing catalogue was said and beeped
     FillCategories();
     m_timer.start(500);
     m_watch = std::make_unique<PersonalListWatch>();
@@ -119,7 +122,9 @@ void CMainDlg::OnInitDialog() {
         ShowMessage(this, QString::fromLatin1(kNoTempFolderMessage));
         return;
     }
-    WriteCookIni(TempFolderText(*folder));
+    // cook.ini is the one place every window takes the folder from; what it holds after the
+    // write, taken or not, is what this window holds too.
+    (void)WriteCookIni(TempFolderText(*folder));
     if (const auto text = ReadCookIni())
         m_session.tempFolder = *text;
 }
@@ -166,7 +171,8 @@ void CMainDlg::OnSelchangeRecipes() {
     if (!recipe)
         return;
     m_selectedRecipePath = recipe->fileName;
-    OpenRecipeFrom(this, m_session, m_selectedRecipePath, Opener::MainWindow);
+    // Every failure on the way was said in a box; the window stays as it is.
+    (void)OpenRecipeFrom(this, m_session, m_selectedRecipePath, Opener::MainWindow);
 }
 
 // Each window is built afresh, run modally and dropped; it reads what it needs itself.
@@ -202,7 +208,7 @@ void CMainDlg::OnRefresh() {
     m_subcategories->clear();
     m_recipes->clear();
     WidgetReporter reporter(this);
-    LoadCatalogue(m_table, reporter);
+    (void)LoadCatalogue(m_table, reporter); // a missing catalogue was said and beeped
     FillCategories();
 }
 

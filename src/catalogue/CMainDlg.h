@@ -4,7 +4,6 @@
 #include "core/session.h"
 
 #include "catalogue/catalogue.h"
-#include "core/qt_dialogs.h"
 #include "personal/personal_watch.h"
 
 #include <QDialog>
@@ -21,7 +20,7 @@ namespace savorel::ui {
 class WindowFrame;
 
 // The window of the recipe book: categories, subcategories and recipes side by side.
-class CMainDlg : public QDialog {
+class CMainDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit CMainDlg(Session& session, QWidget* parent = nullptr);

@@ -67,10 +67,10 @@ std::vector<CatalogueProblem> CatalogueLineEndProblems(std::string_view text);
 
 // Reads virt-dir.txt from the data folder. When it cannot be opened the table stays empty and
 // the reporter gets the message and a beep; answers whether the file was read.
-bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
-                   std::vector<CatalogueProblem>* problems = nullptr);
-bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
-                       std::vector<CatalogueProblem>* problems = nullptr);
+[[nodiscard]] bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
+                                 std::vector<CatalogueProblem>* problems = nullptr);
+[[nodiscard]] bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
+                                     std::vector<CatalogueProblem>* problems = nullptr);
 
 void FreeCatalogue(CategoryTable& table);
 

@@ -24,16 +24,17 @@ std::string RenderRecipePageText(std::string_view sourceName, std::string_view r
 // Reads the scrambled recipe file `sourceName` of the data folder and writes the page as
 // tempFolderText + "reteta.htm". Failures go to the reporter in the given form; answers
 // whether the page was written. `page`, when given, receives the page written.
-bool RenderRecipePage(const std::string& sourceName, const std::string& tempFolderText,
-                      BoxForm form, Reporter& reporter, std::string* page = nullptr);
+[[nodiscard]] bool RenderRecipePage(const std::string& sourceName,
+                                    const std::string& tempFolderText, BoxForm form,
+                                    Reporter& reporter, std::string* page = nullptr);
 
 // Reads a scrambled data file and unscrambles it; false when it cannot be opened.
-bool ReadRecipeText(const std::string& sourceName, std::string& text);
+[[nodiscard]] bool ReadRecipeText(const std::string& sourceName, std::string& text);
 
 // The byte copy reteta.txt of the recipe file in the temporary folder. `copy`, when given,
 // receives the bytes written.
-bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolderText,
-                     std::string* copy = nullptr);
+[[nodiscard]] bool WriteRecipeCopy(const std::string& sourceName, const std::string& tempFolderText,
+                                   std::string* copy = nullptr);
 
 // What a recipe window is opened on: the recipe chosen and what was written for it. The
 // windows act on these, never on whatever lies in the temporary folder later, which a second
@@ -51,7 +52,7 @@ class RecipeWindows {
 public:
     virtual ~RecipeWindows() = default;
     // -1 when the recipe window cannot be created.
-    virtual int RunRecipeView(const OpenedRecipe& recipe) = 0;
+    [[nodiscard]] virtual int RunRecipeView(const OpenedRecipe& recipe) = 0;
     virtual void RunPlainRecipe(const OpenedRecipe& recipe) = 0;
 };
 
@@ -62,7 +63,8 @@ enum class Opener {
 
 // The sequence after a recipe is chosen: page, copy, recipe window (or the plain one).
 // Stops when the page was not written; answers whether the windows ran.
-bool OpenRecipe(const std::string& sourceName, Opener opener, const std::string& mainTempFolder,
-                Reporter& reporter, RecipeWindows* windows);
+[[nodiscard]] bool OpenRecipe(const std::string& sourceName, Opener opener,
+                              const std::string& mainTempFolder, Reporter& reporter,
+                              RecipeWindows* windows);
 
 } // namespace savorel

@@ -17,6 +17,7 @@ int UnicodeToCp1250(char32_t ch);
 std::string Cp1250ToUtf8(std::string_view bytes);
 // False when the text is not valid UTF-8 or holds a character the code page cannot hold;
 // `bad` then receives that character (U+FFFD for broken UTF-8). Nothing is guessed.
-bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out, char32_t* bad = nullptr);
+[[nodiscard]] bool Utf8ToCp1250Exact(std::string_view utf8, std::string& out,
+                                     char32_t* bad = nullptr);
 
 } // namespace savorel

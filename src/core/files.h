@@ -27,35 +27,36 @@ std::string ResolveDataName(std::string_view name);
 
 // Opens a file of the data folder (the current directory) by its bare name. Unsafe names and
 // anything but a regular file are treated as files that cannot be opened.
-FilePtr OpenDataFile(std::string_view name, const char* mode);
+[[nodiscard]] FilePtr OpenDataFile(std::string_view name, const char* mode);
 
 // Opens any path with an fopen mode (temporary folder files).
-FilePtr OpenPath(const std::string& path, const char* mode);
+[[nodiscard]] FilePtr OpenPath(const std::string& path, const char* mode);
 
 // open(2) of a path that answers a descriptor only for a regular file. A FIFO, a device or a
 // folder is never waited on nor read: it is closed again and answered as missing (ENOENT).
 // Every opener here goes through it, so a planted special file cannot hang or flood a reader.
 // `size`, when given, receives the file's size when it was opened.
-int OpenRegularFile(const std::string& path, int flags, long long* size = nullptr);
+[[nodiscard]] int OpenRegularFile(const std::string& path, int flags, long long* size = nullptr);
 
 // Size in bytes of a data file, or -1 when it cannot be opened.
-long long DataFileSize(std::string_view name);
+[[nodiscard]] long long DataFileSize(std::string_view name);
 
 // Whole regular files only (see OpenRegularFile).
-bool ReadWholeFile(const std::string& path, std::string& out);
-bool ReadWholeDataFile(std::string_view name, std::string& out);
+[[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& out);
+[[nodiscard]] bool ReadWholeDataFile(std::string_view name, std::string& out);
 
 // Whole-file replacement: a temporary file in the same folder (created exclusively, so no
 // symbolic link is followed), written, flushed and synced, then renamed over `path`. A file
 // the user cannot write (made read-only) is not replaced: false, as the platform's copy does. A
 // crash at any point leaves either the old file or the new one, never a mixture. `sync` false skips
 // the syncs, for generated files whose loss costs nothing.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync = true);
+[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes,
+                                       bool sync = true);
 
 // Creates a working file of the data folder afresh for writing: whatever lies under its name
 // (a link above all, which must never be followed) is removed first, and the new file is
 // created exclusively. Null when it cannot be created.
-FilePtr CreateFreshDataFile(std::string_view name);
+[[nodiscard]] FilePtr CreateFreshDataFile(std::string_view name);
 
 // Whether anything at all stands under that name in the data folder (in any letter case): a
 // file, a folder, a link, even one that leads nowhere.
@@ -67,7 +68,8 @@ bool DataEntryExists(std::string_view name);
 void RemoveStaleWorkingCopies();
 
 // Copies src over dst with the same guarantee (the platform's "copy, overwriting allowed").
-bool CopyFileAtomically(const std::string& src, const std::string& dst, bool sync = true);
+[[nodiscard]] bool CopyFileAtomically(const std::string& src, const std::string& dst,
+                                      bool sync = true);
 
 // Test hook for fault injection: when set, called before each write with the number of bytes
 // about to be written; answering false makes that write fail as a full disk would.

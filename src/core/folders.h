@@ -20,24 +20,25 @@ using EnvLookup = std::function<const char*(const char*)>;
 // $XDG_RUNTIME_DIR/savorel, else `systemTemp` + "/savorel-<uid>", created with mode 0700 and
 // taken only when it is a real folder of the user's own. Generated pages never go under fixed
 // names into a folder other accounts share. None usable: no value.
-std::optional<std::string> ResolveTempFolder(const EnvLookup& env,
-                                             const std::string& systemTemp = "/tmp");
-std::optional<std::string> ResolveTempFolder();
+[[nodiscard]] std::optional<std::string> ResolveTempFolder(const EnvLookup& env,
+                                                           const std::string& systemTemp = "/tmp");
+[[nodiscard]] std::optional<std::string> ResolveTempFolder();
 
 // The folder as cook.ini holds it: the path followed by "/".
 std::string TempFolderText(const std::string& folder);
 
 // Rewrites cook.ini in the data folder with exactly `text`, no line end.
-bool WriteCookIni(const std::string& text);
+[[nodiscard]] bool WriteCookIni(const std::string& text);
 
 // The first line of cook.ini, at most kCookIniLimit characters; no value when it cannot be
 // opened.
-std::optional<std::string> ReadCookIni();
+[[nodiscard]] std::optional<std::string> ReadCookIni();
 
 // Writes a generated file `name` into the temporary folder `folderText` (as cook.ini holds it;
 // empty is the data folder), replacing it whole. The folder must be the user's own or a shared
 // sticky one such as /tmp, where nobody can replace another's files; someone else's plain
 // folder is refused. False when refused or the file cannot be written.
-bool WriteTempFolderFile(const std::string& folderText, const char* name, std::string_view bytes);
+[[nodiscard]] bool WriteTempFolderFile(const std::string& folderText, const char* name,
+                                       std::string_view bytes);
 
 } // namespace savorel

@@ -68,10 +68,10 @@ inline int ReadScrambledChar(std::FILE* f) {
 }
 
 // Writes every byte of text through the table, a byte that scrambles to zero included.
-bool WriteScrambledText(std::FILE* f, std::string_view text);
+[[nodiscard]] bool WriteScrambledText(std::FILE* f, std::string_view text);
 
 // The text, then the scrambled line feed.
-bool WriteScrambledLine(std::FILE* f, std::string_view text);
+[[nodiscard]] bool WriteScrambledLine(std::FILE* f, std::string_view text);
 
 // Reads one line: carriage returns dropped, a line feed or end of file ends it. When `limit`
 // characters are stored, the byte read at that moment is lost. The caller tests feof(f).

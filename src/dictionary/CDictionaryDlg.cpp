@@ -1,7 +1,9 @@
 #include "dictionary/CDictionaryDlg.h"
 
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
 #include "core/qt_list_box.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "dictionary/dictionary.h"
 
@@ -137,7 +139,7 @@ void CDictionaryDlg::ShowWord(const QString& word) {
 void CDictionaryDlg::OnLookUp() {
     m_explanation->clear();
     const std::string word = ToCp1250(m_word->text()).substr(0, kDictionaryWordLimit);
-    if (DictionaryLookup(word, m_session.dictionaryBuffer) == kLookupFound)
+    if (DictionaryLookup(word, m_session.dictionaryBuffer) == LookupResult::Found)
         m_explanation->setPlainText(FromCp1250(m_session.dictionaryBuffer));
     else
         ShowMessage(this, QString::fromLatin1(kWordNotFound));

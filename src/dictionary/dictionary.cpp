@@ -93,18 +93,18 @@ std::optional<std::vector<std::string>> ReadDictionaryWords() {
     return words;
 }
 
-int DictionaryLookup(std::string_view word, std::string& explanation) {
+LookupResult DictionaryLookup(std::string_view word, std::string& explanation) {
     FilePtr f = OpenDataFile(kDictionaryFile, "r+b");
     if (!f)
-        return kLookupCannotOpen;
+        return LookupResult::CannotOpen;
     DictionaryStream stream(f.get());
     std::string entryWord, entryExplanation;
     while (stream.Next(entryWord, entryExplanation))
         if (EqualsFolded(entryWord, word)) {
             explanation = entryExplanation;
-            return kLookupFound;
+            return LookupResult::Found;
         }
-    return kLookupNotFound;
+    return LookupResult::NotFound;
 }
 
 std::string TrimMarkedWord(std::string_view text) {

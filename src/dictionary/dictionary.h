@@ -33,13 +33,13 @@ std::vector<DictionaryEntry> ParseDictionary(std::string_view text);
 
 // The words of dict.txt in file order, for the list. No value when the file cannot be opened;
 // it is opened for reading and writing, as the window always did.
-std::optional<std::vector<std::string>> ReadDictionaryWords();
+[[nodiscard]] std::optional<std::vector<std::string>> ReadDictionaryWords();
 
-enum LookupResult : int { kLookupCannotOpen = -1, kLookupNotFound = 0, kLookupFound = 1 };
+enum class LookupResult { CannotOpen, NotFound, Found };
 
-// Reads dict.txt and looks the word up; on kLookupFound `explanation` holds the entry's
+// Reads dict.txt and looks the word up; on Found `explanation` holds the entry's
 // explanation, otherwise it is left as it was.
-int DictionaryLookup(std::string_view word, std::string& explanation);
+[[nodiscard]] LookupResult DictionaryLookup(std::string_view word, std::string& explanation);
 
 // The word carried up from an explanation: read back as at most kMarkedWordLimit characters,
 // then ";", "." and "," cut at the third and then at the second position from the end, and a

@@ -1,7 +1,8 @@
 #include "personal/CFavouritesDlg.h"
 
 #include "catalogue/page.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
 #include "core/qt_window_frame.h"
 #include "personal/favourites.h"
 #include "personal/qt_record_list.h"
@@ -108,7 +109,8 @@ void CFavouritesDlg::OnSelchangeFavourites() {
     const auto record = SelectedRecord(m_list);
     if (!record)
         return;
-    OpenRecipeFrom(this, m_session, FileNameFromEntry(*record), Opener::ListWindow);
+    // Every failure on the way was said in a box; the window stays as it is.
+    (void)OpenRecipeFrom(this, m_session, FileNameFromEntry(*record), Opener::ListWindow);
 }
 
 void CFavouritesDlg::paintEvent(QPaintEvent*) {

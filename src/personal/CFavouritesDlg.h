@@ -12,7 +12,7 @@ namespace savorel::ui {
 class WindowFrame;
 
 // The user's favourite recipes: listed, opened, removed.
-class CFavouritesDlg : public QDialog {
+class CFavouritesDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit CFavouritesDlg(Session& session, QWidget* parent = nullptr);

@@ -1,7 +1,9 @@
 #include "personal/COwnRecipeEditDlg.h"
 
 #include "catalogue/servings.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/store_lock.h"
 #include "personal/store.h"
 
@@ -108,7 +110,7 @@ void COwnRecipeEditDlg::OnInitDialog() {
         return;
     m_initialised = true;
     m_name->setFocus();
-    if (m_editing != 1)
+    if (m_editing != SaveMode::Modification)
         return;
     m_name->setReadOnly(true);
     const auto recipe = LoadOwnRecipe(m_recipeFileName);
@@ -144,8 +146,7 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
     const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
                                 IngredientsToStore(),
                                 StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
-    const EditorSaveResult saved = SaveFromEditor(
-        m_editing == 1 ? SaveMode::Modification : SaveMode::NewRecipe, typed, m_recipeFileName);
+    const EditorSaveResult saved = SaveFromEditor(m_editing, typed, m_recipeFileName);
     if (saved.busy) {
         // Another copy of the program is saving: nothing was written, the text stays.
         ShowMessage(this, QString::fromLatin1(kStoreBusy));

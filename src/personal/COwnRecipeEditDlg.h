@@ -1,5 +1,7 @@
 #pragma once
 
+#include "personal/store.h"
+
 #include <QDialog>
 
 #include <string>
@@ -11,15 +13,15 @@ class QSpinBox;
 namespace savorel::ui {
 
 // The window in which the user writes a recipe of their own, or changes one written before.
-class COwnRecipeEditDlg : public QDialog {
+class COwnRecipeEditDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit COwnRecipeEditDlg(QWidget* parent = nullptr);
 
-    // 0: a new recipe; 1: a modification of the recipe file named below. Set by the opener
+    // A new recipe, or a modification of the recipe file named below. Set by the opener
     // before DoModal.
-    void SetEditing(int editing) { m_editing = editing; }
-    int Editing() const { return m_editing; }
+    void SetEditing(SaveMode editing) { m_editing = editing; }
+    SaveMode Editing() const { return m_editing; }
     void SetRecipeFileName(const std::string& fileName) { m_recipeFileName = fileName; }
     const std::string& RecipeFileName() const { return m_recipeFileName; }
     bool Saving() const { return m_saving; }
@@ -42,7 +44,7 @@ private:
     QLineEdit* m_name;
     QSpinBox* m_servings; // 0: the recipe states no servings
     bool m_saving = false;
-    int m_editing = 0;
+    SaveMode m_editing = SaveMode::NewRecipe;
     std::string m_recipeFileName;
     bool m_initialised = false;
     // The servings item as loaded, with the separator after it, and the ingredients field it

@@ -1,7 +1,9 @@
 #include "personal/COwnRecipesDlg.h"
 
 #include "catalogue/page.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/exchange.h"
@@ -107,7 +109,7 @@ void COwnRecipesDlg::OnAddRecipe() {
 void COwnRecipesDlg::OnModifyRecipe() {
     const std::string fileName = FileNameFromEntry(SelectedRecord(m_list).value_or(std::string()));
     COwnRecipeEditDlg editor(this);
-    editor.SetEditing(1);
+    editor.SetEditing(SaveMode::Modification);
     editor.SetRecipeFileName(fileName);
     if (OwnRecipeModifiable(fileName))
         editor.DoModal();
@@ -139,7 +141,8 @@ void COwnRecipesDlg::OnSelchangeOwnRecipes() {
     const auto record = SelectedRecord(m_list);
     if (!record)
         return;
-    OpenRecipeFrom(this, m_session, FileNameFromEntry(*record), Opener::ListWindow);
+    // Every failure on the way was said in a box; the window stays as it is.
+    (void)OpenRecipeFrom(this, m_session, FileNameFromEntry(*record), Opener::ListWindow);
 }
 
 void COwnRecipesDlg::OnHelp() {

@@ -15,7 +15,7 @@ class WindowFrame;
 
 // The list of the user's own recipes, and the way to the own recipe editor. It watches the
 // size of pers.txt once a second and lists new records as they are saved.
-class COwnRecipesDlg : public QDialog {
+class COwnRecipesDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit COwnRecipesDlg(Session& session, QWidget* parent = nullptr);

@@ -31,7 +31,7 @@ enum class BackupResult {
 
 // Start-up: under the store's lock, a backup named `today` when the user's files differ from
 // the newest backup and none of that day exists; then only the newest kBackupsKept are kept.
-BackupResult BackupIfChanged(const std::string& today);
+[[nodiscard]] BackupResult BackupIfChanged(const std::string& today);
 
 enum class RestoreResult {
     Restored,
@@ -43,7 +43,7 @@ enum class RestoreResult {
 // Under the store's lock: saves the current files as one more backup of `today`, then puts the
 // backup `name` back (the newest when empty): its files replace the user's files, and user's
 // files it does not hold are removed. `saved` receives the name of the backup made first.
-RestoreResult RestoreBackup(const std::string& name, const std::string& today,
-                            std::string* saved = nullptr);
+[[nodiscard]] RestoreResult RestoreBackup(const std::string& name, const std::string& today,
+                                          std::string* saved = nullptr);
 
 } // namespace savorel

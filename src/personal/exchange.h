@@ -31,7 +31,7 @@ struct ExportCalories {
 // The catalogue's recipes once each, in catalogue order (own recipes among them, where their
 // lines joined it), or only the own recipes of pers.txt in their order. No value when the
 // catalogue cannot be read (without `ownOnly`).
-std::optional<std::vector<ExportEntry>> ExportEntries(bool ownOnly);
+[[nodiscard]] std::optional<std::vector<ExportEntry>> ExportEntries(bool ownOnly);
 
 // One schema.org Recipe object, as UTF-8 JSON text, for the unscrambled text of a recipe file.
 std::string RecipeJsonLd(const ExportEntry& entry, std::string_view recipeText,
@@ -57,8 +57,8 @@ struct ForeignRecipe {
 // HTML page with <script type="application/ld+json"> blocks. False, with `error` set, when the
 // document is not JSON (or a block of the page is not) or holds no Recipe: then nothing of it
 // may be stored.
-bool ParseRecipeDocument(std::string_view bytes, std::vector<ForeignRecipe>& recipes,
-                         std::string& error);
+[[nodiscard]] bool ParseRecipeDocument(std::string_view bytes, std::vector<ForeignRecipe>& recipes,
+                                       std::string& error);
 
 // UTF-8 text as Windows-1250: s and t with comma below become the cedilla forms, typographic
 // quotes, dashes, ellipses and the like their ASCII counterparts, common fractions "1/2";
@@ -84,10 +84,10 @@ inline constexpr const char* kImportDuplicate =
 
 // Stores parsed recipes as new own recipes, under the store's lock, passing over those
 // whose name and ingredients match an own recipe already there (or one stored just before).
-ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes);
+[[nodiscard]] ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes);
 
 // Reads a document from a path of the file system and imports it.
-ImportReport ImportRecipeFile(const std::string& path);
+[[nodiscard]] ImportReport ImportRecipeFile(const std::string& path);
 
 // The report as lines of Windows-1250 text, one per recipe and a closing count.
 std::string ImportReportText(std::string_view label, const ImportReport& report);

@@ -37,10 +37,11 @@ enum class AddFavouriteResult {
 // unless the file name is a favourite already; pref.txt is created when missing and replaced
 // atomically. A "#" or line break in the title becomes a blank, so that the record keeps
 // one separator and stays one line.
-AddFavouriteResult AddFavouriteRecord(std::string_view title, std::string_view fileName);
+[[nodiscard]] AddFavouriteResult AddFavouriteRecord(std::string_view title,
+                                                    std::string_view fileName);
 
 // The complete records of pref.txt, each whole; no value when it cannot be opened.
-std::optional<std::vector<std::string>> ReadFavourites();
+[[nodiscard]] std::optional<std::vector<std::string>> ReadFavourites();
 
 enum class RemoveFavouriteResult {
     Removed,
@@ -55,6 +56,6 @@ const char* RemoveFavouriteMessage(RemoveFavouriteResult result);
 // Rewrites pref.txt without every record equal to `entry` (ignoring ASCII case), keeping the
 // order of the others: through temp.dat, replaced atomically; temp.dat is gone afterwards.
 // A last line without its line feed is kept as it is.
-RemoveFavouriteResult RemoveFavourite(std::string_view entry);
+[[nodiscard]] RemoveFavouriteResult RemoveFavourite(std::string_view entry);
 
 } // namespace savorel

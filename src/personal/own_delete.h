@@ -30,6 +30,6 @@ std::string CatalogueWithout(std::string_view catalogue, std::string_view fileNa
 // Under the store's lock: moves the recipe file into "sterse/" (created when missing), then
 // rewrites pers.txt without its records and the catalogue without its line. A recipe file
 // already gone still has its records removed.
-DeleteOwnResult DeleteOwnRecipe(const std::string& fileName);
+[[nodiscard]] DeleteOwnResult DeleteOwnRecipe(const std::string& fileName);
 
 } // namespace savorel

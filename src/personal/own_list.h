@@ -12,7 +12,7 @@ namespace savorel {
 inline constexpr const char* kShortenedOwnRecipeList = "tmp.dat";
 
 // The complete records of pers.txt; no value when it cannot be opened.
-std::optional<std::vector<std::string>> ReadOwnRecipeList();
+[[nodiscard]] std::optional<std::vector<std::string>> ReadOwnRecipeList();
 
 // Size of pers.txt in bytes, -1 when it cannot be opened.
 long long OwnRecipeListSize();
@@ -22,7 +22,7 @@ long long OwnRecipeListSize();
 // applied, so it is never applied to a later, longer list. Then answers the size of pers.txt
 // when it differs from `knownSize` (the catalogue must be reloaded and the answer becomes the
 // known size), no value when it is the same or pers.txt cannot be opened.
-std::optional<long long> CheckOwnRecipeList(long long knownSize);
+[[nodiscard]] std::optional<long long> CheckOwnRecipeList(long long knownSize);
 
 // The own recipes window's watch. Its known size outlives the window (one per process, kept
 // by the window's module), as the next opening starts from it.
@@ -30,7 +30,7 @@ class OwnRecipesWatch {
 public:
     // Window start: the records of pers.txt (no value when it cannot be opened); the size is
     // taken anew, 0 when the file cannot be opened.
-    std::optional<std::vector<std::string>> Start();
+    [[nodiscard]] std::optional<std::vector<std::string>> Start();
 
     struct Change {
         enum class Kind {

@@ -1,6 +1,7 @@
 #include "personal/qt_record_list.h"
 
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_text.h"
 #include "personal/records.h"
 
 #include <QByteArray>

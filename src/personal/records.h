@@ -31,8 +31,8 @@ std::vector<std::string> CompleteLines(std::string_view text,
 // The complete lines of a scrambled data file, read from byte `offset` on; no value when the
 // file cannot be opened. `consumed` receives how many bytes from `offset` the complete lines
 // took (a last line without its line feed is not among them).
-std::optional<std::vector<std::string>> ReadListFile(std::string_view name, long long offset = 0,
-                                                     long long* consumed = nullptr);
+[[nodiscard]] std::optional<std::vector<std::string>>
+ReadListFile(std::string_view name, long long offset = 0, long long* consumed = nullptr);
 
 // Whether a data file of that name exists (in any letter case).
 bool DataFileExists(std::string_view name);
@@ -41,6 +41,6 @@ bool DataFileExists(std::string_view name);
 // file is replaced whole and atomically, so a failure leaves it as it was; a last line left
 // without its line feed is ended first, so that the new line stays a line of its own. False
 // when nothing was written: the file exists but cannot be read, or the write failed.
-bool AppendListLine(std::string_view name, std::string_view line);
+[[nodiscard]] bool AppendListLine(std::string_view name, std::string_view line);
 
 } // namespace savorel

@@ -82,12 +82,13 @@ const char* RefusalMessage(WorkingFileResult result);
 // The editor's save up to the store: creates reteta.tmp, then checks, cleans and writes the
 // fields in order. A refused field stops it; reteta.tmp then holds the fields before it.
 // `cleaned` receives the fields written.
-WorkingFileResult WriteWorkingFile(const OwnRecipeFields& typed, OwnRecipeFields& cleaned);
+[[nodiscard]] WorkingFileResult WriteWorkingFile(const OwnRecipeFields& typed,
+                                                 OwnRecipeFields& cleaned);
 
 // "xet" + (the largest number of an own recipe file named in the catalogue, plus one) +
 // ".txt", passing over numbers whose file exists already. No value when the catalogue
 // cannot be read.
-std::optional<std::string> NextOwnRecipeFileName();
+[[nodiscard]] std::optional<std::string> NextOwnRecipeFileName();
 
 enum class SaveMode { NewRecipe, Modification };
 
@@ -109,8 +110,8 @@ const char* StoreMessage(StoreResult result);
 
 // Stores the working file: as a new recipe (file, catalogue line, record), or over the
 // recipe file `fileName` of a modification. Every replacement is atomic.
-StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
-                           const std::string& fileName = std::string());
+[[nodiscard]] StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
+                                         const std::string& fileName = std::string());
 
 // The editor's whole save, as one change of the store under its lock, so that two copies of
 // the program saving at once neither share reteta.tmp nor lose each other's records. A
@@ -121,8 +122,8 @@ struct EditorSaveResult {
     WorkingFileResult written = WorkingFileResult::Written;
     StoreOutcome outcome; // when written
 };
-EditorSaveResult SaveFromEditor(SaveMode mode, const OwnRecipeFields& typed,
-                                const std::string& fileName = std::string());
+[[nodiscard]] EditorSaveResult SaveFromEditor(SaveMode mode, const OwnRecipeFields& typed,
+                                              const std::string& fileName = std::string());
 
 // An own recipe as the editor shows it for modification: the fields as they were saved, so
 // that saving it unchanged writes the same file again.
@@ -136,7 +137,7 @@ struct LoadedOwnRecipe {
 // Parses the unscrambled text of an own recipe file: the fields between the markers.
 LoadedOwnRecipe ParseOwnRecipe(std::string_view text);
 // No value when the file cannot be opened.
-std::optional<LoadedOwnRecipe> LoadOwnRecipe(const std::string& fileName);
+[[nodiscard]] std::optional<LoadedOwnRecipe> LoadOwnRecipe(const std::string& fileName);
 
 // Whether the recipe file of a list entry exists and can be written, so that it can be
 // opened for modification.

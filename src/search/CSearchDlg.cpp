@@ -1,7 +1,9 @@
 #include "search/CSearchDlg.h"
 
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
 #include "core/qt_list_box.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "search/search.h"
 #include "viewing/qt_open_recipe.h"
@@ -127,7 +129,8 @@ void CSearchDlg::OnSelchangeResults() {
     const QListWidgetItem* item = m_results->currentItem();
     if (!item)
         return;
-    OpenRecipeFrom(this, m_session, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
+    // Every failure on the way was said in a box; the window stays as it is.
+    (void)OpenRecipeFrom(this, m_session, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
 }
 
 void CSearchDlg::OnHelp() {

@@ -50,7 +50,7 @@ struct SearchKeys {
 // and line feeds are dropped, blanks and tabs at both ends of a key are dropped, every other
 // byte belongs to a key; a key of blanks only is no key. Keys after the twentieth of
 // the list are left out; answers false when that happened (the caller says so once).
-bool ParseKeys(std::string_view fieldText, SearchKeyList& list);
+[[nodiscard]] bool ParseKeys(std::string_view fieldText, SearchKeyList& list);
 
 // The text of a result list item, and the file name taken back out of it.
 std::string ResultEntry(std::string_view name, std::string_view fileName);
@@ -75,8 +75,8 @@ struct SearchMatch {
 // virt-dir.txt tested in catalogue order, `onMatch` called for each that passes. Answers the
 // match count, or -1 when the catalogue cannot be opened (reported; no count follows).
 // `keysUsed`, when given, receives the key lists the search ran with.
-int RunSearch(const SearchFields& fields, Reporter& reporter,
-              const std::function<void(const SearchMatch&)>& onMatch,
-              SearchKeys* keysUsed = nullptr);
+[[nodiscard]] int RunSearch(const SearchFields& fields, Reporter& reporter,
+                            const std::function<void(const SearchMatch&)>& onMatch,
+                            SearchKeys* keysUsed = nullptr);
 
 } // namespace savorel

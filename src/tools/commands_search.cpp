@@ -64,14 +64,15 @@ int RunLookup(const Args& args) {
     word.resize(std::min(word.size(), kDictionaryWordLimit));
     std::string explanation;
     switch (DictionaryLookup(word, explanation)) {
-    case kLookupFound:
+    case LookupResult::Found:
         std::cout << explanation << std::endl;
         return kOk;
-    case kLookupNotFound:
+    case LookupResult::NotFound:
         return Failure(kWordNotFound);
-    default:
-        return Failure(std::string("cookbook lookup: cannot open ") + kDictionaryFile);
+    case LookupResult::CannotOpen:
+        break;
     }
+    return Failure(std::string("cookbook lookup: cannot open ") + kDictionaryFile);
 }
 
 int RunTerms(const Args& args) {

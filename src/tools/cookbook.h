@@ -25,15 +25,16 @@ const Command& FindCommand(const char* name);
 int UsageError(const Command& command, const std::string& message);
 
 // Arguments of the form FILE [-o OUT]: answers kOk, or the usage error already reported.
-int FileAndOutput(const Args& args, const char* command, std::string& file, std::string& out);
+[[nodiscard]] int FileAndOutput(const Args& args, const char* command, std::string& file,
+                                std::string& out);
 int Failure(const std::string& message);
 // Arguments of the form FILE [-o OUT] [--portii M]: `servings` is 0 without --portii. An M
 // that is no number from 1 to 99, or a recipe that states no servings, is a failure.
-int FileOutputAndServings(const Args& args, const char* command, std::string& file,
-                          std::string& out, int& servings);
+[[nodiscard]] int FileOutputAndServings(const Args& args, const char* command, std::string& file,
+                                        std::string& out, int& servings);
 // Checks --portii against the recipe text: kOk, or the failure already reported.
-int CheckServings(const char* command, const std::string& file, const std::string& recipeText,
-                  int servings);
+[[nodiscard]] int CheckServings(const char* command, const std::string& file,
+                                const std::string& recipeText, int servings);
 
 // A path given on the command line, taken relative to the folder cookbook was started in
 // (the data folder may differ, through --data).
@@ -41,12 +42,13 @@ std::string CallerPath(const std::string& path);
 
 // Writes bytes to FILE, or to stdout for "-" or an empty name: converted to the terminal's
 // encoding unless `raw` (files written with -o always keep the bytes).
-bool WriteOutput(const std::string& path, const std::string& bytes, bool raw = false);
+[[nodiscard]] bool WriteOutput(const std::string& path, const std::string& bytes, bool raw = false);
 
 // A text argument (a search key, a word), converted from the terminal's encoding to the
 // book's: answers kOk, or the usage error already reported. File names are never converted:
 // they are bytes of the file system.
-int TextArgument(const Command& command, const std::string& argument, std::string& text);
+[[nodiscard]] int TextArgument(const Command& command, const std::string& argument,
+                               std::string& text);
 
 // Every problem `check` finds, printed as "file:line: what" on stdout.
 struct Findings {

@@ -17,7 +17,8 @@ const std::string& TerminalEncoding();
 
 // An argument in the data files' encoding. False, with a message fit for stderr, when the
 // argument holds a character Windows-1250 cannot hold or is not valid in the locale's encoding.
-bool ArgumentToBook(const std::string& argument, std::string& bytes, std::string& problem);
+[[nodiscard]] bool ArgumentToBook(const std::string& argument, std::string& bytes,
+                                  std::string& problem);
 
 // Standard output without conversion, for commands whose output is bytes (scramble).
 std::streambuf* RawStdout();

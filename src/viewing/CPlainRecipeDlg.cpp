@@ -3,7 +3,9 @@
 #include "catalogue/page.h"
 #include "core/files.h"
 #include "core/folders.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/scramble.h"
 #include "viewing/recipe_view.h"
 

@@ -9,7 +9,7 @@ class QPlainTextEdit;
 namespace savorel::ui {
 
 // The recipe as plain text, for when the page view cannot be created.
-class CPlainRecipeDlg : public QDialog {
+class CPlainRecipeDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit CPlainRecipeDlg(QWidget* parent = nullptr);

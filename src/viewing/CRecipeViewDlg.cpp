@@ -4,7 +4,9 @@
 #include "catalogue/servings.h"
 #include "core/files.h"
 #include "core/folders.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "core/qt_window_frame.h"
 #include "personal/favourites.h"
 #include "viewing/CWebBrowser.h"
@@ -147,7 +149,8 @@ void CRecipeViewDlg::OnInitDialog() {
     if (!m_given) {
         if (const auto text = ReadCookIni())
             m_recipe.folderText = *text;
-        ReadWholeFile(m_recipe.folderText + kRecipePageName, m_recipe.page);
+        // A page that cannot be read shows as an empty page, as a browser would show it.
+        (void)ReadWholeFile(m_recipe.folderText + kRecipePageName, m_recipe.page);
     }
     m_pageRecipePath = PageRecipePathFrom(m_recipe.page);
     SetUpServings();

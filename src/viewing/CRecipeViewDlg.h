@@ -20,7 +20,7 @@ class WindowFrame;
 class CWebBrowser;
 
 // The window in which a recipe is read: its page, favourites, calories and printing.
-class CRecipeViewDlg : public QDialog {
+class CRecipeViewDlg final : public QDialog {
     Q_OBJECT
 public:
     explicit CRecipeViewDlg(Session& session, QWidget* parent = nullptr);

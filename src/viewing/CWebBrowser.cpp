@@ -1,7 +1,7 @@
 #include "viewing/CWebBrowser.h"
 
 #include "core/files.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_text.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -13,7 +13,7 @@ namespace savorel::ui {
 
 // The page view of the recipe window: shows local HTML files by their file:// address, runs
 // no scripts, prints the shown page without a dialog.
-class CWebBrowser : public QTextBrowser {
+class CWebBrowser final : public QTextBrowser {
     Q_OBJECT
 public:
     explicit CWebBrowser(QWidget* parent = nullptr);

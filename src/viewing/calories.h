@@ -35,7 +35,7 @@ float ParseQuantity(std::string& text);
 // "inf" or "nan", or turn two negative factors into a positive product: its line is passed
 // over by every lookup, as if it were not in the table.
 enum class TableNumber { NotANumber, Usable, Unusable };
-TableNumber ConvertTableNumber(std::string_view text, float& value);
+[[nodiscard]] TableNumber ConvertTableNumber(std::string_view text, float& value);
 
 // One line of a table file: its number and its name part (the pushed-back blank, the name,
 // then `trailingBlanks` blanks), and whether its number can be used. Answers false at the
@@ -45,7 +45,7 @@ struct TableLine {
     std::string field;
     bool usable = true;
 };
-bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBlanks);
+[[nodiscard]] bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBlanks);
 
 // Looks up the mass of the unit named in `text` (blanked), or kNoUnit.
 float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing);
@@ -82,7 +82,8 @@ void CalculateFromIngredients(std::string_view ingredients, CalorieState& state,
 // The whole calculation for the recipe file `recipeFile` of the data folder: writes
 // `tempFolderText` + hastemele.html and answers whether it was written. Messages are
 // caption-only boxes.
-bool CalculateCalories(const std::string& recipeFile, const std::string& tempFolderText,
-                       Reporter& reporter, CalorieState* result = nullptr, int servings = 0);
+[[nodiscard]] bool CalculateCalories(const std::string& recipeFile,
+                                     const std::string& tempFolderText, Reporter& reporter,
+                                     CalorieState* result = nullptr, int servings = 0);
 
 } // namespace savorel

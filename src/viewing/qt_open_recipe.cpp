@@ -1,6 +1,6 @@
 #include "viewing/qt_open_recipe.h"
 
-#include "core/qt_dialogs.h"
+#include "core/qt_messages.h"
 #include "viewing/CPlainRecipeDlg.h"
 #include "viewing/CRecipeViewDlg.h"
 

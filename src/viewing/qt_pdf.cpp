@@ -2,7 +2,7 @@
 
 #include "catalogue/page.h"
 #include "catalogue/servings.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_messages.h"
 #include "viewing/CWebBrowser.h"
 
 #include <QDir>

@@ -13,7 +13,7 @@ namespace savorel::ui {
 class CWebBrowser;
 
 // Prints the page `browser` shows into `path` as PDF; false when the file was not written.
-bool PrintToPdf(const CWebBrowser& browser, const QString& path);
+[[nodiscard]] bool PrintToPdf(const CWebBrowser& browser, const QString& path);
 
 // Asks where to save a page as PDF: a file dialog run through RunModal, opened on
 // `title`.pdf (a recipe's title) in the documents folder. Empty when the user cancels.
@@ -22,6 +22,7 @@ QString AskPdfFile(QWidget* owner, const QString& title);
 // `cook --pdf`: the page of the recipe file `recipe` of the data folder, for `servings`
 // (0: as written), printed into `path` without a window. Answers the exit status; problems
 // go to standard error.
-int PrintRecipeFileToPdf(const std::string& recipe, const QString& path, int servings);
+[[nodiscard]] int PrintRecipeFileToPdf(const std::string& recipe, const QString& path,
+                                       int servings);
 
 } // namespace savorel::ui

@@ -1,7 +1,9 @@
 #include "viewing/qt_term_links.h"
 
 #include "catalogue/page.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
+#include "core/qt_text.h"
 #include "dictionary/CDictionaryDlg.h"
 #include "dictionary/terms.h"
 #include "viewing/CWebBrowser.h"

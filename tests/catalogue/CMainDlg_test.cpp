@@ -2,6 +2,7 @@
 // the watch on pers.txt.
 #include "catalogue/CMainDlg.h"
 #include "core/files.h"
+#include "core/qt_geometry.h"
 #include "personal/backup.h"
 #include "support/support.h"
 #include "support/window_checks.h"

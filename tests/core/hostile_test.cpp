@@ -95,18 +95,18 @@ TEST(HostileFolder, BinaryGarbageInEveryFile) {
             WritePlain(name, Garbage(20000, seed * 31 + static_cast<unsigned>(name[0])));
         CategoryTable table;
         CollectingReporter reporter;
-        LoadCatalogue(table, reporter, nullptr);
+        (void)LoadCatalogue(table, reporter, nullptr);
         EXPECT_LE(table.categories.size(), kMaxCategories);
         std::string text;
         ASSERT_TRUE(ReadRecipeText("RET001.TXT", text));
         const std::string page = RenderRecipePageText("RET001.TXT", text);
         EXPECT_EQ(0u, page.find("<!--RET001.TXT-->"));
-        CalculateCalories("RET001.TXT", dir.path() + "/", reporter);
+        (void)CalculateCalories("RET001.TXT", dir.path() + "/", reporter);
         std::string explanation;
-        DictionaryLookup("ciorba", explanation);
-        ReadDictionaryWords();
-        ReadOwnRecipeList();
-        ReadFavourites();
+        (void)DictionaryLookup("ciorba", explanation);
+        (void)ReadDictionaryWords();
+        (void)ReadOwnRecipeList();
+        (void)ReadFavourites();
         IsFavourite("RET001.TXT");
         SearchFields fields{"a+b", "c", "d"};
         EXPECT_GE(RunSearch(fields, reporter, [](const SearchMatch&) {}), 0);
@@ -152,8 +152,8 @@ TEST(HostileFolder, CatalogueNamingItselfAndADictionaryOfAMillionLines) {
     WriteRepeated("dict.txt", "cuvant#explicatie\n", 1000000 * 18);
     WriteScrambled("extra", "");
     std::string explanation;
-    EXPECT_EQ(kLookupNotFound, DictionaryLookup("altceva", explanation));
-    EXPECT_EQ(kLookupFound, DictionaryLookup("CUVANT", explanation));
+    EXPECT_EQ(LookupResult::NotFound, DictionaryLookup("altceva", explanation));
+    EXPECT_EQ(LookupResult::Found, DictionaryLookup("CUVANT", explanation));
     EXPECT_EQ("explicatie", explanation);
 }
 
@@ -255,7 +255,7 @@ TEST(HostileFolder, SpecialFilesAreAnsweredAsMissingFiles) {
              WriteScrambled("virt-dir.txt", "i R ~ RET001.TXT\n");
              const int examined = RunSearch({"", "a", ""}, reporter, nullptr);
              const bool page = RenderRecipePage("RET001.TXT", "./", BoxForm::Owned, reporter);
-             CalculateCalories("RET001.TXT", "./", reporter);
+             (void)CalculateCalories("RET001.TXT", "./", reporter);
              std::string said = std::to_string(examined) + std::to_string(page);
              for (const auto& e : reporter.entries)
                  said += "|" + e.text;
@@ -264,7 +264,7 @@ TEST(HostileFolder, SpecialFilesAreAnsweredAsMissingFiles) {
         {"dict.txt",
          [] {
              std::string explanation;
-             return std::to_string(DictionaryLookup("ciorba", explanation)) +
+             return std::to_string(static_cast<int>(DictionaryLookup("ciorba", explanation))) +
                     std::to_string(ReadDictionaryWords().has_value());
          }},
         {"pers.txt",

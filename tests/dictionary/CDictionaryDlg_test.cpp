@@ -2,6 +2,8 @@
 // and by typing, carrying a marked word up through the clipboard, and the messages.
 #include "dictionary/CDictionaryDlg.h"
 
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"

@@ -42,7 +42,7 @@ std::string Lookup(std::string_view word, const char* dictionary = kDictionary) 
     std::string expected = "(unchanged)";
     const bool found = reference::FindExplanation(dictionary, word, expected);
     std::string explanation = "(unchanged)";
-    EXPECT_EQ(DictionaryLookup(word, explanation), found ? kLookupFound : kLookupNotFound)
+    EXPECT_EQ(DictionaryLookup(word, explanation), found ? LookupResult::Found : LookupResult::NotFound)
         << "'" << word << "'";
     EXPECT_EQ(explanation, expected) << "'" << word << "'";
     return explanation;
@@ -112,14 +112,14 @@ TEST(Dictionary, WordsWithAndWithoutDiacritics) {
 TEST(Dictionary, FileLookupAndWordList) {
     TempDataDir dir;
     std::string explanation = "before";
-    EXPECT_EQ(DictionaryLookup("blat", explanation), kLookupCannotOpen);
+    EXPECT_EQ(DictionaryLookup("blat", explanation), LookupResult::CannotOpen);
     EXPECT_EQ(explanation, "before");
     EXPECT_FALSE(ReadDictionaryWords().has_value());
 
     WriteScrambled("dict.txt", kDictionary);
-    EXPECT_EQ(DictionaryLookup("BLAT", explanation), kLookupFound);
+    EXPECT_EQ(DictionaryLookup("BLAT", explanation), LookupResult::Found);
     EXPECT_EQ(explanation, "Foaie de aluat; prima explicatie.");
-    EXPECT_EQ(DictionaryLookup("sarmale", explanation), kLookupNotFound);
+    EXPECT_EQ(DictionaryLookup("sarmale", explanation), LookupResult::NotFound);
     EXPECT_EQ(explanation, "Foaie de aluat; prima explicatie.");
     const auto words = ReadDictionaryWords();
     ASSERT_TRUE(words.has_value());
@@ -127,14 +127,14 @@ TEST(Dictionary, FileLookupAndWordList) {
 
     // A dictionary with Windows line ends reads the same through the program's own reader.
     WriteScrambled("dict.txt", "blat#Foaie de aluat.\r\nroux#Faina in unt.\r\n");
-    EXPECT_EQ(DictionaryLookup("roux", explanation), kLookupFound);
+    EXPECT_EQ(DictionaryLookup("roux", explanation), LookupResult::Found);
     EXPECT_EQ(explanation, "Faina in unt.");
     EXPECT_EQ(*ReadDictionaryWords(), (Strings{"blat", "roux"}));
 
     // Something that cannot be opened for reading and writing counts as no dictionary.
     std::filesystem::remove("dict.txt");
     std::filesystem::create_directory("dict.txt");
-    EXPECT_EQ(DictionaryLookup("blat", explanation), kLookupCannotOpen);
+    EXPECT_EQ(DictionaryLookup("blat", explanation), LookupResult::CannotOpen);
     EXPECT_FALSE(ReadDictionaryWords().has_value());
 }
 

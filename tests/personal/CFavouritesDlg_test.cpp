@@ -1,7 +1,7 @@
 // The favourites window on the offscreen platform: its text, sorted list, opening and
 // removing entries, and what a removal leaves in pref.txt.
 #include "core/files.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
 #include "personal/CFavouritesDlg.h"
 #include "personal/favourites.h"
 #include "support/read_only_folder.h"

@@ -1,7 +1,8 @@
 // The own recipe editor on the offscreen platform: its checks and messages, new recipes and
 // modifications, and the faults it must survive.
 #include "core/files.h"
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_messages.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/store.h"
 #include "support/read_only_folder.h"
@@ -106,7 +107,7 @@ private slots:
 
         // Reloaded for modification, the Romanian letters come back.
         COwnRecipeEditDlg again;
-        again.SetEditing(1);
+        again.SetEditing(SaveMode::Modification);
         again.SetRecipeFileName("xet1.txt");
         again.OnInitDialog();
         QCOMPARE(Line(again, 1009)->text(),
@@ -237,7 +238,7 @@ private slots:
         WriteScrambled("xet2.txt", "\n#\nSupa\n#\n2 por\xFEii;1 l apa\n#\nP");
         auto modify = [&](auto&& act) {
             COwnRecipeEditDlg m;
-            m.SetEditing(1);
+            m.SetEditing(SaveMode::Modification);
             m.SetRecipeFileName("xet2.txt");
             m.OnInitDialog();
             act(m, *ui::FindControlAs<QSpinBox>(&m, 1015));
@@ -272,7 +273,7 @@ private slots:
         const std::string list = ReadBack("pers.txt");
         const std::string catalogue = ReadBack("virt-dir.txt");
         COwnRecipeEditDlg w;
-        w.SetEditing(1);
+        w.SetEditing(SaveMode::Modification);
         w.SetRecipeFileName("xet1.txt");
         w.OnInitDialog();
         QVERIFY(Line(w, 1009)->isReadOnly());
@@ -294,7 +295,7 @@ private slots:
     void modificationOfAMissingFileRefusesEverySave() {
         MessageLog log;
         COwnRecipeEditDlg w;
-        w.SetEditing(1);
+        w.SetEditing(SaveMode::Modification);
         w.SetRecipeFileName("xet9.txt");
         w.OnInitDialog();
         QCOMPARE(log.Messages(), QStringList{QStringLiteral("Cannot open the file")});

@@ -1,6 +1,8 @@
 // The own recipes window on the offscreen platform: its sorted list, the watch on pers.txt,
 // the way to the editor and to the recipe window.
-#include "core/qt_dialogs.h"
+#include "core/qt_geometry.h"
+#include "core/qt_text.h"
+#include "core/qt_window_frame.h"
 #include "personal/COwnRecipeEditDlg.h"
 #include "personal/COwnRecipesDlg.h"
 #include "personal/records.h"
@@ -163,7 +165,8 @@ private slots:
         std::string editedFile;
         script.Push([&](QDialog& dialog) {
             auto& editor = static_cast<COwnRecipeEditDlg&>(dialog);
-            editedFile = editor.Editing() == 1 ? editor.RecipeFileName() : std::string();
+            editedFile = editor.Editing() == SaveMode::Modification ? editor.RecipeFileName()
+                                                                    : std::string();
             return ui::FindControlAs<QLineEdit>(&editor, 1009)->isReadOnly() ? 1 : -1;
         });
         Click(w, 1005);

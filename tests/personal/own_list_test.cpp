@@ -85,7 +85,7 @@ TEST(OwnRecipesWatch, ListsWhatWasAddedAndRefillsWhenTheListShrank) {
     WriteScrambled("virt-dir.txt", "m A\nh B\n");
     OwnRecipeFields cleaned;
     ASSERT_EQ(WriteWorkingFile({"", "Ciorba", "", ""}, cleaned), WorkingFileResult::Written);
-    SaveOwnRecipe(SaveMode::NewRecipe, cleaned);
+    ASSERT_EQ(SaveOwnRecipe(SaveMode::NewRecipe, cleaned).result, StoreResult::Stored);
     auto change = watch.Tick();
     EXPECT_EQ(change.kind, OwnRecipesWatch::Change::Kind::Grown);
     EXPECT_TRUE(change.read);
@@ -94,7 +94,7 @@ TEST(OwnRecipesWatch, ListsWhatWasAddedAndRefillsWhenTheListShrank) {
     EXPECT_EQ(watch.Tick().kind, OwnRecipesWatch::Change::Kind::None) << "one listing per growth";
 
     ASSERT_EQ(WriteWorkingFile({"", "Ardei", "", ""}, cleaned), WorkingFileResult::Written);
-    SaveOwnRecipe(SaveMode::NewRecipe, cleaned);
+    ASSERT_EQ(SaveOwnRecipe(SaveMode::NewRecipe, cleaned).result, StoreResult::Stored);
     change = watch.Tick();
     EXPECT_EQ(change.records, Lines{PersonalRecord("Ardei", "xet2.txt")}) << "only the new one";
 

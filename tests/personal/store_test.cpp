@@ -91,7 +91,7 @@ TEST(OwnRecipeStore, MarkersAreCleanedFromEveryField) {
     EXPECT_EQ(cleaned.name, "Sup a  \\ta");
     EXPECT_EQ(cleaned.ingredients, "1 2 3\\");
     EXPECT_EQ(cleaned.preparation, "x y z\\");
-    SaveOwnRecipe(SaveMode::NewRecipe, cleaned);
+    ASSERT_EQ(SaveOwnRecipe(SaveMode::NewRecipe, cleaned).result, StoreResult::Stored);
     const std::string file = Plain("xet1.txt");
     EXPECT_EQ(std::count(file.begin(), file.end(), '#'), 3);
     EXPECT_EQ(file.find('~'), std::string::npos);

@@ -3,6 +3,7 @@
 #include "search/CSearchDlg.h"
 
 #include "core/folders.h"
+#include "core/qt_geometry.h"
 #include "search/search.h"
 #include "support/support.h"
 #include "support/window_checks.h"
@@ -66,7 +67,7 @@ private slots:
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         m_tmp = m_dir->path() + "/tmp/";
-        WriteCookIni(m_tmp);
+        QVERIFY(WriteCookIni(m_tmp));
         WriteBook();
     }
     void cleanup() { m_dir.reset(); }

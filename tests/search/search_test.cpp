@@ -51,7 +51,9 @@ void ExpectListedByThePlainRule(std::string_view catalogue) {
     WriteScrambled("virt-dir.txt", catalogue);
     std::vector<NameAndFile> listed, expected;
     CollectingReporter reporter;
-    RunSearch({}, reporter, [&](const SearchMatch& m) { listed.emplace_back(m.name, m.fileName); });
+    const int count = RunSearch(
+        {}, reporter, [&](const SearchMatch& m) { listed.emplace_back(m.name, m.fileName); });
+    EXPECT_EQ(count, static_cast<int>(listed.size()));
     for (const std::string& line : reference::SplitSearchLines(catalogue))
         if (const auto recipe = reference::ParseSearchLine(line))
             expected.emplace_back(recipe->name, recipe->fileName);
@@ -198,9 +200,10 @@ TEST(RunSearch, OnePassScanAgreesWithTheWindowRule) {
                 SearchKeys used;
                 CollectingReporter reporter;
                 std::vector<int> found, expected;
-                RunSearch(
+                const int count = RunSearch(
                     fields, reporter,
                     [&](const SearchMatch& m) { found.push_back(m.recipeNumber); }, &used);
+                ASSERT_EQ(count, static_cast<int>(found.size()));
                 for (int t = 0; t < kTexts; ++t)
                     if (reference::TextMatches(texts[t], used))
                         expected.push_back(t + 1);
@@ -437,7 +440,7 @@ TEST(RunSearch, LimitsOfFieldsKeysAndExaminedText) {
 
     // A field is read as at most 299 characters: a key typed after that is not taken.
     Outcome cut;
-    RunSearch({"", "", std::string(299, '+') + "trufe"}, cut.reporter, nullptr, &used);
+    (void)RunSearch({"", "", std::string(299, '+') + "trufe"}, cut.reporter, nullptr, &used);
     EXPECT_TRUE(used.required.Empty());
 }
 

@@ -1,4 +1,5 @@
 #include "support/window_support.h"
+#include "core/qt_geometry.h"
 
 #include <QPushButton>
 #include <QTest>

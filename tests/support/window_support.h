@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/qt_dialogs.h"
+#include "core/qt_messages.h"
 
 #include <QDialog>
 #include <QListWidget>

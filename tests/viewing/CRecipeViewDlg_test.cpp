@@ -1,6 +1,7 @@
 // The recipe window and the plain recipe window on the offscreen platform.
 #include "catalogue/page.h"
 #include "core/folders.h"
+#include "core/qt_geometry.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
@@ -60,7 +61,7 @@ private slots:
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         m_tmp = m_dir->path() + "/tmp/";
-        WriteCookIni(m_tmp);
+        QVERIFY(WriteCookIni(m_tmp));
         WriteScrambled("zcalorii.txt", "340 faina\n40 ceapa\n");
         WriteScrambled("zunitmas.txt", "1 g\n");
         WriteScrambled("zbucati.txt", "100 ceapa\n");
@@ -408,7 +409,7 @@ private slots:
     void pageInAFolderWithUrlCharacters() {
         const std::string odd = m_dir->path() + "/a#b?c%d/";
         std::filesystem::create_directory(odd);
-        WriteCookIni(odd);
+        QVERIFY(WriteCookIni(odd));
         CollectingReporter reporter;
         QVERIFY(RenderRecipePage("RET007.TXT", odd, BoxForm::Owned, reporter));
         ModalScript modals;

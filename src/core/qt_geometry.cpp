@@ -1,22 +1,20 @@
-#include "core/qt_dialogs.h"
-
-#include "core/cp1250.h"
+#include "core/qt_geometry.h"
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QImageReader>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QStringList>
 #include <QVariant>
 
+#include <algorithm>
 #include <cmath>
 
 // The pictures live in a static library, whose resource registration the linker would drop.
+// Every window places its controls through this file, so it is linked wherever they are drawn.
 static int RegisterResources() {
     Q_INIT_RESOURCE(resources);
     return 0;
@@ -29,29 +27,6 @@ namespace {
 
 const char* const kControlId = "controlId";
 
-void ShowForReal(const MessageRecord& m) {
-    QMessageBox box(m.form == BoxForm::CaptionOnly ? nullptr : m.owner);
-    box.setWindowTitle(m.caption);
-    box.setText(m.text);
-    box.setIcon(QMessageBox::NoIcon);
-    box.setStandardButtons(QMessageBox::Ok);
-    if (m.form == BoxForm::CaptionOnly)
-        // The title carries the message; keep the box wide enough to read it whole.
-        box.setStyleSheet(QStringLiteral("QLabel{min-width:%1px;}")
-                              .arg(std::min(600, 60 + 7 * static_cast<int>(m.caption.size()))));
-    box.exec();
-}
-
-MessageFunction& Messages() {
-    static MessageFunction function = ShowForReal;
-    return function;
-}
-
-ModalFunction& Modals() {
-    static ModalFunction function = [](QDialog& dialog) { return dialog.exec(); };
-    return function;
-}
-
 } // namespace
 
 void ApplyApplicationLook() {
@@ -59,58 +34,6 @@ void ApplyApplicationLook() {
     font.setStyleHint(QFont::SansSerif);
     font.setPointSize(8);
     QApplication::setFont(font);
-}
-
-QString ApplicationName() {
-    const QString name = QCoreApplication::applicationName();
-    if (!name.isEmpty())
-        return name;
-    return QFileInfo(QCoreApplication::applicationFilePath()).baseName();
-}
-
-void ShowMessage(QWidget* owner, BoxForm form, const QString& text) {
-    if (form == BoxForm::CaptionOnly)
-        Messages()({nullptr, form, text, QString()});
-    else
-        Messages()({owner, form, ApplicationName(), text});
-}
-
-void ShowMessageWithCaption(QWidget* owner, const QString& caption, const QString& text) {
-    Messages()({owner, BoxForm::Owned, caption, text});
-}
-bool AskQuestion(QWidget* owner, const QString& text) {
-    QMessageBox box(owner);
-    box.setObjectName(QStringLiteral("question"));
-    box.setWindowTitle(ApplicationName());
-    box.setText(text);
-    box.setIcon(QMessageBox::NoIcon);
-    QPushButton* yes = box.addButton(QStringLiteral("Da"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QStringLiteral("Nu"), QMessageBox::NoRole);
-    yes->setObjectName(QStringLiteral("yes"));
-    no->setObjectName(QStringLiteral("no"));
-    box.setDefaultButton(no); // Enter alone never deletes anything
-    box.setEscapeButton(no);
-    RunModal(box);
-    return box.clickedButton() == yes;
-}
-
-MessageFunction SetMessageFunction(MessageFunction function) {
-    MessageFunction old = std::move(Messages());
-    Messages() = function ? std::move(function) : MessageFunction(ShowForReal);
-    return old;
-}
-
-int RunModal(QDialog& dialog) {
-    return Modals()(dialog);
-}
-
-ModalFunction SetModalFunction(ModalFunction function) {
-    ModalFunction old = std::move(Modals());
-    if (function)
-        Modals() = std::move(function);
-    else
-        Modals() = [](QDialog& dialog) { return dialog.exec(); };
-    return old;
 }
 
 int DluX(int dlu) {
@@ -155,24 +78,6 @@ QWidget* FindControl(const QWidget* root, int id) {
     return nullptr;
 }
 
-QString FromCp1250(std::string_view bytes) {
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (const char c : bytes)
-        text.append(QChar(static_cast<char16_t>(Cp1250ToUnicode(static_cast<unsigned char>(c)))));
-    return text;
-}
-
-std::string ToCp1250(const QString& text) {
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (const char32_t ch : text.toStdU32String()) {
-        const int b = UnicodeToCp1250(ch);
-        bytes.push_back(b < 0 ? '?' : static_cast<char>(b));
-    }
-    return bytes;
-}
-
 void FitFontToWidth(QWidget* widget, const QString& text, int width) {
     QFont font = widget->font();
     const QStringList lines = text.split(QLatin1Char('\n'));
@@ -186,14 +91,6 @@ void FitFontToWidth(QWidget* widget, const QString& text, int width) {
         font.setPointSizeF(font.pointSizeF() - 0.25);
     }
     widget->setFont(font);
-}
-
-void WidgetReporter::Show(BoxForm form, std::string_view text) {
-    ShowMessage(m_owner, form, FromCp1250(text));
-}
-
-void WidgetReporter::Beep() {
-    QApplication::beep();
 }
 
 void Backdrop::Paint(QPainter& painter, QSize window, QSize design) {
