@@ -20,9 +20,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     savorel::CalculateFromIngredients(parts[3], state, reporter);
     FUZZ_CHECK(!state.tableMissing);
     FUZZ_CHECK(state.page.rfind("<html>", 0) == 0);
-    const std::string_view end = " calorii. </BIG></BIG></html>";
+    // The total ends the page, or the line per portion when the first item states servings.
+    const std::string_view end =
+        state.servings > 0 ? "</b> calorii.</html>" : " calorii. </BIG></BIG></html>";
     FUZZ_CHECK(state.page.size() >= end.size() &&
                state.page.compare(state.page.size() - end.size(), end.size(), end) == 0);
+    if (state.servings > 0)
+        FUZZ_CHECK(state.page.find("<br>Pe portie (", state.page.rfind("TOTAL:<b> ")) !=
+                   std::string::npos);
     FUZZ_CHECK(state.matchedTokens <= state.tokens);
     FUZZ_CHECK(state.tokensWithMass <= state.matchedTokens);
     for (const auto& e : reporter.entries)
