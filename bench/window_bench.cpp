@@ -3,11 +3,11 @@
 // peak resident memory. Entries are chosen and buttons pressed with mouse events, as a user
 // does (the lists answer nothing else). Offscreen platform; run by hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/window_bench
-#include "catalogue/CMainDlg.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "search/CSearchDlg.h"
-#include "viewing/qt_open_recipe.h"
+#include "catalogue/ui/CMainDlg.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "search/ui/CSearchDlg.h"
+#include "viewing/ui/qt_open_recipe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 // cook: the recipe book. The data folder is the current directory, or the one --data names.
-#include "catalogue/CMainDlg.h"
 #include "catalogue/servings.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
+#include "catalogue/ui/CMainDlg.h"
 #include "core/session.h"
-#include "core/qt_window_frame.h"
-#include "viewing/qt_open_recipe.h"
-#include "viewing/qt_pdf.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_window_frame.h"
+#include "viewing/ui/qt_open_recipe.h"
+#include "viewing/ui/qt_pdf.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,8 +1,8 @@
 // bootstrap: carries the installer, cook and the book in a payload after its own image,
 // writes them into the KIT folder under the temporary folder and starts the installer there.
-#include "bootstrap/CBootstrapDlg.h"
 #include "bootstrap/launch.h"
 #include "bootstrap/payload_tables.h"
+#include "bootstrap/ui/CBootstrapDlg.h"
 
 #include <QApplication>
 

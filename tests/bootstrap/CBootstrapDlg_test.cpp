@@ -1,6 +1,6 @@
 // The bootstrap's window: its layout, the road its first paint sets going, the progress bar
 // and the captions of its messages.
-#include "bootstrap/CBootstrapDlg.h"
+#include "bootstrap/ui/CBootstrapDlg.h"
 #include "payload_builder.h"
 
 #include <QDir>

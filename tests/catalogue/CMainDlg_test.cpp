@@ -1,13 +1,13 @@
 // The main window on the offscreen platform: lists, the selection chain, opening recipes,
 // the watch on pers.txt.
-#include "catalogue/CMainDlg.h"
+#include "catalogue/ui/CMainDlg.h"
 #include "core/files.h"
-#include "core/qt_geometry.h"
+#include "core/ui/qt_geometry.h"
 #include "personal/backup.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
-#include "viewing/CPlainRecipeDlg.h"
+#include "viewing/ui/CPlainRecipeDlg.h"
 
 #include <QListWidget>
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
 // The conversion every window makes between Windows-1250 data and its Unicode widgets.
 #include "core/cp1250.h"
-#include "core/qt_text.h"
+#include "core/ui/qt_text.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
 // The dictionary window on the offscreen platform: its look, the word list, look-ups by list
 // and by typing, carrying a marked word up through the clipboard, and the messages.
-#include "dictionary/CDictionaryDlg.h"
+#include "dictionary/ui/CDictionaryDlg.h"
 
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The layout the build relies on: logic files include no Qt, and no folder reaches up.
-# Logic files (any name but C*.{h,cpp} and qt_*) may include the logic of their own folder
-# and of the folders before theirs in: core catalogue viewing personal search dictionary.
-# Window files may include any logic, and the windows of their own folder and of the folders
-# before theirs in: core dictionary viewing search personal catalogue (the main window last).
+# Logic files (SUBSYSTEM/*) may include the logic of their own folder and of the folders
+# before theirs in: core catalogue viewing personal search dictionary.
+# Window files (SUBSYSTEM/ui/*) may include any logic, and the windows of their own folder and
+# of the folders before theirs in: core dictionary viewing search personal catalogue (the main
+# window last). Nothing else may stand in a subsystem folder.
 set -u
 src="$(cd "$(dirname "$0")/../../src" && pwd)"
 logic_order=(core catalogue viewing personal search dictionary)
@@ -13,11 +14,20 @@ rank() { # rank NAME ORDER...
   for d in "$@"; do [ "$d" = "$name" ] && { echo "$i"; return; }; i=$((i + 1)); done
   echo 99
 }
-is_window() { case "$(basename "$1")" in C[A-Z]* | qt_*) return 0 ;; *) return 1 ;; esac; }
+is_window() { case "$1" in */ui/*) return 0 ;; *) return 1 ;; esac; }
 problems=0
 for dir in "${logic_order[@]}"; do
-  for file in "$src/$dir"/*.h "$src/$dir"/*.cpp; do
+  for file in "$src/$dir"/* "$src/$dir"/ui/*; do
     [ -e "$file" ] || continue
+    [ "$file" = "$src/$dir/ui" ] && continue
+    case "$file" in
+    *.h | *.cpp) ;;
+    *)
+      echo "${file#"$src"/}: neither a header nor a source file"
+      problems=$((problems + 1))
+      continue
+      ;;
+    esac
     rel="${file#"$src"/}"
     if ! is_window "$file" && grep -qE '^#include <Q' "$file"; then
       echo "$rel: a logic file includes Qt"
@@ -25,12 +35,13 @@ for dir in "${logic_order[@]}"; do
     fi
     while read -r target; do
       tdir="${target%%/*}"
-      [ "$tdir" = "$dir" ] && continue
-      if is_window "$target"; then
-        if ! is_window "$file"; then
-          echo "$rel: a logic file includes the window file $target"
-          problems=$((problems + 1))
-        elif [ "$(rank "$tdir" "${window_order[@]}")" -gt "$(rank "$dir" "${window_order[@]}")" ]; then
+      if is_window "$target" && ! is_window "$file"; then
+        echo "$rel: a logic file includes the window file $target"
+        problems=$((problems + 1))
+      elif [ "$tdir" = "$dir" ]; then
+        continue
+      elif is_window "$target"; then
+        if [ "$(rank "$tdir" "${window_order[@]}")" -gt "$(rank "$dir" "${window_order[@]}")" ]; then
           echo "$rel: includes $target, a window of a folder after its own"
           problems=$((problems + 1))
         fi

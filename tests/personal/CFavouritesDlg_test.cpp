@@ -1,9 +1,9 @@
 // The favourites window on the offscreen platform: its text, sorted list, opening and
 // removing entries, and what a removal leaves in pref.txt.
 #include "core/files.h"
-#include "core/qt_geometry.h"
-#include "personal/CFavouritesDlg.h"
+#include "core/ui/qt_geometry.h"
 #include "personal/favourites.h"
+#include "personal/ui/CFavouritesDlg.h"
 #include "support/read_only_folder.h"
 #include "support/support.h"
 #include "support/window_checks.h"

@@ -1,10 +1,10 @@
 // The own recipe editor on the offscreen platform: its checks and messages, new recipes and
 // modifications, and the faults it must survive.
 #include "core/files.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "personal/COwnRecipeEditDlg.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
 #include "personal/store.h"
+#include "personal/ui/COwnRecipeEditDlg.h"
 #include "support/read_only_folder.h"
 #include "support/support.h"
 #include "support/window_checks.h"

@@ -1,9 +1,9 @@
 // The search window on the offscreen platform: its look, a search run from the window, and
 // opening results by mouse and keyboard.
-#include "search/CSearchDlg.h"
+#include "search/ui/CSearchDlg.h"
 
 #include "core/folders.h"
-#include "core/qt_geometry.h"
+#include "core/ui/qt_geometry.h"
 #include "search/search.h"
 #include "support/support.h"
 #include "support/window_checks.h"

@@ -1,5 +1,5 @@
 #include "support/window_support.h"
-#include "core/qt_geometry.h"
+#include "core/ui/qt_geometry.h"
 
 #include <QPushButton>
 #include <QTest>

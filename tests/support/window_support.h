@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/qt_messages.h"
+#include "core/ui/qt_messages.h"
 
 #include <QDialog>
 #include <QListWidget>

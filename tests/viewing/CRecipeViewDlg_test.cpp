@@ -1,15 +1,15 @@
 // The recipe window and the plain recipe window on the offscreen platform.
 #include "catalogue/page.h"
 #include "core/folders.h"
-#include "core/qt_geometry.h"
+#include "core/ui/qt_geometry.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
-#include "viewing/CPlainRecipeDlg.h"
-#include "viewing/CRecipeViewDlg.h"
-#include "viewing/CWebBrowser.h"
-#include "viewing/qt_open_recipe.h"
-#include "viewing/qt_term_links.h"
+#include "viewing/ui/CPlainRecipeDlg.h"
+#include "viewing/ui/CRecipeViewDlg.h"
+#include "viewing/ui/CWebBrowser.h"
+#include "viewing/ui/qt_open_recipe.h"
+#include "viewing/ui/qt_term_links.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>

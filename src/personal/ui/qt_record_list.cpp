@@ -1,7 +1,7 @@
-#include "personal/qt_record_list.h"
+#include "personal/ui/qt_record_list.h"
 
-#include "core/qt_geometry.h"
-#include "core/qt_text.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_text.h"
 #include "personal/records.h"
 
 #include <QByteArray>

@@ -1,10 +1,10 @@
-#include "dictionary/CDictionaryDlg.h"
+#include "dictionary/ui/CDictionaryDlg.h"
 
-#include "core/qt_geometry.h"
-#include "core/qt_list_box.h"
-#include "core/qt_messages.h"
-#include "core/qt_text.h"
-#include "core/qt_window_frame.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_list_box.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_text.h"
+#include "core/ui/qt_window_frame.h"
 #include "dictionary/dictionary.h"
 
 #include <QFrame>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/qt_list_box.h"
 #include "core/session.h"
+#include "core/ui/qt_list_box.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "core/qt_list_box.h"
+#include "core/ui/qt_list_box.h"
 
 #include <QFontMetrics>
 #include <QHelpEvent>

@@ -1,12 +1,12 @@
-#include "search/CSearchDlg.h"
+#include "search/ui/CSearchDlg.h"
 
-#include "core/qt_geometry.h"
-#include "core/qt_list_box.h"
-#include "core/qt_messages.h"
-#include "core/qt_text.h"
-#include "core/qt_window_frame.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_list_box.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_text.h"
+#include "core/ui/qt_window_frame.h"
 #include "search/search.h"
-#include "viewing/qt_open_recipe.h"
+#include "viewing/ui/qt_open_recipe.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -130,7 +130,8 @@ void CSearchDlg::OnSelchangeResults() {
     if (!item)
         return;
     // Every failure on the way was said in a box; the window stays as it is.
-    (void)OpenRecipeFrom(this, m_session, FileNameOfResult(ToCp1250(item->text())), Opener::ListWindow);
+    (void)OpenRecipeFrom(this, m_session, FileNameOfResult(ToCp1250(item->text())),
+                         Opener::ListWindow);
 }
 
 void CSearchDlg::OnHelp() {

@@ -1,8 +1,8 @@
-#include "viewing/qt_open_recipe.h"
+#include "viewing/ui/qt_open_recipe.h"
 
-#include "core/qt_messages.h"
-#include "viewing/CPlainRecipeDlg.h"
-#include "viewing/CRecipeViewDlg.h"
+#include "core/ui/qt_messages.h"
+#include "viewing/ui/CPlainRecipeDlg.h"
+#include "viewing/ui/CRecipeViewDlg.h"
 
 namespace savorel::ui {
 

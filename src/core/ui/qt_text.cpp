@@ -1,4 +1,4 @@
-#include "core/qt_text.h"
+#include "core/ui/qt_text.h"
 
 #include "core/cp1250.h"
 

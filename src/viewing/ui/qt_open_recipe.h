@@ -13,6 +13,7 @@ namespace savorel::ui {
 // reteta.txt (both in the session's temporary folder), then the recipe window or, failing
 // that or when the session says the page view is unavailable, the plain recipe window, modal
 // to `owner`. Messages go to `owner` as the opener's form requires.
-[[nodiscard]] bool OpenRecipeFrom(QWidget* owner, Session& session, const std::string& sourceName, Opener opener);
+[[nodiscard]] bool OpenRecipeFrom(QWidget* owner, Session& session, const std::string& sourceName,
+                                  Opener opener);
 
 } // namespace savorel::ui

@@ -1,4 +1,4 @@
-#include "core/qt_window_frame.h"
+#include "core/ui/qt_window_frame.h"
 
 #include <QEvent>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "viewing/qt_term_links.h"
+#include "viewing/ui/qt_term_links.h"
 
 #include "catalogue/page.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "core/qt_text.h"
-#include "dictionary/CDictionaryDlg.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_text.h"
 #include "dictionary/terms.h"
-#include "viewing/CWebBrowser.h"
+#include "dictionary/ui/CDictionaryDlg.h"
+#include "viewing/ui/CWebBrowser.h"
 
 #include <QFileInfo>
 #include <QFrame>

@@ -1,7 +1,7 @@
-#include "viewing/CWebBrowser.h"
+#include "viewing/ui/CWebBrowser.h"
 
 #include "core/files.h"
-#include "core/qt_text.h"
+#include "core/ui/qt_text.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,12 +1,12 @@
-#include "viewing/CPlainRecipeDlg.h"
+#include "viewing/ui/CPlainRecipeDlg.h"
 
 #include "catalogue/page.h"
 #include "core/files.h"
 #include "core/folders.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "core/qt_text.h"
 #include "core/scramble.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_text.h"
 #include "viewing/recipe_view.h"
 
 #include <QPainter>

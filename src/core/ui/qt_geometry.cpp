@@ -1,4 +1,4 @@
-#include "core/qt_geometry.h"
+#include "core/ui/qt_geometry.h"
 
 #include <QApplication>
 #include <QFont>

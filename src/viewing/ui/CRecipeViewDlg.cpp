@@ -1,19 +1,19 @@
-#include "viewing/CRecipeViewDlg.h"
+#include "viewing/ui/CRecipeViewDlg.h"
 
 #include "catalogue/page.h"
 #include "catalogue/servings.h"
 #include "core/files.h"
 #include "core/folders.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "core/qt_text.h"
-#include "core/qt_window_frame.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_text.h"
+#include "core/ui/qt_window_frame.h"
 #include "personal/favourites.h"
-#include "viewing/CWebBrowser.h"
 #include "viewing/calories.h"
-#include "viewing/qt_pdf.h"
-#include "viewing/qt_term_links.h"
 #include "viewing/recipe_view.h"
+#include "viewing/ui/CWebBrowser.h"
+#include "viewing/ui/qt_pdf.h"
+#include "viewing/ui/qt_term_links.h"
 
 #include <QFile>
 #include <QFileInfo>

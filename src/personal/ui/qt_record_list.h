@@ -2,7 +2,7 @@
 
 // The record lists of the own recipes and favourites windows: list boxes in the platform's
 // sorted style whose entries keep the whole record (name, blanks, "#", file name).
-#include "core/qt_list_box.h"
+#include "core/ui/qt_list_box.h"
 
 #include <QListWidget>
 

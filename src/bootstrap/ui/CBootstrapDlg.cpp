@@ -1,4 +1,4 @@
-#include "bootstrap/CBootstrapDlg.h"
+#include "bootstrap/ui/CBootstrapDlg.h"
 
 #include "bootstrap/launch.h"
 

@@ -1,9 +1,9 @@
-#include "viewing/qt_pdf.h"
+#include "viewing/ui/qt_pdf.h"
 
 #include "catalogue/page.h"
 #include "catalogue/servings.h"
-#include "core/qt_messages.h"
-#include "viewing/CWebBrowser.h"
+#include "core/ui/qt_messages.h"
+#include "viewing/ui/CWebBrowser.h"
 
 #include <QDir>
 #include <QFileDialog>

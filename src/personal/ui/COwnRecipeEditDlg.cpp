@@ -1,10 +1,10 @@
-#include "personal/COwnRecipeEditDlg.h"
+#include "personal/ui/COwnRecipeEditDlg.h"
 
 #include "catalogue/servings.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "core/qt_text.h"
 #include "core/store_lock.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_text.h"
 #include "personal/store.h"
 
 #include <QColor>

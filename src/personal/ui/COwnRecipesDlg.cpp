@@ -1,17 +1,17 @@
-#include "personal/COwnRecipesDlg.h"
+#include "personal/ui/COwnRecipesDlg.h"
 
 #include "catalogue/page.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "core/qt_text.h"
-#include "core/qt_window_frame.h"
-#include "personal/COwnRecipeEditDlg.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_text.h"
+#include "core/ui/qt_window_frame.h"
 #include "personal/exchange.h"
 #include "personal/own_delete.h"
-#include "personal/qt_record_list.h"
 #include "personal/records.h"
 #include "personal/store.h"
-#include "viewing/qt_open_recipe.h"
+#include "personal/ui/COwnRecipeEditDlg.h"
+#include "personal/ui/qt_record_list.h"
+#include "viewing/ui/qt_open_recipe.h"
 
 #include <QFile>
 #include <QFileDialog>

@@ -1,13 +1,13 @@
-#include "personal/CFavouritesDlg.h"
+#include "personal/ui/CFavouritesDlg.h"
 
 #include "catalogue/page.h"
-#include "core/qt_geometry.h"
-#include "core/qt_messages.h"
-#include "core/qt_window_frame.h"
+#include "core/ui/qt_geometry.h"
+#include "core/ui/qt_messages.h"
+#include "core/ui/qt_window_frame.h"
 #include "personal/favourites.h"
-#include "personal/qt_record_list.h"
 #include "personal/records.h"
-#include "viewing/qt_open_recipe.h"
+#include "personal/ui/qt_record_list.h"
+#include "viewing/ui/qt_open_recipe.h"
 
 #include <QColor>
 #include <QFont>

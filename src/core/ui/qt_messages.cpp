@@ -1,6 +1,6 @@
-#include "core/qt_messages.h"
+#include "core/ui/qt_messages.h"
 
-#include "core/qt_text.h"
+#include "core/ui/qt_text.h"
 
 #include <QApplication>
 #include <QCoreApplication>
