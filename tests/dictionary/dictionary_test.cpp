@@ -42,7 +42,8 @@ std::string Lookup(std::string_view word, const char* dictionary = kDictionary) 
     std::string expected = "(unchanged)";
     const bool found = reference::FindExplanation(dictionary, word, expected);
     std::string explanation = "(unchanged)";
-    EXPECT_EQ(DictionaryLookup(word, explanation), found ? LookupResult::Found : LookupResult::NotFound)
+    EXPECT_EQ(DictionaryLookup(word, explanation),
+              found ? LookupResult::Found : LookupResult::NotFound)
         << "'" << word << "'";
     EXPECT_EQ(explanation, expected) << "'" << word << "'";
     return explanation;
