@@ -3,7 +3,8 @@
 // peak resident memory. Entries are chosen and buttons pressed with mouse events, as a user
 // does (the lists answer nothing else). Offscreen platform; run by hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/window_bench
-#include "catalogue/ui/CMainDlg.h"
+#include "app/application.h"
+#include "app/ui/CMainDlg.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
 #include "search/ui/CSearchDlg.h"
@@ -81,7 +82,8 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 20; ++run) {
         QElapsedTimer t;
         t.start();
-        CMainDlg w(session);
+        savorel::Application application(session); // start-up again, as a fresh cook does
+        CMainDlg w(application);
         w.show();
         w.repaint();
         QCoreApplication::processEvents();

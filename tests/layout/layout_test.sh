@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The layout the build relies on: logic files include no Qt, and no folder reaches up.
 # Logic files (SUBSYSTEM/*) may include the logic of their own folder and of the folders
-# before theirs in: core catalogue viewing personal search dictionary.
+# before theirs in: core catalogue dictionary viewing personal search app.
 # Window files (SUBSYSTEM/ui/*) may include any logic, and the windows of their own folder and
-# of the folders before theirs in: core dictionary viewing search personal catalogue (the main
-# window last). Nothing else may stand in a subsystem folder.
+# of the folders before theirs in the same order (app, cook's shell and main window, last).
+# Nothing else may stand in a subsystem folder.
 set -u
 src="$(cd "$(dirname "$0")/../../src" && pwd)"
-logic_order=(core catalogue viewing personal search dictionary)
-window_order=(core dictionary viewing search personal catalogue)
+logic_order=(core catalogue dictionary viewing personal search app)
+window_order=(core dictionary viewing personal search app)
 rank() { # rank NAME ORDER...
   local name="$1" i=0; shift
   for d in "$@"; do [ "$d" = "$name" ] && { echo "$i"; return; }; i=$((i + 1)); done

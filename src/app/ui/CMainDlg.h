@@ -1,15 +1,11 @@
 #pragma once
 
-#include "core/session.h"
+#include "app/application.h"
 #include "core/ui/qt_list_box.h"
-
-#include "catalogue/catalogue.h"
-#include "personal/personal_watch.h"
 
 #include <QDialog>
 #include <QTimer>
 
-#include <memory>
 #include <string>
 
 class QListWidget;
@@ -19,17 +15,17 @@ namespace savorel::ui {
 
 class WindowFrame;
 
-// The window of the recipe book: categories, subcategories and recipes side by side.
+// The window of the recipe book: categories, subcategories and recipes side by side. It has
+// the application object do the start-up work while it is built, and shows its catalogue.
 class CMainDlg final : public QDialog {
     Q_OBJECT
 public:
-    explicit CMainDlg(Session& session, QWidget* parent = nullptr);
-    ~CMainDlg() override;
+    explicit CMainDlg(Application& app, QWidget* parent = nullptr);
 
-    const CategoryTable& Catalogue() const { return m_table; }
+    const CategoryTable& Catalogue() const { return m_app.Catalogue(); }
     const std::string& SelectedRecipePath() const { return m_selectedRecipePath; }
     const std::string& TempFolder() const;
-    const PersonalListWatch& Watch() const { return *m_watch; }
+    const PersonalListWatch& Watch() const { return m_app.Watch(); }
 
 public slots:
     void OnSelchangeCategories();
@@ -50,8 +46,6 @@ private:
     void OnInitDialog();
     void FillCategories();
 
-    CategoryTable m_table;
-    std::unique_ptr<PersonalListWatch> m_watch;
     std::string m_selectedRecipePath;
     int m_selectedCategory = -1;
     int m_selectedSubcategory = -1;
@@ -62,6 +56,7 @@ private:
     SortedListBox* m_subcategories;
     SortedListBox* m_recipes;
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    Application& m_app;
     Session& m_session;
 };
 

@@ -1,14 +1,11 @@
-#include "catalogue/ui/CMainDlg.h"
+#include "app/ui/CMainDlg.h"
 
-#include "core/files.h"
-#include "core/folders.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_list_box.h"
 #include "core/ui/qt_messages.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/qt_window_frame.h"
 #include "dictionary/ui/CDictionaryDlg.h"
-#include "personal/backup.h"
 #include "personal/ui/CFavouritesDlg.h"
 #include "personal/ui/COwnRecipesDlg.h"
 #include "search/ui/CSearchDlg.h"
@@ -47,7 +44,8 @@ int SelectedRow(const QListWidget* list) {
 
 } // namespace
 
-CMainDlg::CMainDlg(Session& session, QWidget* parent) : QDialog(parent), m_session(session) {
+CMainDlg::CMainDlg(Application& app, QWidget* parent)
+    : QDialog(parent), m_app(app), m_session(app.GetSession()) {
     setWindowTitle(QStringLiteral("Savorel v1.2"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -97,42 +95,23 @@ CMainDlg::CMainDlg(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     OnInitDialog();
 }
 
-CMainDlg::~CMainDlg() {
-    FreeCatalogue(m_table);
-}
-
 const std::string& CMainDlg::TempFolder() const {
     return m_session.tempFolder;
 }
 
 void CMainDlg::OnInitDialog() {
     m_timerBusy = false;
-    // Copies that an interrupted save left behind are of no use to anyone.
-    RemoveStaleWorkingCopies();
-    // A copy a day of the user's own files, when they changed; quietly skipped when it cannot
-    // be made (a read-only folder, another copy saving): the book still opens.
-    (void)BackupIfChanged(Today());
+    // The start-up's messages are this window's, as it is being built.
     WidgetReporter reporter(this);
-    (void)LoadCatalogue(m_table, reporter); // a missing catalogue was said and beeped
+    m_app.Start(reporter);
     FillCategories();
     m_timer.start(500);
-    m_watch = std::make_unique<PersonalListWatch>();
-    const auto folder = ResolveTempFolder();
-    if (!folder) {
-        ShowMessage(this, QString::fromLatin1(kNoTempFolderMessage));
-        return;
-    }
-    // cook.ini is the one place every window takes the folder from; what it holds after the
-    // write, taken or not, is what this window holds too.
-    (void)WriteCookIni(TempFolderText(*folder));
-    if (const auto text = ReadCookIni())
-        m_session.tempFolder = *text;
 }
 
 void CMainDlg::FillCategories() {
-    for (int i = 0; i <= m_table.LastIndex(); ++i)
-        m_categories->insertItem(i,
-                                 FromCp1250(m_table.categories[static_cast<std::size_t>(i)].name));
+    const CategoryTable& table = m_app.Catalogue();
+    for (int i = 0; i <= table.LastIndex(); ++i)
+        m_categories->insertItem(i, FromCp1250(table.categories[static_cast<std::size_t>(i)].name));
 }
 
 void CMainDlg::OnSelchangeCategories() {
@@ -142,9 +121,10 @@ void CMainDlg::OnSelchangeCategories() {
     m_subcategories->clear();
     m_recipes->clear();
     m_selectedCategory = row;
-    if (row > m_table.LastIndex())
+    const CategoryTable& table = m_app.Catalogue();
+    if (row > table.LastIndex())
         return;
-    const auto& subs = m_table.categories[static_cast<std::size_t>(row)].subcategories;
+    const auto& subs = table.categories[static_cast<std::size_t>(row)].subcategories;
     for (std::size_t i = 0; i < subs.size(); ++i)
         m_subcategories->insertItem(static_cast<int>(i), FromCp1250(subs[i].name));
 }
@@ -155,7 +135,7 @@ void CMainDlg::OnSelchangeSubcategories() {
         return;
     m_recipes->clear();
     m_selectedSubcategory = row;
-    const CatalogueSubcategory* sub = m_table.Subcategory(m_selectedCategory, row);
+    const CatalogueSubcategory* sub = m_app.Catalogue().Subcategory(m_selectedCategory, row);
     if (!sub)
         return;
     for (std::size_t i = 0; i < sub->recipes.size(); ++i)
@@ -167,7 +147,8 @@ void CMainDlg::OnSelchangeRecipes() {
     if (row < 0)
         return;
     m_selectedRecipe = row;
-    const CatalogueRecipe* recipe = m_table.Recipe(m_selectedCategory, m_selectedSubcategory, row);
+    const CatalogueRecipe* recipe =
+        m_app.Catalogue().Recipe(m_selectedCategory, m_selectedSubcategory, row);
     if (!recipe)
         return;
     m_selectedRecipePath = recipe->fileName;
@@ -201,14 +182,13 @@ void CMainDlg::OnHelp() {
 }
 
 void CMainDlg::OnRefresh() {
-    FreeCatalogue(m_table);
     // Emptying the lists must not count as the user's choice.
     const QSignalBlocker b1(m_categories), b2(m_subcategories), b3(m_recipes);
     m_categories->clear();
     m_subcategories->clear();
     m_recipes->clear();
     WidgetReporter reporter(this);
-    (void)LoadCatalogue(m_table, reporter); // a missing catalogue was said and beeped
+    (void)m_app.ReloadCatalogue(reporter); // a missing catalogue was said and beeped
     FillCategories();
 }
 
@@ -216,7 +196,7 @@ void CMainDlg::OnPersonalListTimer() {
     if (m_timerBusy)
         return;
     m_timerBusy = true;
-    if (m_watch->Tick())
+    if (m_app.PersonalListChanged())
         OnRefresh();
     m_timerBusy = false;
 }

@@ -1,6 +1,7 @@
 // cook: the recipe book. The data folder is the current directory, or the one --data names.
+#include "app/application.h"
+#include "app/ui/CMainDlg.h"
 #include "catalogue/servings.h"
-#include "catalogue/ui/CMainDlg.h"
 #include "core/session.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
@@ -95,7 +96,8 @@ int main(int argc, char** argv) {
     session.browserUnavailable = parser.isSet(plain);
     session.windowPlacesFile = std::string(); // in the user's configuration folder
 
-    savorel::ui::CMainDlg mainWindow(session);
+    savorel::Application application(session);
+    savorel::ui::CMainDlg mainWindow(application);
     savorel::ui::RunModal(mainWindow);
     return 0;
 }

@@ -1,6 +1,7 @@
 // The main window on the offscreen platform: lists, the selection chain, opening recipes,
 // the watch on pers.txt.
-#include "catalogue/ui/CMainDlg.h"
+#include "app/application.h"
+#include "app/ui/CMainDlg.h"
 #include "core/files.h"
 #include "core/ui/qt_geometry.h"
 #include "personal/backup.h"
@@ -51,6 +52,7 @@ private slots:
     void initTestCase() { ui::ApplyApplicationLook(); }
     void init() {
         m_session = Session(); // nothing carries over from the last test
+        m_app = std::make_unique<Application>(m_session);
         m_dir = std::make_unique<TempDataDir>();
         std::filesystem::create_directory("tmp");
         qputenv("TMP", (m_dir->path() + "/tmp").c_str());
@@ -58,12 +60,13 @@ private slots:
     }
     void cleanup() {
         qunsetenv("TMP"); // the folder goes with the test
+        m_app.reset();
         m_dir.reset();
     }
 
     void titleButtonsListsAndCookIniAtStart() {
         MessageLog log;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         QCOMPARE(w.windowTitle(), QStringLiteral("Savorel v1.2"));
         QCOMPARE(w.size(), QSize(600, 354));
         const std::pair<int, const char*> buttons[] = {
@@ -93,7 +96,7 @@ private slots:
     void categoriesInFileOrderAndTheSelectionChain() {
         MessageLog log;
         ModalScript modals;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         QCOMPARE(List(w, 1000)->count(), 10);
         QCOMPARE(List(w, 1000)->item(1)->text(), QStringLiteral("Aperitive"));
         QCOMPARE(List(w, 1001)->count(), 0);
@@ -115,7 +118,7 @@ private slots:
     void choosingARecipeOpensItsPageAndMissingFilesStop() {
         MessageLog log;
         ModalScript modals;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         Choose(List(w, 1000), 9);
         Choose(List(w, 1001), 1);
         Choose(List(w, 1002), 0);
@@ -138,7 +141,7 @@ private slots:
         ModalScript modals;
         WriteScrambled("virt-dir.txt", "m A\nh B\ni Unu ~ RET001.TXT\ni Doi ~ RET001.TXT\n"
                                        "i Trei ~ RET001.TXT\n");
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         Choose(List(w, 1000), 0);
         Choose(List(w, 1001), 0);
         Choose(List(w, 1002), 0);
@@ -158,7 +161,7 @@ private slots:
         qputenv("TMPDIR", (m_dir->path() + "/tmp").c_str());
         MessageLog log;
         ModalScript modals;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         qunsetenv("TMPDIR");
         QVERIFY(log.records.empty());
         QCOMPARE(QString::fromStdString(w.TempFolder()),
@@ -183,7 +186,7 @@ private slots:
             preparation = plain.PreparationField()->toPlainText();
             return 1;
         });
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         Choose(List(w, 1000), 9);
         Choose(List(w, 1001), 1);
         Choose(List(w, 1002), 0);
@@ -195,7 +198,7 @@ private slots:
     void buttonsOpenTheirWindows() {
         MessageLog log;
         ModalScript modals;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         for (int id : {1003, 1004, 1005, 1016})
             ui::FindControlAs<QPushButton>(&w, id)->click();
         QCOMPARE(modals.opened,
@@ -206,7 +209,7 @@ private slots:
     void helpAndMissingCatalogue() {
         std::remove("virt-dir.txt");
         MessageLog log;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         QCOMPARE(log.Messages(), QStringList{"Cannot open the file..."});
         QCOMPARE(List(w, 1000)->count(), 0);
         Click(w, 1007);
@@ -218,7 +221,7 @@ private slots:
 
     void growingPersonalListReloadsOnTheSixthTick() {
         MessageLog log;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         Choose(List(w, 1000), 9);
         WriteScrambled("pers.txt", "Nou" + std::string(137, ' ') + "#xet1.txt\n");
         WriteScrambled("virt-dir.txt", "m Doar una\nh Proprii\n             i Nou        ~ "
@@ -238,7 +241,7 @@ private slots:
     void shortenedListIsAppliedOnceAndRemoved() {
         WriteScrambled("pers.txt", std::string(300, 'a') + "\n");
         MessageLog log;
-        CMainDlg w(m_session);
+        CMainDlg w(*m_app);
         WriteScrambled("tmp.dat", std::string(100, 'b') + "\n");
         for (int i = 0; i < 6; ++i)
             w.OnPersonalListTimer();
@@ -254,6 +257,7 @@ private slots:
 
 private:
     Session m_session;
+    std::unique_ptr<Application> m_app; // cook's, made before its main window as main() does
     std::unique_ptr<TempDataDir> m_dir;
 };
 
