@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <iomanip>
 #include <iostream>
 #include <map>
@@ -95,30 +96,48 @@ void CheckDictionary(Findings& findings) {
 }
 
 void CheckCalorieTables(Findings& findings) {
-    std::set<std::string> foods;
-    for (const char* table : {kFoodTableFile, kUnitTableFile, kPieceTableFile}) {
+    std::set<std::string> foods, units;
+    for (const char* table :
+         {kFoodTableFile, kUnitTableFile, kPieceTableFile, kVolumeTableFile, kDensityTableFile}) {
+        const bool optional = table == kVolumeTableFile || table == kDensityTableFile;
         std::vector<std::string> lines;
         if (!DataLines(table, lines)) {
-            findings.Add(table, 0, "cannot be opened");
+            if (!optional)
+                findings.Add(table, 0, "cannot be opened");
             continue;
         }
+        std::set<std::string> named;
         for (std::size_t i = 0; i < lines.size(); ++i) {
+            const int n = static_cast<int>(i) + 1;
             std::string name;
             const std::string problem = TableLineProblem(lines[i], name);
             if (!problem.empty()) {
-                findings.Add(table, static_cast<int>(i) + 1, problem);
+                findings.Add(table, n, problem);
                 continue;
             }
             if (table == kFoodTableFile) {
-                foods.insert(name);
-            } else if (table == kPieceTableFile && !foods.count(name)) {
+                foods.insert(Folded(name));
+            } else if (table == kUnitTableFile) {
+                units.insert(Folded(name));
+            } else if (table == kPieceTableFile && !foods.count(Folded(name))) {
                 // Several names on one line: each must be a food.
                 std::istringstream words(name);
                 std::string word;
                 while (words >> word)
-                    if (!foods.count(word))
-                        findings.Add(table, static_cast<int>(i) + 1,
-                                     "\"" + name + "\" is not in " + kFoodTableFile);
+                    if (!foods.count(Folded(word)))
+                        findings.Add(table, n, "\"" + name + "\" is not in " + kFoodTableFile);
+            } else if (optional) {
+                // The calculator looks these up by the unit or food it already found, so a
+                // name the other tables lack is never used, and a second line never read.
+                const bool volume = table == kVolumeTableFile;
+                if (!(volume ? units : foods).count(Folded(name)))
+                    findings.Add(table, n,
+                                 "\"" + name + "\" is not in " +
+                                     (volume ? kUnitTableFile : kFoodTableFile));
+                if (!named.insert(Folded(name)).second)
+                    findings.Add(table, n, "\"" + name + "\" listed twice: only the first is read");
+                if (std::strtod(lines[i].c_str(), nullptr) <= 0)
+                    findings.Add(table, n, "a number of 0 is not read: the line means nothing");
             }
         }
     }
@@ -185,7 +204,7 @@ int RunAudit(const Args& args) {
     if (!mkdtemp(folder))
         return Failure("cookbook audit: cannot create a temporary folder");
     int recipes = 0, understood = 0, tokens = 0, matched = 0, withMass = 0, failed = 0;
-    std::map<std::string, int> leftovers;
+    std::map<std::string, int> leftovers, describing;
     std::set<std::string> seen;
     std::cout << std::fixed << std::setprecision(2);
     for (const auto& category : table.categories)
@@ -212,9 +231,21 @@ int RunAudit(const Args& args) {
                 understood += all;
                 for (const auto& w : state.leftoverWords)
                     ++leftovers[w];
-                std::cout << recipe.fileName << "\t" << state.total << "\t"
-                          << (all ? "all understood" : "not all understood") << "\t" << recipe.name
-                          << "\n";
+                for (const auto& w : state.describingWords)
+                    ++describing[w];
+                std::cout << recipe.fileName << "\t" << state.total << "\t";
+                if (state.servings > 0)
+                    std::cout << state.total / state.servings;
+                else
+                    std::cout << "-";
+                std::cout << "\t" << (all ? "all understood" : "not all understood") << "\t"
+                          << recipe.name;
+                if (!state.describingWords.empty()) {
+                    std::cout << "\tpassed over:";
+                    for (const auto& w : state.describingWords)
+                        std::cout << " " << w;
+                }
+                std::cout << "\n";
             }
     const std::string page = std::string(folder) + "/" + kCaloriePageName;
     std::remove(page.c_str());
@@ -225,14 +256,19 @@ int RunAudit(const Args& args) {
               << "tokens " << tokens << ", matched to a food " << matched << " ("
               << percent(matched, tokens) << "%), matched with a mass " << withMass << " ("
               << percent(withMass, matched) << "%)\n";
-    std::vector<std::pair<int, std::string>> top;
-    for (const auto& [word, count] : leftovers)
-        top.emplace_back(-count, word);
-    std::sort(top.begin(), top.end());
-    if (!top.empty())
-        std::cout << "most frequent words not understood:\n";
-    for (std::size_t i = 0; i < top.size() && i < 30; ++i)
-        std::cout << "  " << -top[i].first << "\t" << top[i].second << "\n";
+    auto printTop = [](const std::map<std::string, int>& counts, const char* heading) {
+        std::vector<std::pair<int, std::string>> top;
+        for (const auto& [word, count] : counts)
+            top.emplace_back(-count, word);
+        std::sort(top.begin(), top.end());
+        if (!top.empty())
+            std::cout << heading << "\n";
+        for (std::size_t i = 0; i < top.size() && i < 30; ++i)
+            std::cout << "  " << -top[i].first << "\t" << top[i].second << "\n";
+    };
+    printTop(leftovers, "most frequent words not understood:");
+    // Counted, and not shown as not understood: a wrong table entry would hide here.
+    printTop(describing, "most frequent describing words of counted ingredients:");
     return failed ? kFailure : kOk;
 }
 

@@ -38,8 +38,10 @@ const std::vector<Command>& Commands() {
          "for M servings (the recipe must state its own).",
          RunCalories},
         {"audit", "cookbook audit",
-         "Runs the calorie calculator over every recipe of the catalogue: tokens understood, "
-         "totals, and the words most often left not understood.",
+         "Runs the calorie calculator over every recipe of the catalogue: one line per recipe "
+         "(file, total, per portion or \"-\", understood, title, then the describing words passed "
+         "over, if any), tokens understood, and the "
+         "words most often left not understood or passed over as describing words.",
          RunAudit},
         {"search", "cookbook search [--allowed TEXT] [--forbidden TEXT] [--required TEXT]",
          "Searches as the search window does (keys separated by \"+\" or \",\"): one "

@@ -6,6 +6,7 @@
 #include "core/folders.h"
 #include "core/scramble.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -147,7 +148,10 @@ bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBl
     return true;
 }
 
-float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing) {
+float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing,
+                     std::string* unitField) {
+    if (unitField)
+        unitField->clear();
     FilePtr f = OpenDataFile(kUnitTableFile, "rb");
     if (!f) {
         reporter.Show(BoxForm::CaptionOnly, kUnitTableFile);
@@ -160,8 +164,11 @@ float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing) 
         // A line without a name would match every blank; it names no unit.
         if (!line.usable || IsBlankText(line.field))
             continue;
-        if (FindAndBlank(text, line.field) != 0)
+        if (FindAndBlank(text, line.field) != 0) {
+            if (unitField)
+                *unitField = line.field;
             return line.number;
+        }
     }
     return kNoUnit;
 }
@@ -181,6 +188,108 @@ float LookUpPieceMass(std::string_view foodField, Reporter& reporter, bool& tabl
     return -1.0f;
 }
 
+namespace {
+
+// The number of the first line of an optional table whose name is `field` (compared folded),
+// or -1 when the table is missing or has no such line. Numbers of 0 or less mean nothing here.
+float LookUpOptional(const char* table, std::string_view field) {
+    FilePtr f = OpenDataFile(table, "rb");
+    if (!f)
+        return -1.0f;
+    TableLine line;
+    float current = -1.0f;
+    while (ReadTableLine(f.get(), line, current, 1))
+        if (line.usable && line.number > 0 && EqualsFolded(line.field, field))
+            return line.number;
+    return -1.0f;
+}
+
+// A measure in parentheses: "(400 g)", "(400 ml)", "(400 g fiecare)".
+struct StatedMeasure {
+    bool found = false;
+    float quantity = 0;
+    float tableMass = 0;
+    std::string unitField;
+};
+
+// Takes the first parenthesised measure out of `work` (blanks it, then normalises again, so
+// that "2 conserve (400 g) fasole alba" still names the food "conserve fasole alba"). A
+// parenthesis that holds anything else stays where it is. A missing unit table is told later,
+// in the order the calculation always told it.
+StatedMeasure TakeStatedMeasure(std::string& work) {
+    StatedMeasure measure;
+    const std::size_t open = work.find('(');
+    if (open == std::string::npos)
+        return measure;
+    const std::size_t close = work.find(')', open + 1);
+    if (close == std::string::npos)
+        return measure;
+    std::string inside = " " + work.substr(open + 1, close - open - 1) + " ";
+    const std::size_t first = inside.find_first_not_of(' ');
+    if (first == std::string::npos || !IsAsciiDigit(static_cast<unsigned char>(inside[first])))
+        return measure;
+    const float quantity = ParseQuantity(inside);
+    std::string unitField;
+    CollectingReporter quiet;
+    bool missing = false;
+    const float mass = LookUpUnitMass(inside, quiet, missing, &unitField);
+    if (!(mass > 0))
+        return measure;
+    FindAndBlank(inside, " fiecare ");
+    if (!IsBlankText(inside))
+        return measure;
+    measure = {true, quantity, mass, unitField};
+    work.replace(open, close - open + 1, close - open + 1, ' ');
+    work = Normalise(work);
+    return measure;
+}
+
+// Whether what is left of a counted ingredient is more than words that describe it: a number
+// (a second quantity) or the name of a food (a second ingredient joined to the first).
+bool LeftoverMatters(std::string_view work, Reporter& reporter, bool& tableMissing) {
+    for (const char c : work)
+        if (IsAsciiDigit(static_cast<unsigned char>(c)))
+            return true;
+    FilePtr foods = OpenDataFile(kFoodTableFile, "rb");
+    if (!foods) {
+        reporter.Show(BoxForm::CaptionOnly, kFoodTableFile);
+        tableMissing = true;
+        return true;
+    }
+    TableLine line;
+    float current = -1.0f;
+    while (ReadTableLine(foods.get(), line, current, 1))
+        if (line.usable && !IsBlankText(line.field) &&
+            FindFolded(work, line.field) != std::string_view::npos)
+            return true;
+    return false;
+}
+
+void SplitWords(std::string_view text, std::vector<std::string>& words) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = text.find_first_not_of(' ', i);
+        if (start == std::string_view::npos)
+            break;
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        words.emplace_back(text.substr(start, end - start));
+        i = end;
+    }
+}
+
+} // namespace
+
+float UnitMassOfFood(std::string_view unitField, std::string_view foodField, float tableMass) {
+    if (unitField.empty() || IsBlankText(unitField))
+        return tableMass;
+    const float millilitres = LookUpOptional(kVolumeTableFile, unitField);
+    if (millilitres <= 0)
+        return tableMass;
+    const float density = LookUpOptional(kDensityTableFile, foodField);
+    if (density <= 0)
+        return tableMass;
+    return millilitres * density;
+}
+
 void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter,
                         double factor) {
     if (IsBlankText(token))
@@ -192,6 +301,8 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
     // Scaled to other servings, the line shows the item as the scaled page writes it; the
     // arithmetic below uses the exact quantity.
     const std::string display = factor == 1.0 ? work : Normalise(ScaleItemText(token, factor));
+    const std::string whole = work;
+    const StatedMeasure stated = TakeStatedMeasure(work);
 
     FilePtr foods = OpenDataFile(kFoodTableFile, "rb");
     if (!foods) {
@@ -211,13 +322,21 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
         }
     }
     foods.reset();
+    if (!matched)
+        work = whole; // nothing was counted: the list shows the ingredient as written
 
     if (matched) {
         const float perUnit = line.number * 0.01f;
         const double quantity = static_cast<double>(ParseQuantity(work)) * factor;
-        float mass = LookUpUnitMass(work, reporter, state.tableMissing);
-        if (!(mass > 0))
+        std::string unitField;
+        float mass = LookUpUnitMass(work, reporter, state.tableMissing, &unitField);
+        if (mass > 0)
+            mass = UnitMassOfFood(unitField, line.field, mass);
+        else
             mass = LookUpPieceMass(line.field, reporter, state.tableMissing);
+        // The recipe's own measure of one unit or piece wins over the tables'.
+        if (stated.found)
+            mass = stated.quantity * UnitMassOfFood(stated.unitField, line.field, stated.tableMass);
         if (state.tableMissing)
             return;
         ++state.matchedTokens;
@@ -240,17 +359,16 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
             state.total += product;
             state.page += "<font color=#000000> = </font>";
             state.page += "<font color=#770000>" + Fixed(product, 2) + "</font>";
+            if (!IsBlankText(work) && !LeftoverMatters(work, reporter, state.tableMissing)) {
+                SplitWords(work, state.describingWords);
+                return;
+            }
+            if (state.tableMissing)
+                return;
         }
     }
     if (!IsBlankText(work)) {
-        for (std::size_t i = 0; i < work.size();) {
-            const std::size_t start = work.find_first_not_of(' ', i);
-            if (start == std::string::npos)
-                break;
-            const std::size_t end = std::min(work.find(' ', start), work.size());
-            state.leftoverWords.push_back(work.substr(start, end - start));
-            i = end;
-        }
+        SplitWords(work, state.leftoverWords);
         state.notUnderstood +=
             "<font color=#ff2222>" + UpToNul(work) + "</font><font color=#0>*</font>";
     }

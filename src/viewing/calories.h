@@ -15,6 +15,12 @@ inline constexpr const char* kCaloriePageName = "hastemele.html";
 inline constexpr const char* kFoodTableFile = "zcalorii.txt";
 inline constexpr const char* kUnitTableFile = "zunitmas.txt";
 inline constexpr const char* kPieceTableFile = "zbucati.txt";
+// Two optional tables that tell a measured volume's mass from the food measured: the
+// millilitres a unit of zunitmas.txt holds (a spoon, a cup, ml, l) and the grams one
+// millilitre of a food weighs (oil 0.92, flour about 0.67). Where either is silent, or missing,
+// the unit weighs what zunitmas.txt says.
+inline constexpr const char* kVolumeTableFile = "zvolum.txt";
+inline constexpr const char* kDensityTableFile = "zdensit.txt";
 inline constexpr const char* kArgumentNotFound = "argument file not found";
 inline constexpr const char* kBadFileFormat = "bad fileformat (must exist a #text#text2#text3)";
 inline constexpr const char* kTokenTooBig = "t of in use too big";
@@ -47,10 +53,16 @@ struct TableLine {
 };
 [[nodiscard]] bool ReadTableLine(std::FILE* f, TableLine& line, float& current, int trailingBlanks);
 
-// Looks up the mass of the unit named in `text` (blanked), or kNoUnit.
-float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing);
+// Looks up the mass of the unit named in `text` (blanked), or kNoUnit; `unitField`, when
+// given, receives the field of the unit found (empty when none).
+float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing,
+                     std::string* unitField = nullptr);
 // The mass of one piece of the food whose field is `foodField`, or -1.
 float LookUpPieceMass(std::string_view foodField, Reporter& reporter, bool& tableMissing);
+// The mass of one unit (field `unitField`, `tableMass` as zunitmas.txt gives it) of the food
+// whose field is `foodField`: its millilitres times the food's grams per millilitre when both
+// tables know them, else `tableMass`.
+float UnitMassOfFood(std::string_view unitField, std::string_view foodField, float tableMass);
 
 // State of one calculation.
 struct CalorieState {
@@ -64,12 +76,17 @@ struct CalorieState {
     int matchedTokens = 0;
     int tokensWithMass = 0;
     std::vector<std::string> leftoverWords;
+    // Words of counted ingredients that only describe them ("macinata", "de casa"): not
+    // reported on the page, counted here so that an author sees what was passed over.
+    std::vector<std::string> describingWords;
     // The servings the page is written for; 0 when the recipe states none.
     int servings = 0;
 };
 
 // Evaluates one ingredient: its line on the page, the total and the list of what was not
-// understood. `factor` scales its quantity to other servings.
+// understood. `factor` scales its quantity to other servings. A measure in parentheses
+// ("1 conserva (400 g) rosii") is the mass of one unit or piece. Once the ingredient is
+// counted, what is left of it is listed only when it holds a number or names a food.
 void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter,
                         double factor = 1.0);
 

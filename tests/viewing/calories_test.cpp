@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <locale>
 #include <stdexcept>
+#include <vector>
 
 using namespace savorel;
 using namespace savorel::testing;
@@ -133,12 +134,14 @@ TEST(EvaluateIngredient, UnitsPiecesLeftoversAndUnknownFoods) {
     EvaluateIngredient("100 g faina de porumb", state, reporter);
     EXPECT_NEAR(364.0, state.total, 1e-3);
 
-    // No unit: the piece mass of the food; "de" is left over and listed.
+    // No unit: the piece mass of the food. What is left only describes the counted
+    // ingredient: it is not listed, only kept for the audit.
     state = {};
     EvaluateIngredient("3 OUA de casa", state, reporter);
     EXPECT_NEAR(1.43 * 3 * 55, state.total, 1e-2);
-    EXPECT_NE(std::string::npos, state.notUnderstood.find("<font color=#ff2222>"));
-    EXPECT_NE(std::string::npos, state.notUnderstood.find("de casa"));
+    EXPECT_TRUE(state.notUnderstood.empty()) << state.notUnderstood;
+    EXPECT_TRUE(state.leftoverWords.empty());
+    EXPECT_EQ((std::vector<std::string>{"de", "casa"}), state.describingWords);
 
     // Found food, no mass anywhere: no product, nothing added.
     state = {};
@@ -159,6 +162,142 @@ TEST(EvaluateIngredient, UnitsPiecesLeftoversAndUnknownFoods) {
     EvaluateIngredient("    ", state, reporter);
     EXPECT_TRUE(state.page.empty());
     EXPECT_TRUE(reporter.entries.empty());
+}
+
+// What is left of an ingredient once it is counted is listed only when it can hide a second
+// ingredient: a number, or a food's name. An ingredient that is not counted lists it all.
+TEST(EvaluateIngredient, DescribingWordsOfCountedIngredientsAreNotListed) {
+    const struct {
+        const char* token;
+        double total;
+        const char* listed; // in the list of what was not understood, or "" for nothing
+        std::vector<std::string> describing;
+    } cases[] = {
+        {"400 g faina macinata", 1360, "", {"macinata"}},
+        {"400 g faina alba, cernuta", 1360, "", {"alba,", "cernuta"}},
+        {"200 g faina si 3 oua", 680, " si 3 oua ", {}}, // a second quantity
+        {"100 g faina si ceapa", 340, " si ceapa ", {}}, // a second food
+        {"1 lingura ulei de masline", 132.6, "", {"de", "masline"}},
+        {"1 ulei proaspat", 0, " proaspat ", {}},      // found, but no mass: not counted
+        {"2 kg nimic bun", 0, " 2 kg nimic bun ", {}}, // nothing found
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        WriteTables();
+        CollectingReporter reporter;
+        CalorieState state;
+        EvaluateIngredient(c.token, state, reporter);
+        EXPECT_NEAR(c.total, state.total, 1e-2) << c.token;
+        if (*c.listed)
+            EXPECT_NE(std::string::npos, state.notUnderstood.find(c.listed))
+                << c.token << ": " << state.notUnderstood;
+        else
+            EXPECT_TRUE(state.notUnderstood.empty()) << c.token << ": " << state.notUnderstood;
+        EXPECT_EQ(c.describing, state.describingWords) << c.token;
+        EXPECT_TRUE(reporter.entries.empty()) << c.token;
+    }
+}
+
+// A volume weighs by the food in it where both optional tables say so; where either is
+// silent or missing, the unit table's mass stands, as it always did.
+TEST(EvaluateIngredient, VolumesWeighByTheFoodWhereTheTablesSaySo) {
+    const char* volumes = "15 linguri\n15 lingura\n1 ml\n";
+    const char* densities = "0.92 ulei\n0.67 faina\n0 apa\n";
+    const struct {
+        const char* volumeTable;  // nullptr: no such file
+        const char* densityTable; // nullptr: no such file
+        const char* token;
+        double total;
+    } cases[] = {
+        {volumes, densities, "2 linguri ulei", 8.84 * 2 * 15 * 0.92},
+        {volumes, densities, "2 LINGURI ULEI", 8.84 * 2 * 15 * 0.92}, // compared folded
+        {volumes, densities, "100 ml ulei", 8.84 * 100 * 0.92},
+        {volumes, densities, "1 lingura faina", 3.4 * 15 * 0.67},
+        {volumes, densities, "100 g ulei", 884},                // a mass is no volume
+        {volumes, densities, "1 lingura ceapa", 0.4 * 15},      // a food without a density
+        {volumes, "0 ulei\n", "2 linguri ulei", 8.84 * 2 * 15}, // a density of 0 means nothing
+        {volumes, nullptr, "2 linguri ulei", 8.84 * 2 * 15},    // old tables: old rule
+        {nullptr, densities, "2 linguri ulei", 8.84 * 2 * 15},
+        {"nan linguri\n", densities, "2 linguri ulei", 8.84 * 2 * 15},
+        {volumes, "-0.92 ulei\n", "2 linguri ulei", 8.84 * 2 * 15},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        WriteTables();
+        WriteScrambled("zunitmas.txt", "1000 kg\n1 g\n15 linguri\n15 lingura\n1 ml\n");
+        WriteScrambled("zcalorii.txt", "340 faina\n143 oua\n884 ulei\n40 ceapa\n0 apa\n");
+        if (c.volumeTable)
+            WriteScrambled("zvolum.txt", c.volumeTable);
+        if (c.densityTable)
+            WriteScrambled("zdensit.txt", c.densityTable);
+        CollectingReporter reporter;
+        CalorieState state;
+        EvaluateIngredient(c.token, state, reporter);
+        EXPECT_NEAR(c.total, state.total, 1e-2) << c.token;
+        EXPECT_TRUE(reporter.entries.empty()) << c.token; // optional tables: no message
+        EXPECT_TRUE(state.notUnderstood.empty()) << c.token;
+    }
+}
+
+// "1 conserva (400 g) rosii": the parenthesis is the mass of one unit or piece, whatever the
+// tables say, and it does not part the words of a food's name.
+TEST(EvaluateIngredient, AMeasureInParenthesesIsTheMassOfOneUnit) {
+    const struct {
+        const char* token;
+        double total;
+        bool listed; // something is in the list of what was not understood
+    } cases[] = {
+        {"1 conserva (400 g) rosii", 0.2 * 400, false},
+        {"2 conserve (400 g) rosii", 0.2 * 800, false},
+        {"2 conserve (400 g fiecare) rosii", 0.2 * 800, false},
+        {"2 conserve (400 g) fasole alba", 0.85 * 800, false}, // the food's name kept whole
+        {"2 conserve fasole alba", 0.85 * 2 * 250, false},     // the piece table's can
+        {"1 conserva (1/2 kg) rosii", 0.2 * 500, false},
+        {"1 conserva (400 ml) lapte", 0.6 * 400 * 1.03, false}, // a volume by its density
+        {"1 conserva rosii (de casa)", 0.2 * 300, false},       // no measure: describing
+        {"1 conserva (400 x) rosii", 0.2 * 300, true},          // no unit: a number left over
+        // Not closed: read as it always was, the first unit of the table winning.
+        {"1 conserva (400 g rosii", 0.2 * 1, true},
+        {"(400 g) rosii", 0.2 * 400, false},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        WriteScrambled("zcalorii.txt", "85 conserve fasole alba\n20 rosii\n60 lapte\n");
+        WriteScrambled("zunitmas.txt", "1000 kg\n1 g\n1 ml\n300 conserva\n300 conserve\n");
+        WriteScrambled("zbucati.txt", "250 conserve fasole alba\n");
+        WriteScrambled("zvolum.txt", "1 ml\n");
+        WriteScrambled("zdensit.txt", "1.03 lapte\n");
+        CollectingReporter reporter;
+        CalorieState state;
+        EvaluateIngredient(c.token, state, reporter);
+        EXPECT_NEAR(c.total, state.total, 1e-2) << c.token;
+        EXPECT_EQ(c.listed, !state.notUnderstood.empty()) << c.token << ": " << state.notUnderstood;
+        // The line shows the ingredient as written, parenthesis included.
+        EXPECT_NE(std::string::npos, state.page.find(std::string(" ") + c.token + " ......."))
+            << c.token;
+    }
+    // An ingredient not understood is listed whole, its parenthesis included.
+    {
+        TempDataDir dir;
+        WriteScrambled("zcalorii.txt", "20 rosii\n");
+        WriteScrambled("zunitmas.txt", "1 g\n300 conserve\n");
+        WriteScrambled("zbucati.txt", "");
+        CollectingReporter reporter;
+        CalorieState state;
+        EvaluateIngredient("2 conserve (400 g) nimic", state, reporter);
+        EXPECT_NE(std::string::npos, state.notUnderstood.find(" 2 conserve (400 g) nimic "))
+            << state.notUnderstood;
+    }
+    // A missing unit table is told once, as before, by the lookup that needs it.
+    TempDataDir dir;
+    WriteScrambled("zcalorii.txt", "20 rosii\n");
+    WriteScrambled("zbucati.txt", "");
+    CollectingReporter reporter;
+    CalorieState state;
+    EvaluateIngredient("1 conserva (400 g) rosii", state, reporter);
+    ASSERT_EQ(1u, reporter.entries.size());
+    EXPECT_EQ(kUnitTableFile, reporter.entries[0].text);
+    EXPECT_TRUE(state.tableMissing);
 }
 
 // Table numbers no table can mean never reach the total: their line is passed over, so the
