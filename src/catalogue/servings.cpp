@@ -100,6 +100,14 @@ std::optional<int> ParseServingsItem(std::string_view item) {
         ++i;
     if (i == blanks)
         return std::nullopt;
+    // Romanian puts "de" between a number from 20 up and its noun ("24 de portii"); it is
+    // read whatever the number, as a cook may write it.
+    if (i + 2 < item.size() && FoldServingsChar(item[i]) == 'd' &&
+        FoldServingsChar(item[i + 1]) == 'e' && IsBlankOrBreak(item[i + 2])) {
+        i += 2;
+        while (i < item.size() && IsBlankOrBreak(item[i]))
+            ++i;
+    }
     const std::string_view word = item.substr(i);
     if (word.size() != 6)
         return std::nullopt;

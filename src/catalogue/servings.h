@@ -13,8 +13,8 @@ inline constexpr int kMinServings = 1;
 inline constexpr int kMaxServings = 99;
 
 // The number of an item that states servings: blanks at its ends aside, a whole number from 1
-// to 99, blanks, then "portii" (or "portie" for 1), in any case, with or without the
-// Windows-1250 t-cedilla. No value for any other item.
+// to 99, blanks, perhaps "de" and blanks ("24 de portii"), then "portii" (or "portie" for 1),
+// in any case, with or without the Windows-1250 t-cedilla. No value for any other item.
 std::optional<int> ParseServingsItem(std::string_view item);
 
 // The servings a recipe states in the first item of its ingredients text, and how many bytes

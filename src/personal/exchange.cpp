@@ -79,9 +79,10 @@ ExportedIngredients IngredientStrings(std::string_view ingredients) {
     return out;
 }
 
-// The servings item as the book writes it, with the t-cedilla.
+// The servings item as the book writes it, with the t-cedilla and "de" from 20 up.
 std::string BookServingsItem(int servings) {
-    return std::to_string(servings) + (servings == 1 ? " por\xFEie" : " por\xFEii");
+    return std::to_string(servings) + (servings >= 20 ? " de" : "") +
+           (servings == 1 ? " por\xFEie" : " por\xFEii");
 }
 
 std::string Kcal(double value) {

@@ -32,6 +32,16 @@ TEST(ServingsItem, RecognisesOnlyAWholeItemOfOneToNinetyNine) {
         {"4 portii de ciorba", std::nullopt}, // "portii" inside a longer item
         {"ciorba pentru 4 portii", std::nullopt},
         {"4 portiii", std::nullopt},
+        {"24 de portii", 24}, // Romanian's "de" after 20 and up
+        {"20 DE por\xFEii", 20},
+        {"  30  de\tportii ", 30},
+        {"5 de portii", 5}, // read though a cook would not write it
+        {"1 de portie", 1},
+        {"24 de", std::nullopt},
+        {"24 deportii", std::nullopt},
+        {"24 de de portii", std::nullopt},
+        {"24 da portii", std::nullopt},
+        {"de portii", std::nullopt},
         {"", std::nullopt},
     };
     for (const auto& c : cases)
@@ -61,6 +71,7 @@ TEST(ServingsItem, OnlyTheFirstItemOfTheIngredientsCounts) {
     EXPECT_EQ(3, stated->servings);
     EXPECT_EQ(11u, stated->prefixLength);
     EXPECT_EQ(8u, ServingsOfIngredients("3 portii")->prefixLength);
+    EXPECT_EQ(14u, ServingsOfIngredients("24 de portii; 1 kg varza")->prefixLength);
 }
 
 TEST(ServingsScaling, EachQuantityFormAndItsRounding) {

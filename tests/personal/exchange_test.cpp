@@ -140,6 +140,33 @@ TEST(RecipeExchange, TransliteratesWhatTheCodePageLacks) {
     EXPECT_EQ((std::vector<std::string>{"U+2605", "U+1F600"}), unheld);
 }
 
+// A yield becomes the book's servings item, "de" included from 20 up; an item that already
+// states servings is kept as written.
+TEST(RecipeExchange, YieldBecomesTheBooksServingsItem) {
+    const struct {
+        const char* yield;
+        const char* ingredients;
+        const char* expected;
+    } cases[] = {
+        {"1", R"(["sare"])", "1 porţie; sare"},
+        {"\"19 servings\"", R"(["sare"])", "19 porţii; sare"},
+        {"20", R"(["sare"])", "20 de porţii; sare"},
+        {"\"24 portions\"", R"(["sare"])", "24 de porţii; sare"},
+        {"30", R"(["30 de porţii", "sare"])", "30 de porţii; sare"},
+        {"24", R"(["24 porţii", "sare"])", "24 porţii; sare"},
+    };
+    for (const auto& c : cases) {
+        const std::string doc = std::string(R"({"@type": "Recipe", "name": "Zacuscă", )") +
+                                "\"recipeYield\": " + c.yield +
+                                ", \"recipeIngredient\": " + c.ingredients + "}";
+        std::vector<ForeignRecipe> recipes;
+        std::string error;
+        ASSERT_TRUE(ParseRecipeDocument(doc, recipes, error)) << error;
+        ASSERT_EQ(1u, recipes.size());
+        EXPECT_EQ(W(c.expected), recipes.front().fields.ingredients) << doc;
+    }
+}
+
 TEST(RecipeExchange, StoresEachOnceWithTheStoresLimitsAndReports) {
     TempDataDir dir;
     WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");

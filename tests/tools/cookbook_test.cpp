@@ -462,7 +462,7 @@ TEST(CookbookTool, ShippedBookExportsAsSchemaOrgRecipes) {
     EXPECT_EQ(748u, book.size()); // RET001-RET740 and the classics RET741-RET748
     std::set<std::string> identifiers;
     std::size_t withCalories = 0;
-    const std::regex yield("[0-9]+ porţi[ie]");
+    const std::regex yield("[0-9]+ (de )?porţi[ie]");
     const std::regex kcal("[0-9]+ kcal");
     for (const auto& recipe : book) {
         const std::string id = recipe.value("identifier", "");
