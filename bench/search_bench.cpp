@@ -1,5 +1,6 @@
 // The ingredient search and the dictionary look-up, measured against grep over the same
 // recipes stored plain: the shipped book, and a synthetic book of 100,000 recipes.
+#include "catalogue/recipe_model.h"
 #include "core/files.h"
 #include "core/report.h"
 #include "core/scramble.h"
@@ -137,6 +138,50 @@ const SyntheticBook& Synthetic() {
     return book;
 }
 
+// The same 100,000 recipes as own recipes in the lossless form: one item per line, each file the
+// JSON that the editor writes, scrambled in a data folder and plain in a second folder.
+const SyntheticBook& SyntheticLossless() {
+    static const SyntheticBook book = [] {
+        SyntheticBook b{MakeTempFolder("savorel-bench-json"), MakeTempFolder("savorel-bench-jtxt")};
+        if (b.data.empty() || b.plain.empty())
+            return SyntheticBook{};
+        Folders().folders.push_back(b.data);
+        Folders().folders.push_back(b.plain);
+        const char* words[] = {"varz\xc4\x83", "ciuperci", "pui",      "porc",    "sm\xc3\xa2nt\xc3\xa2n\xc4\x83",
+                               "ceap\xc4\x83", "sare",     "morcovi",  "cartofi", "orez",
+                               "f\xc4\x83in\xc4\x83", "ou\xc4\x83", "lapte", "unt", "zah\xc4\x83r",
+                               "ro\xc8\x99ii", "ardei",  "usturoi",  "m\xc4\x83rar", "vit\xc4\x83"};
+        const std::size_t wordCount = sizeof words / sizeof words[0];
+        std::mt19937 random(740);
+        std::string catalogue = "m Sintetic\nh Toate\n";
+        for (int n = 1; n <= 100000; ++n) {
+            const std::string file = "xet" + std::to_string(n) + ".txt";
+            catalogue += "i Reteta sintetica " + std::to_string(n) + " ~ " + file + "\n";
+            Recipe r;
+            r.form = RecipeForm::Lossless;
+            r.title = "Re\xc8\x9b" "et\xc4\x83 sintetic\xc4\x83 " + std::to_string(n);
+            r.servings = 4;
+            r.sections.emplace_back();
+            const int items = 6 + static_cast<int>(random() % 8);
+            for (int i = 0; i < items; ++i)
+                r.sections.back().items.push_back(std::to_string(50 + random() % 450) + " g " +
+                                                  words[random() % wordCount] + ", t\xc4\x83iat");
+            std::string step;
+            while (step.size() < 1200)
+                step += "Se amestec\xc4\x83 bine cu " + std::string(words[random() % wordCount]) +
+                        " \xc8\x99i se las\xc4\x83 la foc mic c\xc3\xa2teva minute. ";
+            r.steps = {step};
+            const std::string text = LosslessRecipeText(r);
+            WriteBytes(b.data + "/" + file, ScrambleBytes(text));
+            WriteBytes(b.plain + "/" + file, text);
+        }
+        WriteBytes(b.data + "/virt-dir.txt", ScrambleBytes(catalogue));
+        ::sync();
+        return b;
+    }();
+    return book;
+}
+
 void RunSearchIn(benchmark::State& state, const std::string& folder) {
     if (folder.empty() || ::chdir(folder.c_str()) != 0) {
         state.SkipWithError("no book to search");
@@ -187,6 +232,16 @@ void GrepSynthetic100k(benchmark::State& state) {
     RunGrepIn(state, Synthetic().plain);
 }
 BENCHMARK(GrepSynthetic100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void SearchLossless100k(benchmark::State& state) {
+    RunSearchIn(state, SyntheticLossless().data);
+}
+BENCHMARK(SearchLossless100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+void GrepLossless100k(benchmark::State& state) {
+    RunGrepIn(state, SyntheticLossless().plain);
+}
+BENCHMARK(GrepLossless100k)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 // A word near the end of the shipped dictionary, and one that is not there (the whole file).
 void DictionaryLookUp(benchmark::State& state) {

@@ -91,7 +91,8 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
                 if (overflow)
                     break;
                 overflow = true;
-                problem(lineNumber, "more than 10 categories: \"" + line.name + "\" is left out");
+                problem(lineNumber, "more than " + std::to_string(kMaxCategories) +
+                                        " categories: \"" + line.name + "\" is left out");
                 break;
             }
             table.categories.push_back({line.name, {}});

@@ -11,7 +11,8 @@ namespace savorel {
 
 inline constexpr const char* kCatalogueFile = "virt-dir.txt";
 inline constexpr std::size_t kCatalogueLineLimit = 999;
-inline constexpr std::size_t kMaxCategories = 10;
+// The book's ten categories and, last, the user's own recipes.
+inline constexpr std::size_t kMaxCategories = 11;
 inline constexpr std::size_t kCatalogueNameLimit = 499;
 // Subcategories and recipes together; what follows is left out (and reported).
 inline constexpr std::size_t kMaxCatalogueEntries = 250000;

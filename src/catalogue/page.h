@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogue/recipe_model.h"
 #include "core/report.h"
 
 #include <functional>
@@ -20,6 +21,22 @@ std::string RenderRecipePageText(std::string_view sourceName, std::string_view r
 using ItemRewrite = std::function<std::string(std::size_t index, std::string_view text)>;
 std::string RenderRecipePageText(std::string_view sourceName, std::string_view recipeText,
                                  const ItemRewrite& rewrite);
+
+// The page of a recipe model. The book form gives the page above byte for byte; the lossless
+// form gives a UTF-8 page (kUtf8PageHead after the leading comment) in which every recipe text
+// is escaped, each item stands on its own line, and the steps are a numbered list. For the
+// lossless form `rewrite` index 0 is the servings line when the recipe states servings.
+std::string RenderRecipePageText(std::string_view sourceName, const Recipe& recipe,
+                                 const ItemRewrite& rewrite = nullptr);
+
+// What follows the leading comment of a UTF-8 page.
+inline constexpr std::string_view kUtf8PageHead = "<html><head><meta charset=\"utf-8\"></head>";
+// Whether a page is one of those UTF-8 pages.
+bool PageIsUtf8(std::string_view page);
+// Text made safe inside a page: & < > " and ' as entities.
+std::string EscapedForPage(std::string_view text);
+// The text back from EscapedForPage.
+std::string UnescapedFromPage(std::string_view text);
 
 // Reads the scrambled recipe file `sourceName` of the data folder and writes the page as
 // tempFolderText + "reteta.htm". Failures go to the reporter in the given form; answers

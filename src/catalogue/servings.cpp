@@ -2,6 +2,8 @@
 
 #include "catalogue/page.h"
 #include "catalogue/recipe.h"
+#include "catalogue/recipe_model.h"
+#include "core/cp1250.h"
 #include "core/files.h"
 
 #include <algorithm>
@@ -143,12 +145,7 @@ std::optional<StatedServings> ServingsOfIngredients(std::string_view ingredients
 }
 
 std::optional<int> ServingsOfRecipe(std::string_view recipeText) {
-    const RecipePieces pieces = SplitRecipe(recipeText);
-    if (!pieces.hasTitle)
-        return std::nullopt;
-    if (const auto stated = ServingsOfIngredients(pieces.ingredients))
-        return stated->servings;
-    return std::nullopt;
+    return ServingsOf(ReadRecipe(recipeText));
 }
 
 std::string ServingsItemText(int servings) {
@@ -247,18 +244,24 @@ std::string ScaleItemText(std::string_view item, double factor) {
 
 std::string RenderServingsPage(std::string_view sourceName, std::string_view recipeText,
                                int wanted) {
-    const auto own = ServingsOfRecipe(recipeText);
+    return RenderServingsPage(sourceName, ReadRecipe(recipeText), wanted);
+}
+
+std::string RenderServingsPage(std::string_view sourceName, const Recipe& recipe, int wanted) {
+    const auto own = ServingsOf(recipe);
     if (!own || wanted == *own)
-        return RenderRecipePageText(sourceName, recipeText);
+        return RenderRecipePageText(sourceName, recipe);
     const double factor = static_cast<double>(wanted) / *own;
     return RenderRecipePageText(
-        sourceName, recipeText, [&](std::size_t index, std::string_view text) {
+        sourceName, recipe, [&](std::size_t index, std::string_view text) {
             if (index != 0)
                 return ScaleItemText(text, factor);
             // The servings item keeps the blanks around it.
             const std::size_t first = text.find_first_not_of(" \t");
             const std::size_t last = text.find_last_not_of(" \t");
-            return std::string(text.substr(0, first)) + ServingsItemText(wanted) +
+            const std::string item = ServingsItemText(wanted);
+            return std::string(text.substr(0, first)) +
+                   (recipe.form == RecipeForm::Book ? item : Cp1250ToUtf8(item)) +
                    std::string(text.substr(last + 1));
         });
 }

@@ -54,5 +54,7 @@ std::string ScaleItemText(std::string_view item, double factor);
 // that states no servings, it is the page of the recipe as written, byte for byte.
 std::string RenderServingsPage(std::string_view sourceName, std::string_view recipeText,
                                int wanted);
+struct Recipe;
+std::string RenderServingsPage(std::string_view sourceName, const Recipe& recipe, int wanted);
 
 } // namespace savorel

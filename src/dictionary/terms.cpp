@@ -1,5 +1,6 @@
 #include "dictionary/terms.h"
 
+#include "catalogue/recipe_model.h"
 #include "core/files.h"
 #include "core/fold.h"
 #include "core/scramble.h"
@@ -197,12 +198,11 @@ std::vector<TermSpan> TermFinder::Find(std::string_view text) const {
 }
 
 std::vector<std::size_t> TermFinder::UsedBy(std::string_view recipeText) const {
-    const std::size_t hash = recipeText.find('#');
-    if (hash != std::string_view::npos)
-        recipeText.remove_prefix(hash + 1); // the author is no part of the recipe's text
+    // Either form of recipe file; the author is no part of the recipe's text.
+    const std::string text = TermsTextOf(ReadRecipe(recipeText));
     std::vector<std::size_t> used;
     std::unordered_set<std::size_t> seen;
-    for (const TermSpan& span : Find(recipeText))
+    for (const TermSpan& span : Find(text))
         if (seen.insert(span.entry).second)
             used.push_back(span.entry);
     return used;

@@ -3,6 +3,7 @@
 #include "catalogue/catalogue.h"
 #include "catalogue/page.h"
 #include "catalogue/recipe.h"
+#include "catalogue/recipe_model.h"
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
 #include "core/files.h"
@@ -59,30 +60,40 @@ struct ExportedIngredients {
     std::string servingsItem;
 };
 
-ExportedIngredients IngredientStrings(std::string_view ingredients) {
-    ExportedIngredients out;
-    std::vector<IngredientItem> items = SplitIngredientItems(ingredients);
-    if (!items.empty() && !items.front().hasHeading && ParseServingsItem(items.front().text)) {
-        out.servingsItem = Trimmed(items.front().text);
-        items.erase(items.begin());
-    }
-    for (const IngredientItem& item : items) {
-        if (item.hasHeading) {
-            const std::string heading = Trimmed(item.heading);
-            if (!heading.empty())
-                out.items.push_back(heading + ":");
-        }
-        std::string text = Trimmed(item.text);
-        if (!text.empty())
-            out.items.push_back(std::move(text));
-    }
-    return out;
-}
-
 // The servings item as the book writes it, with the t-cedilla and "de" from 20 up.
 std::string BookServingsItem(int servings) {
     return std::to_string(servings) + (servings >= 20 ? " de" : "") +
            (servings == 1 ? " por\xFEie" : " por\xFEii");
+}
+
+ExportedIngredients IngredientStrings(const Recipe& recipe) {
+    ExportedIngredients out;
+    const auto utf8 = [&](std::string_view text) {
+        return recipe.form == RecipeForm::Book ? Cp1250ToUtf8(text) : std::string(text);
+    };
+    const std::optional<int> servings = ServingsOf(recipe);
+    bool first = true;
+    for (const RecipeSection& section : recipe.sections) {
+        if (section.hasHeading) {
+            const std::string heading = Trimmed(section.heading);
+            if (!heading.empty())
+                out.items.push_back(utf8(heading) + ":");
+        }
+        for (const std::string& item : section.items) {
+            if (first && servings && recipe.form == RecipeForm::Book) {
+                out.servingsItem = utf8(Trimmed(item));
+                first = false;
+                continue;
+            }
+            first = false;
+            std::string text = Trimmed(item);
+            if (!text.empty())
+                out.items.push_back(utf8(text));
+        }
+    }
+    if (servings && recipe.form == RecipeForm::Lossless)
+        out.servingsItem = Cp1250ToUtf8(BookServingsItem(*servings));
+    return out;
 }
 
 std::string Kcal(double value) {
@@ -123,41 +134,69 @@ std::optional<std::vector<ExportEntry>> ExportEntries(bool ownOnly) {
 
 std::string RecipeJsonLd(const ExportEntry& entry, std::string_view recipeText,
                          const ExportCalories& calories) {
-    const RecipePieces pieces = SplitRecipe(recipeText);
+    return RecipeJsonLd(entry, ReadRecipe(recipeText), calories);
+}
+
+std::string RecipeJsonLd(const ExportEntry& entry, const Recipe& model,
+                         const ExportCalories& calories) {
+    const bool book = model.form == RecipeForm::Book;
+    const auto utf8 = [&](std::string_view text) {
+        return book ? Cp1250ToUtf8(text) : std::string(text);
+    };
     Json recipe = Json::object();
     recipe["@context"] = "https://schema.org";
     recipe["@type"] = "Recipe";
-    recipe["name"] = Cp1250ToUtf8(Trimmed(pieces.title));
-    recipe["identifier"] = Cp1250ToUtf8(entry.fileName);
+    recipe["name"] = utf8(Trimmed(model.title));
+    const RecipeFacts& facts = model.facts;
+    // The identifier that came with a recipe stays with it; the book's own is its file name.
+    recipe["identifier"] = facts.identifier.empty() ? Cp1250ToUtf8(entry.fileName) : facts.identifier;
     if (!entry.category.empty())
         recipe["recipeCategory"] = Cp1250ToUtf8(Trimmed(entry.category));
+    else if (!facts.category.empty())
+        recipe["recipeCategory"] = facts.category;
     if (!entry.subcategory.empty())
         recipe["keywords"] = Cp1250ToUtf8(Trimmed(entry.subcategory));
+    else if (!facts.keywords.empty())
+        recipe["keywords"] = facts.keywords;
     // Own recipe files keep the author before the first "#"; the book's files leave it empty.
-    const std::string author = Trimmed(recipeText.substr(0, recipeText.find('#')));
+    const std::string author = Trimmed(model.author);
     if (!author.empty())
-        recipe["author"] = {{"@type", "Person"}, {"name", Cp1250ToUtf8(author)}};
+        recipe["author"] = {{"@type", "Person"}, {"name", utf8(author)}};
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"description", &facts.description}, {"prepTime", &facts.prepTime},
+        {"cookTime", &facts.cookTime},       {"totalTime", &facts.totalTime},
+        {"inLanguage", &facts.language},     {"url", &facts.sourceUrl}};
+    for (const auto& [key, value] : texts)
+        if (!value->empty())
+            recipe[key] = *value;
 
-    const ExportedIngredients ingredients = IngredientStrings(pieces.ingredients);
-    const std::optional<int> servings = ParseServingsItem(ingredients.servingsItem);
+    const ExportedIngredients ingredients = IngredientStrings(model);
+    const std::optional<int> servings = ServingsOf(model);
     if (servings)
-        recipe["recipeYield"] = Cp1250ToUtf8(ingredients.servingsItem);
+        recipe["recipeYield"] = ingredients.servingsItem;
+    else if (!facts.yieldNote.empty())
+        recipe["recipeYield"] = facts.yieldNote;
     Json items = Json::array();
     for (const std::string& item : ingredients.items)
-        items.push_back(Cp1250ToUtf8(item));
+        items.push_back(item);
     recipe["recipeIngredient"] = std::move(items);
 
     Json steps = Json::array();
-    std::size_t start = 0;
-    const std::string_view preparation = pieces.preparation;
-    while (start <= preparation.size()) {
-        std::size_t end = preparation.find('\n', start);
-        if (end == std::string_view::npos)
-            end = preparation.size();
-        const std::string line = Trimmed(preparation.substr(start, end - start));
-        if (!line.empty())
-            steps.push_back({{"@type", "HowToStep"}, {"text", Cp1250ToUtf8(line)}});
-        start = end + 1;
+    if (book) {
+        std::size_t start = 0;
+        const std::string_view preparation = model.preparation;
+        while (start <= preparation.size()) {
+            std::size_t end = preparation.find('\n', start);
+            if (end == std::string_view::npos)
+                end = preparation.size();
+            const std::string line = Trimmed(preparation.substr(start, end - start));
+            if (!line.empty())
+                steps.push_back({{"@type", "HowToStep"}, {"text", Cp1250ToUtf8(line)}});
+            start = end + 1;
+        }
+    } else {
+        for (const std::string& step : model.steps)
+            steps.push_back({{"@type", "HowToStep"}, {"text", step}});
     }
     recipe["recipeInstructions"] = std::move(steps);
 
@@ -175,13 +214,21 @@ std::string RecipeJsonLd(const ExportEntry& entry, std::string_view recipeText,
 
 ExportCalories CaloriesForExport(std::string_view recipeText) {
     ExportCalories calories;
-    if (CountMarkers(recipeText) != 3)
-        return calories;
-    const std::size_t second = recipeText.find('#', recipeText.find('#') + 1);
-    const std::size_t third = recipeText.find('#', second + 1);
     CollectingReporter quiet;
     CalorieState state;
-    CalculateFromIngredients(recipeText.substr(second + 1, third - second - 1), state, quiet);
+    if (IsLosslessText(recipeText)) {
+        const auto recipe = ReadLosslessRecipe(recipeText);
+        if (!recipe)
+            return calories;
+        const CalorieInput input = CalorieInputOf(*recipe);
+        CalculateFromTokens(input.tokens, input.servings, state, quiet);
+    } else {
+        if (CountMarkers(recipeText) != 3)
+            return calories;
+        const std::size_t second = recipeText.find('#', recipeText.find('#') + 1);
+        const std::size_t third = recipeText.find('#', second + 1);
+        CalculateFromIngredients(recipeText.substr(second + 1, third - second - 1), state, quiet);
+    }
     // A total with ingredients left out would understate the recipe: better none at all.
     calories.known = !state.tableMissing && state.leftoverWords.empty() &&
                      state.notUnderstood.find_first_not_of(" \t\r\n") == std::string::npos;
@@ -226,24 +273,6 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
     for (int k = 0; k < extra && i < text.size(); ++k)
         ch = (ch << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
     return ch;
-}
-
-void AppendUtf8(std::string& out, char32_t ch) {
-    if (ch < 0x80) {
-        out += static_cast<char>(ch);
-    } else if (ch < 0x800) {
-        out += static_cast<char>(0xC0 | (ch >> 6));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        out += static_cast<char>(0xE0 | (ch >> 12));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    } else if (ch < 0x110000) {
-        out += static_cast<char>(0xF0 | (ch >> 18));
-        out += static_cast<char>(0x80 | ((ch >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (ch & 0x3F));
-    }
 }
 
 // Characters the code page has but the book writes in ASCII, and ones it lacks that have a
@@ -505,14 +534,65 @@ std::optional<int> ServingsOfYield(const Json& yield) {
     return value;
 }
 
+constexpr std::string_view kUnheldNote = "caractere fara loc in Windows-1250, scrise \"?\": ";
+
+// An ingredient string as the model holds it: one ending in ":" heads the items after it.
+void AddModelItem(Recipe& model, const std::string& item) {
+    if (ItemCount(model) + model.sections.size() >= kLosslessItemLimit)
+        return;
+    if (item.size() > 1 && item.back() == ':') {
+        RecipeSection section;
+        section.hasHeading = true;
+        section.heading = item.substr(0, item.size() - 1);
+        model.sections.push_back(std::move(section));
+        return;
+    }
+    if (model.sections.empty())
+        model.sections.emplace_back();
+    model.sections.back().items.push_back(item.substr(0, kItemLimit));
+}
+
+// The facts schema.org carries beside the recipe, as the model keeps them.
+void ReadFacts(const Json& node, RecipeFacts& facts) {
+    const std::pair<const char*, std::string*> texts[] = {
+        {"url", &facts.sourceUrl},        {"prepTime", &facts.prepTime},
+        {"cookTime", &facts.cookTime},    {"totalTime", &facts.totalTime},
+        {"recipeCategory", &facts.category}, {"keywords", &facts.keywords},
+        {"inLanguage", &facts.language},  {"identifier", &facts.identifier}};
+    for (const auto& [key, value] : texts) {
+        if (!node.contains(key))
+            continue;
+        const Json& v = node[key];
+        std::string text;
+        if (v.is_array()) {
+            for (const Json& one : v)
+                if (const std::string part = OneLine(TextOf(one)); !part.empty())
+                    text += (text.empty() ? "" : ", ") + part;
+        } else {
+            text = OneLine(TextOf(v));
+        }
+        *value = text.substr(0, kTitleLimit);
+    }
+    if (node.contains("description"))
+        facts.description = PlainText(TextOf(node["description"])).substr(0, kLosslessFileLimit);
+}
+
 ForeignRecipe ConvertRecipe(const Json& node) {
     ForeignRecipe recipe;
+    Recipe& model = recipe.model;
+    model.form = RecipeForm::Lossless;
+    model.hasTitle = model.hasPreparation = true;
+    ReadFacts(node, model.facts);
     std::vector<std::string> unheld;
     const auto convert = [&](std::string_view utf8) { return TransliterateToCp1250(utf8, unheld); };
-    if (node.contains("name"))
+    if (node.contains("name")) {
+        model.title = OneLine(TextOf(node["name"])).substr(0, kTitleLimit);
         recipe.fields.name = convert(OneLine(TextOf(node["name"])));
-    if (node.contains("author"))
+    }
+    if (node.contains("author")) {
+        model.author = AuthorOf(node["author"]).substr(0, kTitleLimit);
         recipe.fields.author = convert(AuthorOf(node["author"]));
+    }
 
     std::vector<std::string> items;
     for (const char* key : {"recipeIngredient", "ingredients"}) {
@@ -521,15 +601,25 @@ ForeignRecipe ConvertRecipe(const Json& node) {
         const Json& list = node[key];
         if (list.is_array()) {
             for (const Json& one : list)
-                if (std::string item = OneLine(TextOf(one)); !item.empty())
+                if (std::string item = OneLine(TextOf(one)); !item.empty()) {
+                    AddModelItem(model, item);
                     items.push_back(convert(item));
+                }
         } else if (std::string item = OneLine(TextOf(list)); !item.empty()) {
+            AddModelItem(model, item);
             items.push_back(convert(item));
         }
         break;
     }
     if (node.contains("recipeYield")) {
         const std::optional<int> servings = ServingsOfYield(node["recipeYield"]);
+        model.servings = servings.value_or(0);
+        if (!servings)
+            model.facts.yieldNote = OneLine(node["recipeYield"].is_array() &&
+                                                    !node["recipeYield"].empty()
+                                                ? TextOf(node["recipeYield"].front())
+                                                : TextOf(node["recipeYield"]))
+                                        .substr(0, kTitleLimit);
         if (!servings)
             recipe.notes.push_back(
                 "recipeYield fara un numar de portii intre 1 si 99: \"" +
@@ -554,15 +644,18 @@ ForeignRecipe ConvertRecipe(const Json& node) {
     if (node.contains("recipeInstructions"))
         InstructionLines(node["recipeInstructions"], lines);
     std::string preparation;
-    for (const std::string& line : lines)
+    for (const std::string& line : lines) {
         preparation += (preparation.empty() ? "" : "\r\n") + convert(line);
+        if (model.steps.size() < kLosslessItemLimit)
+            model.steps.push_back(line);
+    }
     recipe.fields.preparation = preparation;
 
     if (!unheld.empty()) {
         std::string list;
         for (const std::string& u : unheld)
             list += (list.empty() ? "" : " ") + u;
-        recipe.notes.push_back("caractere fara loc in Windows-1250, scrise \"?\": " + list);
+        recipe.notes.push_back(std::string(kUnheldNote) + list);
     }
     return recipe;
 }
@@ -621,6 +714,33 @@ std::string RecipeKey(std::string_view name, std::string_view ingredients) {
             key += '\x1F' + text;
     }
     return key;
+}
+
+// The same key for a lossless recipe: its title and items as the lists would carry them.
+std::string ModelKey(const Recipe& model) {
+    std::string key = Collapsed(ListTitleOf(model));
+    if (model.servings > 0)
+        key += '\x1F' + Collapsed(BookServingsItem(model.servings));
+    for (const RecipeSection& section : model.sections) {
+        if (section.hasHeading)
+            key += '\x1F' + Collapsed(Utf8ToCp1250Folded(section.heading)) + ":";
+        for (const std::string& item : section.items)
+            key += '\x1F' + Collapsed(Utf8ToCp1250Folded(item));
+    }
+    return key;
+}
+
+// The key of an own recipe file in either form; no value when it cannot be read.
+std::optional<std::string> OwnRecipeKey(const std::string& fileName) {
+    std::string text;
+    if (!ReadRecipeText(fileName, text))
+        return std::nullopt;
+    if (IsLosslessText(text)) {
+        const auto model = ReadLosslessRecipe(text);
+        return model ? std::optional<std::string>(ModelKey(*model)) : std::nullopt;
+    }
+    const LoadedOwnRecipe own = ParseOwnRecipe(text);
+    return RecipeKey(own.name, own.ingredients);
 }
 
 } // namespace
@@ -701,6 +821,41 @@ int ImportReport::StoredCount() const {
     return count;
 }
 
+bool BookLayoutHolds(const ForeignRecipe& recipe) {
+    const Recipe& model = recipe.model;
+    if (!model.hasTitle)
+        return true; // fields alone, nothing more to keep
+    if (!model.facts.Empty())
+        return false;
+    std::string exact;
+    for (const std::string* text : {&model.title, &model.author})
+        if (!Utf8ToCp1250Exact(*text, exact))
+            return false;
+    for (const std::string& step : model.steps)
+        if (!Utf8ToCp1250Exact(step, exact))
+            return false;
+    // The items the book's cutting rule gives back from the fields must be the recipe's own.
+    const Recipe book = ReadBookRecipe(OwnRecipeText(recipe.fields));
+    std::vector<std::string> cut;
+    for (const RecipeSection& section : book.sections) {
+        if (section.hasHeading)
+            cut.push_back(Cp1250ToUtf8(Trimmed(section.heading)) + ":");
+        for (const std::string& item : section.items)
+            if (const std::string text = Trimmed(item); !text.empty())
+                cut.push_back(Cp1250ToUtf8(text));
+    }
+    std::vector<std::string> own;
+    if (model.servings > 0)
+        own.push_back(Cp1250ToUtf8(BookServingsItem(model.servings)));
+    for (const RecipeSection& section : model.sections) {
+        if (section.hasHeading)
+            own.push_back(section.heading + ":");
+        for (const std::string& item : section.items)
+            own.push_back(item);
+    }
+    return cut == own;
+}
+
 ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes) {
     ImportReport report;
     const StoreLock lock;
@@ -708,20 +863,34 @@ ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes) {
     if (lock.Held())
         for (const std::string& record :
              ReadListFile(kOwnRecipeList).value_or(std::vector<std::string>()))
-            if (const auto own = LoadOwnRecipe(FileNameFromEntry(record)))
-                known.insert(RecipeKey(own->name, own->ingredients));
+            if (const auto key = OwnRecipeKey(FileNameFromEntry(record)))
+                known.insert(*key);
     for (const ForeignRecipe& foreign : recipes) {
         ImportedRecipe result;
-        result.name = CleanField(OwnRecipeField::Name, foreign.fields.name);
+        const bool lossless = !BookLayoutHolds(foreign);
+        result.name = CleanField(OwnRecipeField::Name,
+                                 lossless ? ListTitleOf(foreign.model) : foreign.fields.name);
         result.notes = foreign.notes;
-        const std::string key = RecipeKey(
-            result.name, CleanField(OwnRecipeField::Ingredients, foreign.fields.ingredients));
+        // Kept whole, the recipe lost no letter: the note on what the code page lacks is moot.
+        if (lossless)
+            std::erase_if(result.notes, [](const std::string& note) {
+                return note.starts_with(kUnheldNote);
+            });
+        const std::string key =
+            lossless ? ModelKey(foreign.model)
+                     : RecipeKey(result.name,
+                                 CleanField(OwnRecipeField::Ingredients, foreign.fields.ingredients));
         if (!lock.Held()) {
             result.reason = kStoreBusy;
         } else if (known.count(key)) {
             result.reason = kImportDuplicate;
         } else {
-            const EditorSaveResult saved = SaveFromEditor(SaveMode::NewRecipe, foreign.fields);
+            Recipe model = foreign.model;
+            if (lossless && model.facts.identifier.empty())
+                model.facts.identifier = NewRecipeIdentifier();
+            const EditorSaveResult saved =
+                lossless ? SaveLosslessFromEditor(SaveMode::NewRecipe, model)
+                         : SaveFromEditor(SaveMode::NewRecipe, foreign.fields);
             if (saved.busy) {
                 result.reason = kStoreBusy;
             } else if (saved.written != WorkingFileResult::Written) {

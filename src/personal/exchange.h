@@ -4,6 +4,7 @@
 // recipe managers read and write. Export turns book and own recipe files into UTF-8 JSON;
 // import takes such JSON (or a saved web page holding it) and stores each recipe as an own
 // recipe through the personal store. JSON itself stays inside exchange.cpp.
+#include "catalogue/recipe_model.h"
 #include "personal/store.h"
 
 #include <optional>
@@ -36,6 +37,8 @@ struct ExportCalories {
 // One schema.org Recipe object, as UTF-8 JSON text, for the unscrambled text of a recipe file.
 std::string RecipeJsonLd(const ExportEntry& entry, std::string_view recipeText,
                          const ExportCalories& calories);
+std::string RecipeJsonLd(const ExportEntry& entry, const Recipe& recipe,
+                         const ExportCalories& calories);
 
 // The calorie figure of a recipe text, from the tables of the data folder.
 ExportCalories CaloriesForExport(std::string_view recipeText);
@@ -51,7 +54,14 @@ std::string ExportRecipes(const std::vector<ExportEntry>& entries,
 struct ForeignRecipe {
     OwnRecipeFields fields;
     std::vector<std::string> notes;
+    // The whole recipe (UTF-8), kept in the lossless form when the fields above cannot hold
+    // it exactly; one without a title marker (made from fields alone) is stored as the fields.
+    Recipe model;
 };
+
+// Whether the book layout holds an imported recipe exactly: Windows-1250 text, items that its
+// cutting rule leaves whole, and no facts beyond the recipe itself.
+bool BookLayoutHolds(const ForeignRecipe& recipe);
 
 // The Recipe objects of a document: JSON holding one object, an array or an "@graph", or an
 // HTML page with <script type="application/ld+json"> blocks. False, with `error` set, when the

@@ -2,6 +2,8 @@
 
 #include "catalogue/catalogue.h"
 #include "catalogue/page.h"
+#include "catalogue/servings.h"
+#include "core/cp1250.h"
 #include "core/files.h"
 #include "core/scramble.h"
 #include "core/store_lock.h"
@@ -9,6 +11,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <random>
 #include <unistd.h>
 
 namespace savorel {
@@ -180,6 +184,31 @@ std::optional<std::string> NextOwnRecipeFileName() {
     return OwnRecipeFileName(number);
 }
 
+bool EnsureOwnRecipesSubcategory() {
+    std::string text;
+    if (!ReadWholeDataFile(kCatalogueFile, text))
+        return false;
+    text = ScrambleBytes(text);
+    // Once: a catalogue that has the category already (the shipped one ends with it) keeps it
+    // where it stands, and recipes appended before stay where they are.
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string_view line = std::string_view(text).substr(pos, end - pos);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first != std::string_view::npos && line.substr(first) == std::string("m ") + kOwnCategory)
+            return true;
+        pos = end + 1;
+    }
+    // Both lines in one replacement of the file (the append starts them on a line of their own).
+    return AppendListLine(kCatalogueFile,
+                          std::string("m ") + kOwnCategory + "\n  h " + kOwnSubcategory);
+}
+
 const char* StoreMessage(StoreResult result) {
     switch (result) {
     case StoreResult::CatalogueUnreadable:
@@ -214,7 +243,8 @@ StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
         return outcome;
     }
     outcome.fieldsEmptied = true;
-    const bool catalogued = AppendListLine(kCatalogueFile, CatalogueEntry(cleaned.name, *next));
+    const bool catalogued = EnsureOwnRecipesSubcategory() &&
+                            AppendListLine(kCatalogueFile, CatalogueEntry(cleaned.name, *next));
     const bool listed = AppendListLine(kOwnRecipeList, PersonalRecord(cleaned.name, *next));
     if (!catalogued || !listed)
         outcome.result = StoreResult::ListsNotUpdated;
@@ -273,6 +303,152 @@ std::optional<LoadedOwnRecipe> LoadOwnRecipe(const std::string& fileName) {
     if (!ReadRecipeText(fileName, text))
         return std::nullopt;
     return ParseOwnRecipe(text);
+}
+
+namespace {
+
+std::size_t Characters(std::string_view utf8) {
+    std::size_t n = 0;
+    for (const char c : utf8)
+        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+bool HoldsOnlyCp1250(std::string_view utf8) {
+    std::string ignored;
+    return Utf8ToCp1250Exact(utf8, ignored);
+}
+
+// A field's own text without line breaks at its ends.
+std::string_view WithoutOuterBreaks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+} // namespace
+
+bool NeedsLosslessForm(const TypedRecipe& typed, bool ingredientsAsLoaded) {
+    for (const std::string* field : {&typed.author, &typed.name, &typed.ingredients, &typed.preparation})
+        if (!HoldsOnlyCp1250(*field))
+            return true;
+    return !ingredientsAsLoaded &&
+           WithoutOuterBreaks(typed.ingredients).find('\n') != std::string_view::npos;
+}
+
+std::string NewRecipeIdentifier() {
+    std::random_device random;
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string id = "savorel:";
+    for (int i = 0; i < 4; ++i) {
+        const std::uint32_t word = random();
+        for (int shift = 28; shift >= 0; shift -= 4)
+            id.push_back(kHex[(word >> shift) & 15]);
+    }
+    return id;
+}
+
+Recipe RecipeFromTyped(const TypedRecipe& typed, const RecipeFacts& kept) {
+    Recipe recipe;
+    recipe.form = RecipeForm::Lossless;
+    recipe.hasTitle = recipe.hasPreparation = true;
+    const auto oneLine = [](std::string_view text) {
+        std::string line(WithoutOuterBreaks(text));
+        for (char& c : line)
+            if (c == '\r' || c == '\n' || c == '\t')
+                c = ' ';
+        return line;
+    };
+    recipe.author = oneLine(typed.author);
+    recipe.title = oneLine(typed.name);
+    recipe.sections = SectionsFromLines(typed.ingredients);
+    std::size_t start = 0;
+    const std::string_view preparation = typed.preparation;
+    while (start <= preparation.size()) {
+        std::size_t end = preparation.find('\n', start);
+        if (end == std::string_view::npos)
+            end = preparation.size();
+        const std::string_view line = WithoutOuterBreaks(preparation.substr(start, end - start));
+        if (!line.empty())
+            recipe.steps.emplace_back(line);
+        start = end + 1;
+    }
+    recipe.servings = typed.servings >= kMinServings && typed.servings <= kMaxServings ? typed.servings : 0;
+    recipe.facts = kept;
+    if (recipe.facts.identifier.empty())
+        recipe.facts.identifier = NewRecipeIdentifier();
+    return recipe;
+}
+
+namespace {
+
+WorkingFileResult WriteLosslessWorkingFile(const Recipe& recipe, OwnRecipeFields& cleaned) {
+    cleaned = OwnRecipeFields();
+    if (Characters(recipe.author) > kAuthorLimit)
+        return WorkingFileResult::AuthorTooLong;
+    if (Characters(recipe.title) > kNameLimit)
+        return WorkingFileResult::NameTooLong;
+    cleaned.name = CleanField(OwnRecipeField::Name, ListTitleOf(recipe));
+    if (WithoutOuterBreaks(cleaned.name).empty())
+        return WorkingFileResult::NameEmpty;
+    const std::string ingredients = LinesFromSections(recipe.sections);
+    if (Characters(ingredients) > kIngredientsFieldLimit)
+        return WorkingFileResult::IngredientsTooLong;
+    std::string preparation;
+    for (const std::string& step : recipe.steps)
+        preparation += step + "\n";
+    if (Characters(preparation) > kPreparationFieldLimit)
+        return WorkingFileResult::PreparationTooLong;
+    if (ingredients.empty() && preparation.empty())
+        return WorkingFileResult::ContentEmpty;
+    cleaned.author = Utf8ToCp1250Folded(recipe.author);
+    cleaned.ingredients = Utf8ToCp1250Folded(ingredients);
+    cleaned.preparation = Utf8ToCp1250Folded(preparation);
+    FilePtr f = CreateFreshDataFile(kWorkingFile);
+    if (!f)
+        return WorkingFileResult::NotCreated;
+    bool ok = WriteScrambledText(f.get(), LosslessRecipeText(recipe));
+    ok = CloseChecked(f) && ok;
+    return ok ? WorkingFileResult::Written : WorkingFileResult::NotWritten;
+}
+
+} // namespace
+
+EditorSaveResult SaveLosslessFromEditor(SaveMode mode, const Recipe& recipe,
+                                        const std::string& fileName) {
+    EditorSaveResult result;
+    const StoreLock lock;
+    if (!lock.Held()) {
+        result.busy = true;
+        return result;
+    }
+    OwnRecipeFields cleaned;
+    result.written = WriteLosslessWorkingFile(recipe, cleaned);
+    if (result.written == WorkingFileResult::Written)
+        result.outcome = SaveOwnRecipe(mode, cleaned, fileName);
+    return result;
+}
+
+std::optional<LoadedLosslessRecipe> LoadLosslessOwnRecipe(const std::string& fileName) {
+    std::string text;
+    if (!ReadRecipeText(fileName, text) || !IsLosslessText(text))
+        return std::nullopt;
+    const auto recipe = ReadLosslessRecipe(text);
+    if (!recipe)
+        return std::nullopt;
+    LoadedLosslessRecipe loaded;
+    loaded.typed.author = recipe->author;
+    loaded.typed.name = recipe->title;
+    loaded.typed.ingredients = LinesFromSections(recipe->sections);
+    for (const std::string& step : recipe->steps) {
+        if (!loaded.typed.preparation.empty())
+            loaded.typed.preparation += '\n';
+        loaded.typed.preparation += step;
+    }
+    loaded.typed.servings = recipe->servings;
+    loaded.facts = recipe->facts;
+    return loaded;
 }
 
 bool OwnRecipeModifiable(const std::string& fileName) {

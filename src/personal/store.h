@@ -2,6 +2,8 @@
 
 // The user's own recipes: the working file reteta.tmp, the recipe files xetN.txt, the
 // records of pers.txt and the entries appended to the catalogue.
+#include "catalogue/recipe_model.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -90,6 +92,14 @@ const char* RefusalMessage(WorkingFileResult result);
 // cannot be read.
 [[nodiscard]] std::optional<std::string> NextOwnRecipeFileName();
 
+// Where new own recipes go: the last category of the shipped catalogue and its one subcategory
+// (Windows-1250).
+inline constexpr const char* kOwnCategory = "Re\xfe" "ete proprii";
+inline constexpr const char* kOwnSubcategory = "Re\xfe" "etele mele";
+// Appends that category and subcategory to a catalogue that lacks them, once, so that the
+// append of a new recipe files it there. False when the catalogue cannot be read or written.
+[[nodiscard]] bool EnsureOwnRecipesSubcategory();
+
 enum class SaveMode { NewRecipe, Modification };
 
 enum class StoreResult {
@@ -138,6 +148,40 @@ struct LoadedOwnRecipe {
 LoadedOwnRecipe ParseOwnRecipe(std::string_view text);
 // No value when the file cannot be opened.
 [[nodiscard]] std::optional<LoadedOwnRecipe> LoadOwnRecipe(const std::string& fileName);
+
+// The editor's fields as typed, UTF-8, line breaks as line feeds.
+struct TypedRecipe {
+    std::string author;
+    std::string name;
+    std::string ingredients; // the items, one per line or separated by ";"; not the servings
+    std::string preparation;
+    int servings = 0; // 0: none stated
+};
+
+// Whether typed fields need the lossless form: a letter Windows-1250 cannot hold, or more than
+// one line of ingredients (unless `ingredientsAsLoaded`: a book-form file's own line breaks,
+// loaded and left as they were).
+bool NeedsLosslessForm(const TypedRecipe& typed, bool ingredientsAsLoaded);
+
+// The lossless model of typed fields: each ingredient line an item ("Aluat:" a heading), the
+// preparation's lines its steps. `kept` carries the facts of a recipe loaded for modification
+// (its identifier above all); a new recipe gets an identifier of its own.
+Recipe RecipeFromTyped(const TypedRecipe& typed, const RecipeFacts& kept);
+// A new identifier for a recipe: "savorel:" and 32 hexadecimal digits.
+std::string NewRecipeIdentifier();
+
+// The editor's save of a lossless recipe, under the store's lock as SaveFromEditor: the same
+// field limits (counted in characters) and messages, the same lists; the name the lists carry
+// is the title folded to Windows-1250.
+[[nodiscard]] EditorSaveResult SaveLosslessFromEditor(SaveMode mode, const Recipe& recipe,
+                                                      const std::string& fileName = std::string());
+
+// The editor's fields of a lossless own recipe file, or no value for any other file.
+struct LoadedLosslessRecipe {
+    TypedRecipe typed;
+    RecipeFacts facts;
+};
+[[nodiscard]] std::optional<LoadedLosslessRecipe> LoadLosslessOwnRecipe(const std::string& fileName);
 
 // Whether the recipe file of a list entry exists and can be written, so that it can be
 // opened for modification.

@@ -1,6 +1,7 @@
 #include "search/search.h"
 
 #include "catalogue/catalogue.h"
+#include "catalogue/recipe_model.h"
 #include "core/files.h"
 #include "core/fold.h"
 #include "core/scramble.h"
@@ -291,6 +292,28 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
     return ok;
 }
 
+// A lossless own recipe is searched by its recipe text, not by its JSON: the title, author,
+// items, steps and headings, folded to Windows-1250 and scrambled again so that the one scan
+// table serves both forms. False when the head is no lossless recipe.
+bool LosslessExamined(const std::string& name, const unsigned char* head, std::size_t got,
+                      std::string& examined) {
+    char start[64];
+    const std::size_t n = std::min(got, sizeof start);
+    for (std::size_t i = 0; i < n; ++i)
+        start[i] = static_cast<char>(ScrambleTable[head[i]]);
+    if (!IsLosslessText(std::string_view(start, n)))
+        return false;
+    std::string text;
+    examined.clear();
+    const long long size = DataFileSize(name);
+    if (size < 0 || static_cast<unsigned long long>(size) > kLosslessFileLimit ||
+        !ReadWholeDataFile(name, text) || text.size() > kLosslessFileLimit)
+        return true; // nothing of it is searched
+    text = ScrambleBytes(text);
+    examined = ScrambleBytes(LosslessSearchText(text).value_or(std::string()));
+    return true;
+}
+
 // Calls fn(line) for each line by the search's rule, taking characters from next() (-1 at the
 // end): a line feed ends a line, carriage returns are dropped, kSearchLineLimit characters
 // end a line too, and a last line without a line feed is taken. Only one line is ever held.
@@ -445,6 +468,7 @@ int RunSearch(const SearchFields& fields, Reporter& reporter,
     int recipeNumber = 0;
     int count = 0;
     std::string fileName;
+    std::string lossless;
     ForEachSearchLine(catalogue, [&](std::string_view line) {
         const auto recipe = ParseRecipeLine(line);
         if (!recipe)
@@ -454,7 +478,12 @@ int RunSearch(const SearchFields& fields, Reporter& reporter,
         std::size_t got = 0;
         if (!ReadStoredHead(fileName, buffer.get(), got))
             reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
-        if (!scanner.Passes(buffer.get(), got, kFoldedUnscramble))
+        const bool passes =
+            LosslessExamined(fileName, buffer.get(), got, lossless)
+                ? scanner.Passes(reinterpret_cast<const unsigned char*>(lossless.data()),
+                                 lossless.size(), kFoldedUnscramble)
+                : scanner.Passes(buffer.get(), got, kFoldedUnscramble);
+        if (!passes)
             return;
         ++count;
         if (onMatch)

@@ -1,5 +1,6 @@
 #include "viewing/calories.h"
 
+#include "catalogue/recipe_model.h"
 #include "catalogue/servings.h"
 #include "core/files.h"
 #include "core/fold.h"
@@ -378,33 +379,12 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
     }
 }
 
-void CalculateFromIngredients(std::string_view ingredients, CalorieState& state, Reporter& reporter,
-                              int servings) {
-    state.page += "<html>";
-    // The servings item is no ingredient: it is the first token, which is skipped.
-    const auto stated = ServingsOfIngredients(ingredients);
-    double factor = 1.0;
-    state.servings = 0;
-    if (stated) {
-        state.servings =
-            servings >= kMinServings && servings <= kMaxServings ? servings : stated->servings;
-        if (state.servings != stated->servings)
-            factor = static_cast<double>(state.servings) / stated->servings;
-    }
-    bool skipToken = stated.has_value();
+std::vector<std::string> CalorieTokensOf(std::string_view ingredients) {
+    std::vector<std::string> tokens;
     std::string token;
     char previous = 0;
-    auto flush = [&] {
-        if (skipToken)
-            skipToken = false;
-        else
-            EvaluateIngredient(token, state, reporter, factor);
-        token.clear();
-    };
     const std::string text = std::string(ingredients) + "#";
     for (char c : text) {
-        if (state.tableMissing)
-            return;
         if (c == '\n' || c == '\r')
             c = ' ';
         if (c == ':') {
@@ -412,11 +392,40 @@ void CalculateFromIngredients(std::string_view ingredients, CalorieState& state,
         } else if ((c == ',' || c == '.') && IsAsciiDigit(static_cast<unsigned char>(previous))) {
             token.push_back(c);
         } else if (c == ',' || c == '.' || c == ';' || c == '#') {
-            flush();
+            tokens.push_back(std::move(token));
+            token.clear();
         } else if (!(c == ' ' && token.empty())) {
             token.push_back(c);
         }
         previous = c;
+    }
+    return tokens;
+}
+
+void CalculateFromIngredients(std::string_view ingredients, CalorieState& state, Reporter& reporter,
+                              int servings) {
+    // The servings item is no ingredient: it is the first token, which is skipped.
+    const auto stated = ServingsOfIngredients(ingredients);
+    std::vector<std::string> tokens = CalorieTokensOf(ingredients);
+    if (stated && !tokens.empty())
+        tokens.erase(tokens.begin());
+    CalculateFromTokens(tokens, stated ? stated->servings : 0, state, reporter, servings);
+}
+
+void CalculateFromTokens(const std::vector<std::string>& tokens, int stated, CalorieState& state,
+                         Reporter& reporter, int servings) {
+    state.page += "<html>";
+    double factor = 1.0;
+    state.servings = 0;
+    if (stated > 0) {
+        state.servings = servings >= kMinServings && servings <= kMaxServings ? servings : stated;
+        if (state.servings != stated)
+            factor = static_cast<double>(state.servings) / stated;
+    }
+    for (const std::string& token : tokens) {
+        if (state.tableMissing)
+            return;
+        EvaluateIngredient(token, state, reporter, factor);
     }
     if (state.tableMissing)
         return;
@@ -444,6 +453,28 @@ bool CalculateCalories(const std::string& recipeFile, const std::string& tempFol
         return false;
     }
     text = ScrambleBytes(text);
+    if (IsLosslessText(text)) {
+        const auto recipe = ReadLosslessRecipe(text);
+        if (!recipe) {
+            reporter.Show(BoxForm::CaptionOnly, kBadFileFormat);
+            return false;
+        }
+        const CalorieInput input = CalorieInputOf(*recipe);
+        CalculateFromTokens(input.tokens, input.servings, state, reporter, servings);
+    } else if (!CalculateFromBookText(text, state, reporter, servings)) {
+        return false;
+    }
+    if (state.tableMissing)
+        return false;
+    if (!WriteTempFolderFile(tempFolderText, kCaloriePageName, state.page)) {
+        reporter.Show(BoxForm::CaptionOnly, kCaloriePageName);
+        return false;
+    }
+    return true;
+}
+
+bool CalculateFromBookText(std::string_view text, CalorieState& state, Reporter& reporter,
+                           int servings) {
     std::size_t markers[3];
     int count = 0;
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -456,15 +487,8 @@ bool CalculateCalories(const std::string& recipeFile, const std::string& tempFol
         reporter.Show(BoxForm::CaptionOnly, kBadFileFormat);
     if (count < 3)
         return false; // no ingredients text to read
-    CalculateFromIngredients(
-        std::string_view(text).substr(markers[1] + 1, markers[2] - markers[1] - 1), state, reporter,
-        servings);
-    if (state.tableMissing)
-        return false;
-    if (!WriteTempFolderFile(tempFolderText, kCaloriePageName, state.page)) {
-        reporter.Show(BoxForm::CaptionOnly, kCaloriePageName);
-        return false;
-    }
+    CalculateFromIngredients(text.substr(markers[1] + 1, markers[2] - markers[1] - 1), state,
+                             reporter, servings);
     return true;
 }
 

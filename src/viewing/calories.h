@@ -96,6 +96,18 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
 void CalculateFromIngredients(std::string_view ingredients, CalorieState& state, Reporter& reporter,
                               int servings = 0);
 
+// The tokens of an ingredients text as the calculator cuts it: at ";" "#" and "," "." not after
+// a digit; what precedes a ":" is dropped, blanks at a token's start too.
+std::vector<std::string> CalorieTokensOf(std::string_view ingredients);
+// Evaluates given tokens, one ingredient each, then writes the trailer. `stated` is the servings
+// the recipe states (0 for none); `servings` as above.
+void CalculateFromTokens(const std::vector<std::string>& tokens, int stated, CalorieState& state,
+                         Reporter& reporter, int servings = 0);
+// The calculation for the unscrambled text of a recipe in the book layout: its marker check
+// (reported), then its ingredients. False when it has no ingredients text to read.
+[[nodiscard]] bool CalculateFromBookText(std::string_view text, CalorieState& state,
+                                         Reporter& reporter, int servings = 0);
+
 // The whole calculation for the recipe file `recipeFile` of the data folder: writes
 // `tempFolderText` + hastemele.html and answers whether it was written. Messages are
 // caption-only boxes.

@@ -1,5 +1,8 @@
 #include "viewing/recipe_view.h"
 
+#include "catalogue/page.h"
+#include "core/cp1250.h"
+
 namespace savorel {
 
 std::string PageRecipePathFrom(std::string_view page) {
@@ -21,6 +24,11 @@ PageFavourite FavouriteFromPage(std::string_view page) {
         const std::size_t start = bold + 3;
         const std::size_t end = std::min(page.find('<', start), page.size());
         result.title = std::string(page.substr(start, std::min(end - start, kFavouriteTitleLimit)));
+        // A UTF-8 page escapes its title; the favourites list holds Windows-1250 names.
+        if (PageIsUtf8(page))
+            result.title = Utf8ToCp1250Folded(UnescapedFromPage(
+                page.substr(start, std::min(end - start, kLosslessFileLimit))))
+                               .substr(0, kFavouriteTitleLimit);
     }
     const std::size_t open = page.find('<');
     if (open == std::string_view::npos || page.substr(open + 1, 3) != "!--")
@@ -35,31 +43,7 @@ PageFavourite FavouriteFromPage(std::string_view page) {
 }
 
 PlainRecipeFields ParsePlainRecipe(std::string_view copy) {
-    PlainRecipeFields fields;
-    std::size_t i = copy.find('#');
-    if (i == std::string_view::npos)
-        return fields;
-    ++i;
-    auto field = [&](std::string& out) {
-        while (i < copy.size() && copy[i] != '#') {
-            if (copy[i] != '\r' && copy[i] != '\n')
-                out.push_back(copy[i]);
-            ++i;
-        }
-        if (i < copy.size())
-            ++i;
-    };
-    const bool titleEnded = copy.find('#', i) != std::string_view::npos;
-    field(fields.title);
-    if (!titleEnded)
-        return fields;
-    const bool ingredientsEnded = copy.find('#', i) != std::string_view::npos;
-    field(fields.ingredients);
-    if (!ingredientsEnded)
-        return fields;
-    for (; i < copy.size() && fields.preparation.size() < kPlainPreparationLimit; ++i)
-        fields.preparation.push_back(copy[i] == '\r' || copy[i] == '\n' ? ' ' : copy[i]);
-    return fields;
+    return PlainFieldsOf(ReadRecipe(copy));
 }
 
 } // namespace savorel

@@ -1,6 +1,8 @@
 #pragma once
 
 // What the recipe windows read back from the files OpenRecipe left in the temporary folder.
+#include "catalogue/recipe_model.h"
+
 #include <string>
 #include <string_view>
 
@@ -9,7 +11,6 @@ namespace savorel {
 inline constexpr std::size_t kPageRecipePathLimit = 499;
 inline constexpr std::size_t kFavouriteTitleLimit = 499;
 inline constexpr std::size_t kFavouriteFileLimit = 799;
-inline constexpr std::size_t kPlainPreparationLimit = 9999;
 
 // The recipe file named by the page's leading comment: after the first byte, past two "-",
 // up to the next "-". Empty when the page holds no such text.
@@ -24,12 +25,8 @@ struct PageFavourite {
 };
 PageFavourite FavouriteFromPage(std::string_view page);
 
-// The three fields of the plain recipe window, from the unscrambled recipe copy.
-struct PlainRecipeFields {
-    std::string title;
-    std::string ingredients;
-    std::string preparation;
-};
+// The three fields of the plain recipe window, from the unscrambled recipe copy, in either form.
+using PlainRecipeFields = PlainFields;
 PlainRecipeFields ParsePlainRecipe(std::string_view copy);
 
 } // namespace savorel

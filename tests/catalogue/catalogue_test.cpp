@@ -80,20 +80,22 @@ TEST(Catalogue, OtherLinesAndAnUnterminatedLastLineAreIgnored) {
     EXPECT_EQ(t.categories[0].subcategories[0].recipes.size(), 1u);
 }
 
-TEST(Catalogue, TenCategoriesKeepFileOrderAndAnEleventhIsLeftOut) {
+// The book's ten categories and the own recipes' one: a twelfth is left out.
+TEST(Catalogue, ElevenCategoriesKeepFileOrderAndATwelfthIsLeftOut) {
     TempDataDir dir;
     std::string text;
-    for (char c : std::string("KJIHGFEDCBA"))
+    for (char c : std::string("LKJIHGFEDCBA"))
         text += std::string("m ") + c + "\nh s\ni r ~ f\n";
     std::vector<CatalogueProblem> problems;
     const CategoryTable t = Load(text, &problems);
-    ASSERT_EQ(t.LastIndex(), 9);
-    EXPECT_EQ(t.categories[0].name, "K");
-    EXPECT_EQ(t.categories[9].name, "B");
+    ASSERT_EQ(t.LastIndex(), 10);
+    EXPECT_EQ(t.categories[0].name, "L");
+    EXPECT_EQ(t.categories[10].name, "B");
     ASSERT_EQ(problems.size(), 1u);
-    EXPECT_EQ(problems[0].line, 31);
-    // The eleventh category's lines do not join the tenth.
-    EXPECT_EQ(t.categories[9].subcategories.size(), 1u);
+    EXPECT_EQ(problems[0].line, 34);
+    EXPECT_NE(std::string::npos, problems[0].what.find("more than 11 categories"));
+    // The twelfth category's lines do not join the eleventh.
+    EXPECT_EQ(t.categories[10].subcategories.size(), 1u);
 }
 
 TEST(Catalogue, InvalidLinesTouchNothingAndAreReported) {

@@ -10,6 +10,7 @@
 #include "support/window_checks.h"
 #include "support/window_support.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -78,11 +79,16 @@ private slots:
         QVERIFY(!Line(w, 1009)->isReadOnly());
         VerifyNothingClipped(w, "own_recipe_editor");
 
-        // "Ajutor" does nothing.
+        // "Ajutor" explains the two ways of writing ingredients, and writes nothing.
         Click(w, 1004);
-        QVERIFY(log.records.empty());
+        QCOMPARE(log.records.size(), std::size_t(1));
+        QVERIFY(log.Messages().at(0).contains(QStringLiteral("unul pe r\u00e2nd")));
+        QVERIFY(log.Messages().at(0).contains(QStringLiteral("\u201e;\u201d")));
         QVERIFY(w.isVisible());
         QVERIFY(!Exists("reteta.tmp"));
+        auto* hint = w.findChild<QLabel*>(QStringLiteral("ingredientsHint"));
+        QVERIFY(hint && hint->isVisible());
+        QVERIFY(hint->text().contains(QStringLiteral("unul pe r\u00e2nd")));
     }
 
     void newRecipeIsStoredAsWindows1250AndTheWindowCloses() {
@@ -90,7 +96,7 @@ private slots:
         COwnRecipeEditDlg w;
         w.OnInitDialog();
         const QString name = QStringLiteral("Ciorb\u0103 de peri\u0219oare \u00eent\u00e2i");
-        Fill(w, QStringLiteral("Ana"), name, QStringLiteral("1 l ap\u0103\nsare"),
+        Fill(w, QStringLiteral("Ana"), name, QStringLiteral("1 l ap\u0103; sare"),
              QStringLiteral("Se fierbe"));
         Save(w);
         QVERIFY(log.records.empty());
@@ -101,7 +107,7 @@ private slots:
         const std::string stored = "Ciorb\xe3 de peri\xbaoare \xeent\xe2i";
         QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
                  QByteArray::fromStdString("Ana\n#\n" + stored +
-                                           "\n#\n1 l ap\xe3\r\nsare\n#\nSe fierbe"));
+                                           "\n#\n1 l ap\xe3; sare\n#\nSe fierbe"));
         QCOMPARE(QByteArray::fromStdString(Plain("pers.txt")),
                  QByteArray::fromStdString(PersonalRecord(stored, "xet1.txt") + "\n"));
 
@@ -112,7 +118,40 @@ private slots:
         again.OnInitDialog();
         QCOMPARE(Line(again, 1009)->text(),
                  QStringLiteral("Ciorb\u0103 de peri\u015foare \u00eent\u00e2i"));
-        QCOMPARE(Text(again, 1010)->toPlainText(), QStringLiteral("1 l ap\u0103\nsare"));
+        QCOMPARE(Text(again, 1010)->toPlainText(), QStringLiteral("1 l ap\u0103; sare"));
+    }
+
+    void onePerLineAndEveryLetterAreKeptWhole() {
+        MessageLog log;
+        COwnRecipeEditDlg w;
+        w.OnInitDialog();
+        const QString items = QStringLiteral("3 c\u0103\u0163ei de usturoi, pisa\u0163i\n1 lb. chicken\n"
+                                             "Sos:\nto serve: tofu\n1 jalape\u00f1o");
+        Fill(w, QStringLiteral("Ana"), QStringLiteral("Cr\u00e8me br\u00fbl\u00e9e"), items,
+             QStringLiteral("Se coace la 350\u00b0F.\nSe r\u0103ce\u0219te."));
+        Save(w);
+        QVERIFY(log.records.empty());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        // The lists carry the title folded to the code page; the file keeps every letter.
+        QCOMPARE(QByteArray::fromStdString(Plain("pers.txt")),
+                 QByteArray::fromStdString(PersonalRecord("Creme brul\xe9" "e", "xet1.txt") + "\n"));
+        const std::string stored = Plain("xet1.txt");
+        QVERIFY(stored.starts_with("{"));
+        QVERIFY(stored.find("\"3 c\xc4\x83\xc5\xa3" "ei de usturoi, pisa\xc5\xa3i\"") != std::string::npos);
+        QVERIFY(stored.find("\"heading\": \"Sos\"") != std::string::npos);
+
+        // Loaded again, one item per line, the heading as its own line.
+        COwnRecipeEditDlg again;
+        again.SetEditing(SaveMode::Modification);
+        again.SetRecipeFileName("xet1.txt");
+        again.OnInitDialog();
+        QCOMPARE(Text(again, 1010)->toPlainText(), items);
+        QCOMPARE(Line(again, 1009)->text(), QStringLiteral("Cr\u00e8me br\u00fbl\u00e9e"));
+        QCOMPARE(Text(again, 1012)->toPlainText(),
+                 QStringLiteral("Se coace la 350\u00b0F.\nSe r\u0103ce\u0219te."));
+        // Saved unchanged, the same file.
+        Save(again);
+        QCOMPARE(Plain("xet1.txt"), stored);
     }
 
     void checksInOrderWithTheirMessages_data() {
@@ -210,8 +249,11 @@ private slots:
         Line(w, 1009)->setText(QStringLiteral("Paine"));
         Line(w, 1009)->setFocus();
         QTest::keyClick(Line(w, 1009), Qt::Key_Return);
-        QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
-                 QByteArray("\n#\nPaine\n#\na\r\nb\n#\n"));
+        // Two lines of ingredients: two items, kept in the lossless form.
+        const std::string stored = Plain("xet1.txt");
+        QVERIFY(stored.starts_with("{"));
+        QVERIFY(stored.find("\"recipeIngredient\": [\n\t\t\"a\",\n\t\t\"b\"\n\t]") !=
+                std::string::npos);
     }
 
     void servingsFieldIsTheFirstIngredientItem() {
@@ -221,7 +263,7 @@ private slots:
         auto* servings = ui::FindControlAs<QSpinBox>(&w, 1015);
         QVERIFY(servings);
         QCOMPARE(servings->value(), 0); // optional: none until chosen
-        Fill(w, QString(), QStringLiteral("Ciorba"), QStringLiteral("400 g carne\nsare"),
+        Fill(w, QString(), QStringLiteral("Ciorba"), QStringLiteral("400 g carne; sare"),
              QStringLiteral("Se fierbe"));
         QTest::keyClick(servings, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(servings, QStringLiteral("4"));
@@ -231,7 +273,7 @@ private slots:
         Save(w);
         QVERIFY(log.records.empty());
         QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
-                 QByteArray("\n#\nCiorba\n#\n4 portii; 400 g carne\r\nsare\n#\nSe fierbe"));
+                 QByteArray("\n#\nCiorba\n#\n4 portii; 400 g carne; sare\n#\nSe fierbe"));
         QCOMPARE(servings->value(), 0); // emptied with the other fields
 
         // Modifying shows it again; unchanged, the item is saved with its own bytes.

@@ -167,6 +167,35 @@ TEST(RecipeExchange, YieldBecomesTheBooksServingsItem) {
     }
 }
 
+// An own recipe file read back as the editor's fields, in either form (Windows-1250; a
+// lossless recipe's items joined by "; ", its steps by line breaks).
+OwnRecipeFields StoredFields(const std::string& file) {
+    const std::string text = ReadBack(file, true);
+    if (!IsLosslessText(text)) {
+        const LoadedOwnRecipe own = ParseOwnRecipe(text);
+        return {own.author, own.name, own.ingredients, own.preparation};
+    }
+    const auto model = ReadLosslessRecipe(text);
+    if (!model)
+        return {};
+    OwnRecipeFields fields{Utf8ToCp1250Folded(model->author), ListTitleOf(*model), "", ""};
+    if (const auto servings = ServingsOf(*model))
+        fields.ingredients = W("") + std::to_string(*servings) + (*servings == 1 ? " portie" : " portii");
+    for (const RecipeSection& section : model->sections) {
+        if (section.hasHeading)
+            fields.ingredients += (fields.ingredients.empty() ? "" : "; ") +
+                                  Utf8ToCp1250Folded(section.heading) + ":";
+        for (const std::string& item : section.items)
+            fields.ingredients += (fields.ingredients.empty() || fields.ingredients.back() == ':'
+                                       ? ""
+                                       : "; ") +
+                                  Utf8ToCp1250Folded(item);
+    }
+    for (const std::string& step : model->steps)
+        fields.preparation += (fields.preparation.empty() ? "" : "\r\n") + Utf8ToCp1250Folded(step);
+    return fields;
+}
+
 TEST(RecipeExchange, StoresEachOnceWithTheStoresLimitsAndReports) {
     TempDataDir dir;
     WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");
@@ -177,9 +206,7 @@ TEST(RecipeExchange, StoresEachOnceWithTheStoresLimitsAndReports) {
     EXPECT_EQ(2, first.StoredCount());
     EXPECT_EQ("xet1.txt", first.recipes[0].fileName);
     EXPECT_EQ("xet2.txt", first.recipes[1].fileName);
-    const auto stored = LoadOwnRecipe("xet1.txt");
-    ASSERT_TRUE(stored);
-    EXPECT_EQ("Ana, Mihai", stored->author);
+    EXPECT_EQ("Ana, Mihai", StoredFields("xet1.txt").author);
     EXPECT_EQ(6, ServingsOfRecipe(ReadBack("xet1.txt", true)));
     EXPECT_NE(std::string::npos, ReadBack("virt-dir.txt", true).find("~ xet2.txt"));
 
@@ -251,8 +278,8 @@ TEST(RecipeExchange, OwnRecipesSurviveARoundTrip) {
         return out;
     };
     for (std::size_t n = 0; n < 3; ++n) {
-        const auto back = LoadOwnRecipe("xet" + std::to_string(n + 1) + ".txt");
-        ASSERT_TRUE(back);
+        const auto back =
+            std::make_optional(StoredFields("xet" + std::to_string(n + 1) + ".txt"));
         const OwnRecipeFields& o = originals[n];
         EXPECT_EQ(o.name, back->name);
         EXPECT_EQ(o.author, back->author);

@@ -22,7 +22,9 @@ using savorel::testing::WriteScrambled;
 
 namespace {
 
-const std::string kCatalogue = "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n";
+// As the shipped catalogue ends: with the own recipes' category, where new recipes go.
+const std::string kCatalogue = "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n"
+                               "m Re\xfe" "ete proprii\n  h Re\xfe" "etele mele\n";
 
 std::string Plain(const std::string& path) {
     return ReadBack(path, true);
@@ -68,7 +70,7 @@ TEST(OwnRecipeStore, FirstSaveWritesTheThreeFilesByteForByte) {
     CategoryTable table;
     CollectingReporter reporter;
     ASSERT_TRUE(LoadCatalogue(table, reporter));
-    const CatalogueRecipe* added = table.Recipe(0, 0, 1);
+    const CatalogueRecipe* added = table.Recipe(1, 0, 0);
     ASSERT_NE(added, nullptr);
     EXPECT_EQ(added->name, "Ciorba        ");
     EXPECT_EQ(added->fileName, "xet1.txt");
@@ -356,8 +358,28 @@ TEST(OwnRecipeFaults, DiskFullWhileWritingTheWorkingFileIsNoticed) {
 
 TEST(OwnRecipeFaults, AnUnterminatedLastLineIsEndedBeforeTheAppend) {
     TempDataDir dir;
-    WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\ni Veche ~ RET001.TXT");
+    WriteScrambled("virt-dir.txt", kCatalogue.substr(0, kCatalogue.size() - 1));
     Save({"", "Noua", "", ""});
-    EXPECT_EQ(Plain("virt-dir.txt"),
-              "m Supe\nh Ciorbe\ni Veche ~ RET001.TXT\n             i Noua        ~ xet1.txt\n");
+    EXPECT_EQ(Plain("virt-dir.txt"), kCatalogue + "             i Noua        ~ xet1.txt\n");
+}
+
+// A data folder made before own recipes had a place of their own gets it before its next new
+// recipe, once; the recipes appended before stay where they are.
+TEST(OwnRecipeStore, AnOlderCatalogueGetsTheOwnSubcategoryOnce) {
+    TempDataDir dir;
+    const std::string older = "m Supe\nh Ciorbe\ni Veche ~ RET001.TXT\n             i Prima        ~ xet1.txt\n";
+    WriteScrambled("virt-dir.txt", older);
+    WriteScrambled("xet1.txt", "\n#\nPrima\n#\na\n#\nb");
+    Save({"", "Doua", "", "x"});
+    Save({"", "Treia", "", "y"});
+    EXPECT_EQ(Plain("virt-dir.txt"), older + "m Re\xfe" "ete proprii\n  h Re\xfe" "etele mele\n"
+                                             "             i Doua        ~ xet2.txt\n"
+                                             "             i Treia        ~ xet3.txt\n");
+    CategoryTable table;
+    CollectingReporter reporter;
+    ASSERT_TRUE(LoadCatalogue(table, reporter));
+    ASSERT_EQ(2u, table.categories.size());
+    EXPECT_EQ("Re\xfe" "etele mele", table.categories[1].subcategories.at(0).name);
+    EXPECT_EQ(2u, table.categories[1].subcategories.at(0).recipes.size());
+    EXPECT_EQ(2u, table.categories[0].subcategories.at(0).recipes.size());
 }

@@ -22,6 +22,15 @@ namespace savorel::ui {
 
 namespace {
 
+constexpr const char* kIngredientsHint = "c\xc3\xa2te unul pe r\xc3\xa2nd, sau separate prin \xe2\x80\x9e;\xe2\x80\x9d";
+constexpr const char* kEditorHelp =
+    "Ingredientele se scriu \xc3\xaen dou\xc4\x83 feluri:\n"
+    "\xe2\x80\xa2 c\xc3\xa2te unul pe r\xc3\xa2nd (un r\xc3\xa2nd care se termin\xc4\x83 cu \xe2\x80\x9e:\xe2\x80\x9d este "
+    "titlul ingredientelor de sub el, de exemplu \xe2\x80\x9e" "Aluat:\xe2\x80\x9d);\n"
+    "\xe2\x80\xa2 pe un singur r\xc3\xa2nd, separate prin \xe2\x80\x9e;\xe2\x80\x9d.\n"
+    "C\xc3\xa2mpul \xe2\x80\x9ePortii\xe2\x80\x9d spune pentru c\xc3\xa2te persoane este re\xc8\x9b" "eta; "
+    "calculul caloriilor \xc3\xaemparte totalul la ele.";
+
 Backdrop& EditorBackdrop() {
     static Backdrop backdrop(QStringLiteral(":/img/backdrop144.svg"));
     return backdrop;
@@ -49,8 +58,8 @@ QPushButton* PlaceButton(QWidget* parent, int id, const char* name, const char* 
                           17);
 }
 
-void MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h) {
-    auto* label = new QLabel(QString::fromLatin1(text), parent);
+QLabel* MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->setWordWrap(false);
     // Light on the dark backdrop, as the other windows' labels.
     QPalette palette = label->palette();
@@ -62,6 +71,7 @@ void MakeLabel(QWidget* parent, const char* text, int x, int y, int w, int h) {
     const QSize needed = label->sizeHint();
     label->setGeometry(rect.x(), rect.y(), std::max(rect.width(), needed.width()),
                        std::max(rect.height(), needed.height()));
+    return label;
 }
 
 } // namespace
@@ -79,10 +89,12 @@ COwnRecipeEditDlg::COwnRecipeEditDlg(QWidget* parent) : QDialog(parent) {
     m_preparation = MakeText(this, 1012, "preparation", 20, 102, 348, 114);
     QPushButton* save = PlaceButton(this, 1003, "save", "Salvare reteta", 19);
     save->setDefault(true);
-    PlaceButton(this, 1004, "help", "Ajutor", 140); // does nothing
+    QPushButton* help = PlaceButton(this, 1004, "help", "Ajutor", 140);
     QPushButton* exit = PlaceButton(this, 1, "exit", "Iesire", 259);
     MakeLabel(this, "NUMELE RETETEI", 21, 12, 62, 8);
     MakeLabel(this, "INGREDIENTE", 23, 44, 45, 8);
+    // The field is multi-line and invites one ingredient per line; say that it works.
+    MakeLabel(this, kIngredientsHint, 75, 44, 170, 8)->setObjectName(QStringLiteral("ingredientsHint"));
     MakeLabel(this, "MOD DE PREPARARE", 19, 90, 78, 8);
     MakeLabel(this, "AUTOR", 258, 13, 26, 8);
     // Optional: how many the recipe feeds, kept as the first item of the ingredients.
@@ -97,6 +109,8 @@ COwnRecipeEditDlg::COwnRecipeEditDlg(QWidget* parent) : QDialog(parent) {
     setTabOrder(m_servings, m_ingredients);
 
     connect(save, &QPushButton::clicked, this, &COwnRecipeEditDlg::OnSaveRecipe);
+    connect(help, &QPushButton::clicked, this,
+            [this] { ShowMessage(this, QString::fromUtf8(kEditorHelp)); });
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -113,6 +127,20 @@ void COwnRecipeEditDlg::OnInitDialog() {
     if (m_editing != SaveMode::Modification)
         return;
     m_name->setReadOnly(true);
+    if (const auto lossless = LoadLosslessOwnRecipe(m_recipeFileName)) {
+        // Its items one per line, as it was written.
+        const auto utf8 = [](const std::string& text) {
+            return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+        };
+        m_loadedLossless = true;
+        m_loadedFacts = lossless->facts;
+        m_author->setText(utf8(lossless->typed.author));
+        m_name->setText(utf8(lossless->typed.name));
+        m_servings->setValue(lossless->typed.servings);
+        m_ingredients->setPlainText(utf8(lossless->typed.ingredients));
+        m_preparation->setPlainText(utf8(lossless->typed.preparation));
+        return;
+    }
     const auto recipe = LoadOwnRecipe(m_recipeFileName);
     if (!recipe) {
         ShowMessage(this, QString::fromLatin1(kRecipeUnreadable));
@@ -143,10 +171,21 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
         return;
     }
     m_saving = true;
-    const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
-                                IngredientsToStore(),
-                                StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
-    const EditorSaveResult saved = SaveFromEditor(m_editing, typed, m_recipeFileName);
+    const TypedRecipe typedText{m_author->text().toStdString(), m_name->text().toStdString(),
+                                m_ingredients->toPlainText().toStdString(),
+                                m_preparation->toPlainText().toStdString(), m_servings->value()};
+    const bool asLoaded = m_editing == SaveMode::Modification &&
+                          m_ingredients->toPlainText() == m_loadedIngredients;
+    EditorSaveResult saved;
+    if (m_loadedLossless || NeedsLosslessForm(typedText, asLoaded)) {
+        saved = SaveLosslessFromEditor(m_editing, RecipeFromTyped(typedText, m_loadedFacts),
+                                       m_recipeFileName);
+    } else {
+        const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
+                                    IngredientsToStore(),
+                                    StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
+        saved = SaveFromEditor(m_editing, typed, m_recipeFileName);
+    }
     if (saved.busy) {
         // Another copy of the program is saving: nothing was written, the text stays.
         ShowMessage(this, QString::fromLatin1(kStoreBusy));

@@ -52,6 +52,9 @@ private:
     std::string m_loadedServingsPrefix;
     int m_loadedServings = 0;
     QString m_loadedIngredients;
+    // A lossless recipe loaded for modification stays lossless and keeps its facts.
+    bool m_loadedLossless = false;
+    RecipeFacts m_loadedFacts;
 
     std::string IngredientsToStore() const;
 };

@@ -59,9 +59,13 @@ void CPlainRecipeDlg::OnInitDialog(const OpenedRecipe& recipe) {
         return;
     }
     const PlainRecipeFields fields = ParsePlainRecipe(ScrambleBytes(copy));
-    m_title->setPlainText(FromCp1250(fields.title));
-    m_ingredients->setPlainText(FromCp1250(fields.ingredients));
-    m_preparation->setPlainText(FromCp1250(fields.preparation));
+    const auto shown = [&](const std::string& text) {
+        return fields.utf8 ? QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))
+                           : FromCp1250(text);
+    };
+    m_title->setPlainText(shown(fields.title));
+    m_ingredients->setPlainText(shown(fields.ingredients));
+    m_preparation->setPlainText(shown(fields.preparation));
 }
 
 void CPlainRecipeDlg::paintEvent(QPaintEvent*) {

@@ -1,6 +1,7 @@
 #include "viewing/ui/qt_term_links.h"
 
 #include "catalogue/page.h"
+#include "core/cp1250.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
 #include "core/ui/qt_text.h"
@@ -85,7 +86,13 @@ void TermLinks::OnNavigated(const QUrl& url) {
     if (!m_finder)
         return;
     QTextDocument* document = m_browser->document();
-    const std::string text = ToCp1250(document->toPlainText());
+    // One byte per UTF-16 unit, so that the spans found are the document's positions; letters
+    // Windows-1250 lacks fold to their base letter, as the dictionary's words do.
+    const QString plain = document->toPlainText();
+    std::string text;
+    text.reserve(static_cast<std::size_t>(plain.size()));
+    for (const QChar ch : plain)
+        text.push_back(ch.isSurrogate() ? '?' : Cp1250CharFolded(ch.unicode()));
     QTextCursor cursor(document);
     for (const TermSpan& span : m_finder->Find(text)) {
         const QString href = kScheme + QLatin1Char(':') + QString::number(span.entry);
