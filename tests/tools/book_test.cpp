@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 using namespace savorel::testing;
 
@@ -125,6 +127,26 @@ TEST(ShippedBook, FatAndWineAreCountedAsEaten) {
         ASSERT_TRUE(perPortion.count(b.file)) << b.file << " has no per-portion figure\n" << out;
         EXPECT_GE(perPortion[b.file], b.low) << b.file << ": " << b.why;
         EXPECT_LE(perPortion[b.file], b.high) << b.file << ": " << b.why;
+    }
+}
+
+// Of the entries that give the same words, the one the dictionary means: the pancakes of
+// these recipes are "clatite" (and one of them "clatita"), never "a clati" (to rinse)
+// conjugated, which none of them does.
+TEST(ShippedBook, PancakesLinkToTheirOwnEntry) {
+    for (const char* recipe : {"RET709.TXT", "RET710.TXT", "RET711.TXT"}) {
+        std::string out;
+        ASSERT_EQ(0, RunCookbook(std::string("terms ") + recipe, out)) << out;
+        std::istringstream lines(out);
+        std::vector<std::string> terms;
+        for (std::string line; std::getline(lines, line);)
+            terms.push_back(line);
+        EXPECT_NE(terms.end(), std::find(terms.begin(), terms.end(), "cl\xC4\x83tite"))
+            << recipe << ":\n"
+            << out;
+        EXPECT_EQ(terms.end(), std::find(terms.begin(), terms.end(), "a cl\xC4\x83ti"))
+            << recipe << ":\n"
+            << out;
     }
 }
 
