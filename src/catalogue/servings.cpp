@@ -292,6 +292,30 @@ constexpr UnitWord kUnitWords[] = {
     {QuantityStyle::Piece, "limb\xE3", "limbi", true},                   // limba/limbi
     {QuantityStyle::Piece, "antricot", "antricoate", true},              // antricot/antricoate
     {QuantityStyle::Piece, "ciolan", "ciolane", true},                   // ciolan/ciolane
+    {QuantityStyle::Piece,
+     "gogo\xBA"
+     "ar",
+     "gogo\xBA"
+     "ari",
+     true},                                                     // gogosar/gogosari
+    {QuantityStyle::Piece, "g\xE2sc\xE3", "g\xE2\xBAte", true}, // gasca/gaste
+    {QuantityStyle::Piece, "iepure", "iepuri", true},           // iepure/iepuri
+    {QuantityStyle::Piece, "\xBAtiuc\xE3", "\xBAtiuci", true},  // stiuca/stiuci
+    {QuantityStyle::Piece, "macrou", "macrouri", true},         // macrou/macrouri
+    {QuantityStyle::Piece, "scrumbie", "scrumbii", true},       // scrumbie/scrumbii
+    {QuantityStyle::Piece, "dorad\xE3", "dorade", true},        // dorada/dorade
+    {QuantityStyle::Piece, "lup", "lupi", true},                // lup/lupi
+    {QuantityStyle::Piece, "calamar", "calamari", true},        // calamar/calamari
+    {QuantityStyle::WholePiece, "scoic\xE3", "scoici", true},   // scoica/scoici
+    {QuantityStyle::Piece, "hering", "heringi", true},          // hering/heringi
+    {QuantityStyle::Piece, "ciuperc\xE3", "ciuperci", true},    // ciuperca/ciuperci
+    {QuantityStyle::WholePiece, "cirea\xBA\xE3",
+     "cire\xBA"
+     "e",
+     true},                                              // cireasa/cirese
+    {QuantityStyle::Piece, "fazan", "fazani", true},     // fazan/fazani
+    {QuantityStyle::Piece, "purcel", "purcei", true},    // purcel/purcei
+    {QuantityStyle::Piece, "stomac", "stomacuri", true}, // stomac/stomacuri
 };
 
 // The letters of the word starting at `i` (a hyphen ends it: "steak-uri").

@@ -153,6 +153,8 @@ TEST(ServingsScaling, UnitsAndNounsAgreeWithTheScaledNumber) {
         {"2 conserve (400 g) ro\xBAii", 0.25, "1/2 conserv\xE3 (400 g) ro\xBAii"},
         {"4 ou\xE3", 0.25, "1 ou"},
         {"1 ou", 3, "3 ou\xE3"},
+        {"4 ciuperci", 0.25, "1 ciuperc\xE3"},
+        {"1 iepure", 2, "2 iepuri"},
         {"1 ardei gras", 3, "3 ardei gras"}, // the same in both numbers
         {"1 v\xE2rf de cu\xFEit piper", 2, "2 v\xE2rfuri de cu\xFEit piper"},
         // "de" from 20 up, before nouns, never after an abbreviation.
