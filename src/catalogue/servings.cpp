@@ -344,8 +344,9 @@ bool AsTheBookWritesIt(std::string_view word, const UnitWord& unit) {
 std::string WithoutDiacritics(std::string_view word) {
     std::string plain;
     for (const char c : word) {
-        const auto u = static_cast<unsigned char>(c);
-        plain.push_back(u >= 0x80 ? static_cast<char>(FoldChar(c) - 'A' + 'a') : c);
+        const char folded = FoldChar(c);
+        const bool romanian = static_cast<unsigned char>(c) >= 0x80 && folded != c;
+        plain.push_back(romanian ? static_cast<char>(folded - 'A' + 'a') : c);
     }
     return plain;
 }
@@ -354,7 +355,6 @@ std::string WithoutDiacritics(std::string_view word) {
 struct UnitAfter {
     std::size_t gap = 0;    // blanks after the quantity
     std::size_t nounAt = 0; // where the noun starts
-    bool hadDe = false;     // "de" stood between
     std::string_view noun;
 };
 
@@ -370,7 +370,6 @@ UnitAfter ReadUnitAfter(std::string_view rest) {
         while (j < rest.size() && IsBlank(rest[j]))
             ++j;
         if (!WordAt(rest, j).empty()) {
-            after.hadDe = true;
             i = j;
             word = WordAt(rest, i);
         }
