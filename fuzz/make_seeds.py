@@ -30,6 +30,14 @@ for path in recipes:
     # Small slices of the tables keep each execution fast.
     put('fuzz_calories', name, tables[0][:1500] + b'@@' + tables[1] + b'@@' + tables[2][:600] +
         b'@@' + ingredients)
+# Servings: the numbers asked and stated, a double, then one item of the book.
+import struct
+for i, path in enumerate(recipes[:12]):
+    ingredients = open(path, 'rb').read().split(b'#')
+    items = ingredients[2].split(b';') if len(ingredients) >= 3 else [b'2 cepe']
+    for j, item in enumerate(items[1:4]):
+        put('fuzz_servings', '%s-%d' % (os.path.basename(path), j),
+            bytes([i + 2, 3 + j]) + struct.pack('<d', 0.375 * (i + 1)) + item.strip())
 pers = b''.join(b'Reteta %d' % i + b' ' * 137 + b'#xet%d.txt\n' % i for i in range(1, 4))
 put('fuzz_personal', 'plain', b'Ana@@Ciorba@@1 l apa; sare@@Se fierbe\r\nbine@@' + pers)
 put('fuzz_personal', 'marks', b'A#~\\@@N#~@@I#\n~@@P#~\n@@' + read('pref.txt'))

@@ -90,7 +90,7 @@ std::string LosslessPage(std::string_view sourceName, const Recipe& recipe,
         page += "\n";
     std::size_t index = 0;
     if (const auto servings = ServingsOf(recipe)) {
-        const std::string item = Cp1250ToUtf8(ServingsItemText(*servings));
+        const std::string item = Cp1250ToUtf8(BookServingsText(*servings));
         page += "<li>";
         page += EscapedForPage(rewrite ? rewrite(index, item) : item);
         page += "\n";

@@ -179,7 +179,7 @@ std::string LosslessRecipeText(const Recipe& recipe) {
     if (!f.description.empty())
         json["description"] = f.description;
     if (recipe.servings > 0)
-        json["recipeYield"] = Cp1250ToUtf8(ServingsItemText(recipe.servings));
+        json["recipeYield"] = Cp1250ToUtf8(BookServingsText(recipe.servings));
     else if (!f.yieldNote.empty())
         json["recipeYield"] = f.yieldNote;
     const std::pair<const char*, const std::string*> texts[] = {

@@ -196,7 +196,7 @@ PlainFields PlainFieldsOf(const Recipe& recipe) {
     fields.utf8 = true;
     fields.title = recipe.title;
     if (const auto servings = ServingsOf(recipe))
-        fields.ingredients = Cp1250ToUtf8(ServingsItemText(*servings)) + "\n";
+        fields.ingredients = Cp1250ToUtf8(BookServingsText(*servings)) + "\n";
     fields.ingredients += LinesFromSections(recipe.sections);
     for (const std::string& step : recipe.steps) {
         if (!fields.preparation.empty())

@@ -30,6 +30,8 @@ std::optional<int> ServingsOfRecipe(std::string_view recipeText);
 
 // The item written for `servings`: "N portii", or "1 portie".
 std::string ServingsItemText(int servings);
+// The same as the book spells it, Windows-1250: "4 por\xFEii", "24 de por\xFEii", "1 por\xFEie".
+std::string BookServingsText(int servings);
 
 // A leading quantity in one of the forms the calorie calculator reads: "2", "1/2", "1,5",
 // "1.5", "1 1/2". `begin` and `end` delimit it within the text it was read from.
@@ -40,21 +42,44 @@ struct LeadingQuantity {
 };
 std::optional<LeadingQuantity> ParseLeadingQuantity(std::string_view text);
 
-// A quantity as a cook writes it: whole numbers whole; halves, thirds and quarters of small
-// counts as fractions ("1/2", "1 1/2", "3/4"); masses and volumes in g and ml rounded to whole
-// units (`wholeUnits`); anything else with a decimal comma and at most two decimals.
-std::string FormatQuantity(double value, bool wholeUnits);
+// How a scaled quantity is rounded and written, after the unit or thing it counts:
+// - Whole: g and ml, whole units, never less than 1;
+// - Decimal: kg and l, a decimal comma in steps of 0,1 from 1 up, 0,05 from 0,1 and 0,01 below;
+// - Spoon: spoons and cups, quarters below 3, halves below 10, whole numbers after, at least 1/4;
+// - WholePiece: eggs, yolks, cloves, leaves, slices, pinches, whole numbers, at least 1;
+// - Piece: any other thing counted, halves below 5, whole numbers after, at least 1/2.
+enum class QuantityStyle { Whole, Decimal, Spoon, WholePiece, Piece };
 
-// An item (or calorie token) with its leading quantity multiplied by `factor`; items without a
-// leading quantity come back unchanged.
+// The style for the word that follows a quantity ("linguri", "kg", "ceapa"); Piece for a word
+// the book does not use as a unit. Compared with case and diacritics folded.
+QuantityStyle StyleOfUnit(std::string_view word);
+
+// A quantity rounded and written as a cook writes it in `style`: "188", "1,1", "1 1/2", "3/4".
+// Zero, a negative number or NaN is written "0".
+std::string FormatQuantity(double value, QuantityStyle style);
+
+// An item with its leading quantity multiplied by `factor`, rounded in the style of the word
+// after it, that word made to agree with the new number ("1 lingura", "2 linguri") and "de"
+// put in or taken out before a noun as Romanian writes it after 20 and more ("20 de linguri",
+// never after g, ml, kg and l). Items without a leading quantity, and every item at factor 1,
+// come back unchanged.
 std::string ScaleItemText(std::string_view item, double factor);
 
+// The line a scaled page puts before the preparation when the preparation names a quantity of
+// something the items measure ("in cei 3 l de apa"): the method is written for `own` servings.
+// Empty when the preparation names none.
+std::string ServingsNote(std::string_view recipeText, int own);
+struct Recipe;
+std::string ServingsNote(const Recipe& recipe, int own);
+// ScaleItemText for a UTF-8 item (a lossless recipe's).
+std::string ScaleUtf8Item(std::string_view item, double factor);
+
 // The recipe page for `wanted` servings of a recipe that states its own: the servings item
-// reads "M portii" and the quantities are scaled. At the recipe's own number, or for a recipe
+// reads "M portii" spelled as the recipe spells it, the quantities are scaled and the
+// preparation is introduced by its ServingsNote. At the recipe's own number, or for a recipe
 // that states no servings, it is the page of the recipe as written, byte for byte.
 std::string RenderServingsPage(std::string_view sourceName, std::string_view recipeText,
                                int wanted);
-struct Recipe;
 std::string RenderServingsPage(std::string_view sourceName, const Recipe& recipe, int wanted);
 
 } // namespace savorel

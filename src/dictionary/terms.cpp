@@ -89,6 +89,11 @@ std::vector<std::string> Phrases(std::string_view word) {
     return phrases;
 }
 
+bool IsVerbEntry(std::string_view word) {
+    const std::vector<std::string> words = FoldedWords(word);
+    return words.size() >= 2 && words[0] == "A";
+}
+
 } // namespace
 
 std::vector<std::string> VerbForms(std::string_view verb) {
@@ -109,6 +114,9 @@ std::vector<std::string> VerbForms(std::string_view verb) {
         const std::string_view stem = verb.substr(0, verb.size() - e.ending.size());
         for (const std::string_view f : e.forms)
             forms.push_back(std::string(stem) + std::string(f));
+        // Verbs in "-ia" take "-iaza" where others take "-eaza": a subtia, subtiaza.
+        if (e.ending == "A" && !stem.empty() && stem.back() == 'I')
+            forms.push_back(std::string(stem) + "AZA");
         return forms;
     }
     forms.emplace_back(verb);
@@ -119,6 +127,7 @@ struct TermFinder::Index {
     struct Pattern {
         std::string phrase; // folded, one blank between words
         std::size_t entry;
+        bool verbForm; // built from a verb entry rather than written in the dictionary
     };
     // Keyed by the phrase's first word (up to its first byte that is no word byte).
     std::unordered_map<std::string, std::vector<Pattern>> byFirstWord;
@@ -150,6 +159,7 @@ TermFinder::TermFinder(std::vector<DictionaryEntry> entries)
     for (std::size_t e = 0; e < m_entries.size(); ++e) {
         if (!seen.insert(Folded(m_entries[e].word)).second)
             continue;
+        const bool verb = IsVerbEntry(m_entries[e].word);
         for (std::string& phrase : Phrases(m_entries[e].word)) {
             if (!IsWordByte(phrase[0]))
                 continue;
@@ -157,7 +167,7 @@ TermFinder::TermFinder(std::vector<DictionaryEntry> entries)
             while (first < phrase.size() && IsWordByte(phrase[first]))
                 ++first;
             std::string key = phrase.substr(0, first);
-            m_index->byFirstWord[std::move(key)].push_back({std::move(phrase), e});
+            m_index->byFirstWord[std::move(key)].push_back({std::move(phrase), e, verb});
         }
     }
 }
@@ -179,12 +189,17 @@ std::vector<TermSpan> TermFinder::Find(std::string_view text) const {
             key.push_back(FoldChar(text[tokenEnd++]));
         const auto found = m_index->byFirstWord.find(key);
         std::size_t best = 0, entry = 0;
+        bool bestIsVerbForm = false;
         if (found != m_index->byFirstWord.end())
             for (const Index::Pattern& p : found->second) {
                 const std::size_t length = Index::MatchAt(text, pos, p.phrase);
-                if (length > best) {
+                // A word the dictionary lists as it stands ("clatite") is meant before the
+                // same letters made from a verb ("a clati").
+                if (length > best ||
+                    (length == best && length > 0 && bestIsVerbForm && !p.verbForm)) {
                     best = length;
                     entry = p.entry;
+                    bestIsVerbForm = p.verbForm;
                 }
             }
         if (best > 0) {

@@ -12,6 +12,7 @@
 //     X ends in "ea": stem + ea, e, eti, em, and, ut        (a bea: bea, be, beti, ...)
 //     X ends in "a":  stem + a, ati, am, and, at, ata, ate, eaza, eza
 //                     (a amesteca: amesteca, amestecati, amestecam, amestecand, amestecat ...)
+//                     and after a stem ending in "i" also iaza (a subtia: subtiaza)
 //     X ends in "i":  stem + i, este, esc, iti, im, ind, it, ita, ite, aste
 //                     (a cali: cali, caleste, caliti, calim, calind, calit ...)
 //     X ends in "e":  stem + e, eti, em, and, ut, uta, ute  (a fierbe: fierbe, fierbeti ...)
@@ -19,7 +20,9 @@
 //   The infinitive and the imperative are among these; "se ..." needs nothing more, since the
 //   verb after "se" is one of the forms.
 // - Where entries overlap, the one starting first wins, and of those starting at the same
-//   place the longest: "carne tocata" wins over "carne".
+//   place the longest: "carne tocata" wins over "carne". Of two that cover the same words, an
+//   entry written so in the dictionary wins over a verb's form: "clatite" is the pancakes, not
+//   "a clati" conjugated; otherwise the first in the dictionary.
 #include "dictionary/dictionary.h"
 
 #include <cstddef>

@@ -26,6 +26,7 @@ const std::vector<DictionaryEntry> kEntries = {
     {"ou", "Al gainii."},
     {"carne", "A doua explicatie, niciodata gasita."},
     {"marar ", "Verdeata."},
+    {"a subtia", "A face mai subtire."},
 };
 
 Strings Used(std::string_view recipe) {
@@ -58,6 +59,8 @@ TEST(Terms, EntriesUsedByARecipe) {
         {"#x#y#Amesteca\xFEi, amestec\xE2nd; amestecate.", {"a amesteca"}},
         {"#x#y#Se fierb\xE2nd, se umfl\xE3.", {"a fierbe", "a se umfla"}},
         {"#x#y#Amesteca-l cu ou\xE3.", {"a amesteca"}}, // "oua" is not "ou"
+        {"#x#y#Sub\xFEiaz\xE3 sosul, apoi sub\xFEiat.", {"a subtia"}},
+        {"#x#y#Amesteciaz\xE3.", {}}, // "-iaza" only after a stem in "i"
         // Whole words only; blanks and line breaks inside a phrase are alike.
         {"#x#y#Carnea, sosul, ouat.", {}},
         {"#x#y#carne\n  tocata", {"carne tocata"}},
@@ -76,4 +79,34 @@ TEST(Terms, SpansCoverTheWordsAsWritten) {
     EXPECT_EQ(text.substr(spans[0].begin, spans[0].end - spans[0].begin), "c\xE3le\xBAte");
     EXPECT_EQ(text.substr(spans[1].begin, spans[1].end - spans[1].begin), "carne  tocat\xE3");
     EXPECT_EQ(kEntries[spans[1].entry].word, "carne tocata");
+}
+
+TEST(Terms, AMultiWordEntryNeverMatchesTheStartOfALongerWord) {
+    const struct {
+        const char* recipe;
+        Strings used;
+    } cases[] = {
+        {"#x#y#Carne tocat\xE3rie.", {"carne"}},
+        {"#x#y#Carne tocataie", {"carne"}},
+        {"#x#y#Apoi lega un sosul.", {}},
+        {"#x#y#Apoi lega un sos.", {"a lega un sos"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Used(c.recipe), c.used) << c.recipe;
+}
+
+TEST(Terms, AWordListedAsItStandsWinsOverTheSameFormOfAVerb) {
+    // The verb first in the dictionary, so that file order alone would pick it.
+    const std::vector<DictionaryEntry> entries = {
+        {"a cl\xE3ti", "A trece prin ap\xE3."},
+        {"cl\xE3tite", "Foi subtiri."},
+    };
+    const TermFinder finder(entries);
+    const auto pancakes = finder.Find("Umple cl\xE3titele, apoi cl\xE3tite cu dulcea\xFE\xE3.");
+    ASSERT_EQ(1u, pancakes.size());
+    EXPECT_EQ(1u, pancakes[0].entry);
+    const auto rinse = finder.Find("Cl\xE3te\xBAte orezul, apoi cl\xE3tit.");
+    ASSERT_EQ(2u, rinse.size());
+    EXPECT_EQ(0u, rinse[0].entry);
+    EXPECT_EQ(0u, rinse[1].entry);
 }

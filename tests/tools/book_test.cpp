@@ -1,16 +1,22 @@
 // The shipped book, packed by the build: it must pass its own check and the calorie bars.
+#include "catalogue/servings.h"
+#include "core/scramble.h"
 #include "support/support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <vector>
 
 using namespace savorel::testing;
 
@@ -125,6 +131,72 @@ TEST(ShippedBook, FatAndWineAreCountedAsEaten) {
         ASSERT_TRUE(perPortion.count(b.file)) << b.file << " has no per-portion figure\n" << out;
         EXPECT_GE(perPortion[b.file], b.low) << b.file << ": " << b.why;
         EXPECT_LE(perPortion[b.file], b.high) << b.file << ": " << b.why;
+    }
+}
+
+// Every recipe of the book scaled to 1, 3 and 7 servings: the leading quantity of each item
+// agrees with its unit and nothing counted in pieces is written with decimals. The forms are
+// listed here as a Romanian reader would flag them, apart from the program's tables.
+TEST(ShippedBook, ScaledRecipesReadAsACookWritesThem) {
+    // Plural units and nouns a cook never writes after 1 or a fraction of one.
+    const std::regex pluralAfterOne(
+        "^\\s*(1|1/2|1/3|1/4|2/3|3/4|0,[0-9]+)\\s+(de\\s+)?(linguri|linguri\xFE"
+        "e|c\xE3ni|leg\xE3turi|conserve|ou\xE3|g\xE3lbenu\xBAuri|albu\xBAuri|c\xE3\xFE"
+        "ei|cepe|morcovi|plicuri|frunze|felii)([^a-z\xE3\xE2\xEE\xBA\xFE]|$)");
+    // A decimal comma is for kg and l only.
+    const std::regex decimalCount("^\\s*[0-9]+,[0-9]+\\s*([^\\s(]+)");
+    int scaled = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(BOOK_DATA_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (!std::regex_match(name, std::regex(R"(RET\d{3}\.TXT)")))
+            continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string text = savorel::ScrambleBytes(
+            std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+        const auto own = savorel::ServingsOfRecipe(text);
+        if (!own)
+            continue;
+        ++scaled;
+        for (const int wanted : {1, 3, 7}) {
+            if (wanted == *own)
+                continue;
+            const std::string page = savorel::RenderServingsPage(name, text, wanted);
+            std::istringstream lines(page);
+            for (std::string line; std::getline(lines, line);) {
+                if (line.rfind("<li>", 0) != 0)
+                    continue;
+                const std::string item = line.substr(4);
+                EXPECT_FALSE(std::regex_search(item, pluralAfterOne))
+                    << name << " for " << wanted << ": " << item;
+                std::smatch m;
+                if (std::regex_search(item, m, decimalCount)) {
+                    const std::string unit = m[1].str();
+                    EXPECT_TRUE(unit == "kg" || unit == "l")
+                        << name << " for " << wanted << ": " << item;
+                }
+            }
+        }
+    }
+    EXPECT_GE(scaled, 740);
+}
+
+// Of the entries that give the same words, the one the dictionary means: the pancakes of
+// these recipes are "clatite" (and one of them "clatita"), never "a clati" (to rinse)
+// conjugated, which none of them does.
+TEST(ShippedBook, PancakesLinkToTheirOwnEntry) {
+    for (const char* recipe : {"RET709.TXT", "RET710.TXT", "RET711.TXT"}) {
+        std::string out;
+        ASSERT_EQ(0, RunCookbook(std::string("terms ") + recipe, out)) << out;
+        std::istringstream lines(out);
+        std::vector<std::string> terms;
+        for (std::string line; std::getline(lines, line);)
+            terms.push_back(line);
+        EXPECT_NE(terms.end(), std::find(terms.begin(), terms.end(), "cl\xC4\x83tite"))
+            << recipe << ":\n"
+            << out;
+        EXPECT_EQ(terms.end(), std::find(terms.begin(), terms.end(), "a cl\xC4\x83ti"))
+            << recipe << ":\n"
+            << out;
     }
 }
 

@@ -125,7 +125,7 @@ TEST(CookbookTool, PortiiScalesPageAndCaloriesOrRefuses) {
     const Result page = Cookbook("page RET004.TXT --portii 6 -o page.htm");
     ASSERT_EQ(0, page.exitCode) << page.err;
     EXPECT_NE(std::string::npos,
-              ReadBack("page.htm").find("<li> 6 portii\n<li> 600 g burta\n<li> 2 1/4 cepe \n"));
+              ReadBack("page.htm").find("<li> 6 portii\n<li> 600 g burta\n<li> 2 1/2 cepe \n"));
     const Result calories = Cookbook("calories --portii 2 RET004.TXT");
     ASSERT_EQ(0, calories.exitCode) << calories.err;
     EXPECT_NE(std::string::npos, calories.out.find("<li> 200 g burta ......."));

@@ -142,7 +142,7 @@ private slots:
         QTest::keyClicks(servings, QStringLiteral("8"));
         QCOMPARE(servings->value(), 8);
         QVERIFY(ReadBack(m_tmp + "reteta.htm")
-                    .find("<li> 8 portii\n<li> 800 g faina\n<li> 4 ceapa \n") != std::string::npos);
+                    .find("<li> 8 portii\n<li> 800 g faina\n<li> 4 cepe \n") != std::string::npos);
         QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("800 g faina")));
         SaveWindowShot(w, "recipe_servings");
 

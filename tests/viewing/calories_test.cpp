@@ -437,16 +437,17 @@ TEST(CalculateCalories, ServingsItemPerPortionAndExactScaling) {
 
     const struct {
         int servings;
-        const char* line; // the scaled first ingredient with its exact quantity
+        const char*
+            line; // the first ingredient as the scaled page writes it, then the exact quantity
         const char* perPortion;
     } cases[] = {
         {1,
-         "<li> 0,63 kg faina .......<font color=#006f00> 3.400 </font><font color=#000000> * "
+         "<li> 0,65 kg faina .......<font color=#006f00> 3.400 </font><font color=#000000> * "
          " </font><font color=#006f00>0.625</font>",
          "(1 portie)"},
-        {3, "<li> 1,88 kg faina .......", "(3 portii)"},
+        {3, "<li> 1,9 kg faina .......", "(3 portii)"},
         {8, "<li> 5 kg faina .......", "(8 portii)"},
-        {99, "<li> 61,88 kg faina .......", "(99 portii)"},
+        {99, "<li> 61,9 kg faina .......", "(99 portii)"},
         {4, "<li> 2,5 kg faina .......", "(4 portii)"},
     };
     for (const auto& c : cases) {
