@@ -82,7 +82,7 @@ std::string TempFolderText(const std::string& folder) {
 }
 
 bool WriteCookIni(const std::string& text) {
-    return WriteFileAtomically(kCookIni, text, false);
+    return static_cast<bool>(WriteFileAtomically(kCookIni, text, false));
 }
 
 std::optional<std::string> ReadCookIni() {
@@ -97,7 +97,8 @@ std::optional<std::string> ReadCookIni() {
 }
 
 bool WriteTempFolderFile(const std::string& folderText, const char* name, std::string_view bytes) {
-    return IsOwnOrSharedFolder(folderText) && WriteFileAtomically(folderText + name, bytes, false);
+    return IsOwnOrSharedFolder(folderText) &&
+           static_cast<bool>(WriteFileAtomically(folderText + name, bytes, false));
 }
 
 } // namespace savorel
