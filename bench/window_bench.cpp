@@ -19,7 +19,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -50,6 +52,28 @@ void ClickRow(QListWidget* list, int row) {
     Press(list->viewport(), list->visualItemRect(list->item(row)).center());
 }
 
+// A private copy of the packed book in the temporary folder.
+std::optional<std::filesystem::path> CopyOfBook() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "window-bench-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        return std::nullopt;
+    std::error_code error;
+    std::filesystem::copy(BOOK_DATA_DIR, pattern, std::filesystem::copy_options::recursive, error);
+    if (error || !std::filesystem::exists(std::filesystem::path(pattern) / "virt-dir.txt")) {
+        std::filesystem::remove_all(pattern, error);
+        return std::nullopt;
+    }
+    return std::filesystem::path(pattern);
+}
+
+struct RemovedAtExit {
+    std::filesystem::path folder;
+    ~RemovedAtExit() {
+        std::error_code error;
+        std::filesystem::remove_all(folder, error);
+    }
+};
+
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -62,10 +86,14 @@ int main(int argc, char** argv) {
     sinceStart.start();
     QApplication app(argc, argv);
     savorel::ui::ApplyApplicationLook();
-    if (chdir(BOOK_DATA_DIR) != 0) {
-        std::fprintf(stderr, "no packed book at %s\n", BOOK_DATA_DIR);
+    // Start-up writes into the data folder (cook.ini, the day's backup in copii/, savorel.lock):
+    // the bench runs on a copy, so build/data, which the package is made from, stays as built.
+    const std::optional<std::filesystem::path> copy = CopyOfBook();
+    if (!copy || chdir(copy->c_str()) != 0) {
+        std::fprintf(stderr, "no packed book at %s, or no copy of it\n", BOOK_DATA_DIR);
         return 1;
     }
+    const RemovedAtExit removed{*copy};
     using namespace savorel::ui;
     // Windows are shown and painted, never waited on.
     SetModalFunction([](QDialog& d) {

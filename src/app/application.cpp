@@ -4,6 +4,8 @@
 #include "core/folders.h"
 #include "personal/backup.h"
 
+#include <cstdlib>
+
 namespace savorel {
 
 Application::Application(Session& session) : m_session(session) {}
@@ -26,7 +28,8 @@ void Application::MakeDailyBackup() {
 }
 
 void Application::TakeTempFolder(Reporter& reporter) {
-    const auto folder = ResolveTempFolder();
+    const auto folder = savorel::TakeTempFolder([](const char* name) { return std::getenv(name); },
+                                                "/tmp", ReadCookIni());
     if (!folder) {
         reporter.Show(BoxForm::Owned, kNoTempFolderMessage);
         return;

@@ -1,11 +1,13 @@
 #include "core/files.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,23 +22,32 @@ WriteFaultHook& FaultHook() {
     return hook;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+// Writes every byte; 0, or the errno of the write that failed. A write that takes nothing
+// (a full device that does not say so) counts as a full disk.
+int WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const std::size_t chunk = bytes.size() - done;
-        if (FaultHook() && !FaultHook()(chunk)) {
-            errno = ENOSPC;
-            return false;
-        }
+        // In bounded pieces: a disk that fills half-way is met (and tested) half-way.
+        const std::size_t chunk = std::min<std::size_t>(bytes.size() - done, 1 << 16);
+        if (FaultHook() && !FaultHook()(chunk))
+            return ENOSPC;
         const ssize_t n = ::write(fd, bytes.data() + done, chunk);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return ENOSPC;
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    return 0;
+}
+
+WriteResult Failed(WriteFailure failure, int error) {
+    WriteResult result;
+    result.failure = failure;
+    result.error = error;
+    return result;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -209,41 +220,154 @@ bool ReadWholeDataFile(std::string_view name, std::string& out) {
     return ReadWholeFile(ResolveDataName(name), out);
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync) {
+std::string WriteFailureText(const WriteResult& result) {
+    const char* what = "";
+    switch (result.failure) {
+    case WriteFailure::None:
+        return "written";
+    case WriteFailure::Folder:
+        what = "is a folder, not a file";
+        break;
+    case WriteFailure::ReadOnly:
+        what = "may not be written";
+        break;
+    case WriteFailure::Missing:
+        what = "cannot be reached";
+        break;
+    case WriteFailure::Temporary:
+        what = "no new file can be made beside it";
+        break;
+    case WriteFailure::Permissions:
+        what = "the new file cannot be given the old one's permissions";
+        break;
+    case WriteFailure::Write:
+        what = result.error == ENOSPC || result.error == EDQUOT ? "no space left on the disk"
+                                                                : "the writing failed";
+        break;
+    case WriteFailure::Sync:
+        what = "the file did not reach the disk";
+        break;
+    case WriteFailure::Rename:
+        what = "the new file cannot take the old one's place";
+        break;
+    case WriteFailure::Open:
+        what = "cannot be opened for writing";
+        break;
+    }
+    std::string text = what;
+    if (result.error != 0)
+        text += std::string(" (") + std::strerror(result.error) + ")";
+    if (result.temporaryLeft)
+        text += "; a temporary copy was left beside it";
+    return text;
+}
+
+WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync) {
     std::string target = path;
     // Replace the file under the name it already has (a data folder from a case-insensitive
     // disk), so that no second copy under another case appears.
     if (path.find('/') == std::string::npos)
         target = ResolveDataName(path);
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0)
-        return false; // errno says why
+    if (target.empty())
+        return Failed(WriteFailure::Missing, ENOENT);
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode))
+        return Failed(WriteFailure::Folder, EISDIR);
+    // The effective user's right, as the open would check it (access() asks for the real one).
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        return Failed(WriteFailure::ReadOnly, errno);
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
-        return false;
-    struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    ::fchmod(fd, mode);
-    const bool ok = WriteAll(fd, bytes) && (!sync || ::fsync(fd) == 0);
-    if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
+        return Failed(errno == ENOENT || errno == ENOTDIR ? WriteFailure::Missing
+                                                          : WriteFailure::Temporary,
+                      errno);
+    WriteResult result;
+    const mode_t mode = exists ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(fd, mode) != 0)
+        result = Failed(WriteFailure::Permissions, errno);
+    else if (const int error = WriteAll(fd, bytes); error != 0)
+        result = Failed(WriteFailure::Write, error);
+    else if (sync && ::fsync(fd) != 0)
+        result = Failed(WriteFailure::Sync, errno);
+    // close can be the first to hear of a full disk (network and quota file systems).
+    if (::close(fd) != 0 && result)
+        result = Failed(WriteFailure::Write, errno);
+    if (result && ::rename(temp.c_str(), target.c_str()) != 0)
+        result = Failed(WriteFailure::Rename, errno);
+    if (!result) {
+        result.temporaryLeft = ::unlink(temp.c_str()) != 0 && errno != ENOENT;
+        return result;
     }
     if (!sync)
-        return true;
-    // Make the rename itself durable.
+        return result;
+    // Make the rename itself durable. A folder that cannot be opened or synced at all (some
+    // file systems refuse) says nothing about the file, which is in place.
     const int dirfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirfd >= 0) {
-        ::fsync(dirfd);
+        if (::fsync(dirfd) != 0 && errno != EINVAL && errno != EROFS)
+            result = Failed(WriteFailure::Sync, errno);
         ::close(dirfd);
     }
-    return true;
+    return result;
 }
 
-bool CopyFileAtomically(const std::string& src, const std::string& dst, bool sync) {
+namespace {
+
+// Where a chain of symbolic links ends, even when its last name does not exist yet (a link
+// to a file still to be made). Empty when the chain is too long or a link cannot be read.
+std::string FollowLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(static_cast<std::size_t>(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= target.size())
+            return std::string();
+        target.resize(static_cast<std::size_t>(n));
+        if (target.front() != '/')
+            target = FolderOf(path) + "/" + target;
+        path = target;
+    }
+    return std::string();
+}
+
+} // namespace
+
+WriteResult WriteUserFile(const std::string& path, std::string_view bytes, bool sync) {
+    if (path.empty())
+        return Failed(WriteFailure::Missing, ENOENT);
+    // A bare name is the caller's file, not a data file looked up in another case.
+    const std::string named = path.find('/') == std::string::npos ? "./" + path : path;
+    const std::string target = FollowLinks(named);
+    if (target.empty())
+        return Failed(WriteFailure::Missing, ELOOP);
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode))
+        return WriteFileAtomically(target, bytes, sync);
+    if (S_ISDIR(st.st_mode))
+        return Failed(WriteFailure::Folder, EISDIR);
+    // A FIFO, a device: the caller's chosen destination, written into as it stands, never
+    // replaced by a regular file. Opening a FIFO waits for its reader, as a shell's > does.
+    const int fd = ::open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return Failed(errno == EACCES || errno == EPERM || errno == EROFS ? WriteFailure::ReadOnly
+                                                                          : WriteFailure::Open,
+                      errno);
+    WriteResult result;
+    if (const int error = WriteAll(fd, bytes); error != 0)
+        result = Failed(WriteFailure::Write, error);
+    if (::close(fd) != 0 && result)
+        result = Failed(WriteFailure::Write, errno);
+    return result;
+}
+
+WriteResult CopyFileAtomically(const std::string& src, const std::string& dst, bool sync) {
     std::string bytes;
     if (!ReadWholeFile(src, bytes))
-        return false;
+        return Failed(WriteFailure::Missing, errno);
     return WriteFileAtomically(dst, bytes, sync);
 }
 

@@ -45,13 +45,46 @@ std::string ResolveDataName(std::string_view name);
 [[nodiscard]] bool ReadWholeFile(const std::string& path, std::string& out);
 [[nodiscard]] bool ReadWholeDataFile(std::string_view name, std::string& out);
 
+// Why a whole-file write did not happen. Every failure leaves the old file as it was.
+enum class WriteFailure {
+    None,
+    Folder,    // the name is a folder
+    ReadOnly,  // a file the user may not write (made read-only, or the folder forbids it)
+    Missing,   // the name leads nowhere: a link out of the data folder, a folder that is not there
+    Temporary, // no temporary copy could be made beside the file
+    Permissions, // the copy could not be given the old file's permissions
+    Write,       // a write failed or wrote less than asked (a full disk)
+    Sync,        // the bytes did not reach the disk
+    Rename,      // the copy could not take the old file's place
+    Open,        // a FIFO, device or other special file could not be opened
+};
+
+// The answer of every whole-file write: the failure, the errno of the call that failed, and
+// whether the temporary copy could not be removed again (a name the user finds lying about).
+struct [[nodiscard]] WriteResult {
+    WriteFailure failure = WriteFailure::None;
+    int error = 0;
+    bool temporaryLeft = false;
+
+    explicit operator bool() const { return failure == WriteFailure::None; }
+};
+
+// One line for a user: what went wrong and the system's word for it ("is a folder",
+// "no space left on the disk (No space left on device)").
+std::string WriteFailureText(const WriteResult& result);
+
 // Whole-file replacement: a temporary file in the same folder (created exclusively, so no
 // symbolic link is followed), written, flushed and synced, then renamed over `path`. A file
-// the user cannot write (made read-only) is not replaced: false, as the platform's copy does. A
-// crash at any point leaves either the old file or the new one, never a mixture. `sync` false skips
+// the user cannot write (made read-only) is not replaced, as the platform's copy does. A crash
+// at any point leaves either the old file or the new one, never a mixture. `sync` false skips
 // the syncs, for generated files whose loss costs nothing.
-[[nodiscard]] bool WriteFileAtomically(const std::string& path, std::string_view bytes,
-                                       bool sync = true);
+WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync = true);
+
+// A file the user names as output (a PDF, an export, a page): written through symbolic links
+// (the link stays, what it leads to gets the bytes), into a FIFO or a device as it stands, and
+// a regular file replaced only once the new one is complete (WriteFileAtomically). A folder or
+// anything else that cannot be written is refused and left alone.
+WriteResult WriteUserFile(const std::string& path, std::string_view bytes, bool sync = true);
 
 // Creates a working file of the data folder afresh for writing: whatever lies under its name
 // (a link above all, which must never be followed) is removed first, and the new file is
@@ -68,8 +101,8 @@ bool DataEntryExists(std::string_view name);
 void RemoveStaleWorkingCopies();
 
 // Copies src over dst with the same guarantee (the platform's "copy, overwriting allowed").
-[[nodiscard]] bool CopyFileAtomically(const std::string& src, const std::string& dst,
-                                      bool sync = true);
+// An unreadable src answers Missing.
+WriteResult CopyFileAtomically(const std::string& src, const std::string& dst, bool sync = true);
 
 // Test hook for fault injection: when set, called before each write with the number of bytes
 // about to be written; answering false makes that write fail as a full disk would.

@@ -2,6 +2,7 @@
 
 #include "core/files.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,10 +41,11 @@ std::string Absolute(const char* value) {
 
 // The user's private folder: created when missing, and taken only when it is a real folder
 // (not a link) that the user owns, closed to everyone else.
-std::optional<std::string> PrivateFolder(const std::string& path) {
+std::optional<std::string> PrivateFolder(const std::string& path, bool create = true) {
     if (path.size() + 1 > kCookIniLimit)
         return std::nullopt;
-    ::mkdir(path.c_str(), 0700);
+    if (create)
+        ::mkdir(path.c_str(), 0700);
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return std::nullopt;
@@ -73,6 +75,43 @@ std::optional<std::string> ResolveTempFolder(const EnvLookup& env, const std::st
     return PrivateFolder(systemTemp + "/savorel-" + std::to_string(::geteuid()));
 }
 
+namespace {
+
+// "savorel-<uid>-" and mkdtemp's six letters and digits.
+bool IsFreshFolderName(std::string_view name, std::string_view prefix) {
+    if (name.size() != prefix.size() + 6 || name.substr(0, prefix.size()) != prefix)
+        return false;
+    for (const char c : name.substr(prefix.size()))
+        if (!std::isalnum(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::optional<std::string> TakeTempFolder(const EnvLookup& env, const std::string& systemTemp,
+                                          const std::optional<std::string>& previous) {
+    if (auto folder = ResolveTempFolder(env, systemTemp))
+        return folder;
+    // The fixed names are taken (another account made /tmp/savorel-<uid> first, or a link
+    // stands there): a fresh folder with a name nobody can guess in advance.
+    const std::string prefix = "savorel-" + std::to_string(::geteuid()) + "-";
+    const std::string parent = systemTemp + "/";
+    if (previous) {
+        std::string path = *previous;
+        if (!path.empty() && path.back() == '/')
+            path.pop_back();
+        if (path.size() > parent.size() && path.compare(0, parent.size(), parent) == 0 &&
+            IsFreshFolderName(std::string_view(path).substr(parent.size()), prefix))
+            if (auto folder = PrivateFolder(path, false))
+                return folder;
+    }
+    std::string pattern = parent + prefix + "XXXXXX";
+    if (pattern.size() + 1 > kCookIniLimit || !::mkdtemp(pattern.data()))
+        return std::nullopt;
+    return PrivateFolder(pattern, false);
+}
+
 std::optional<std::string> ResolveTempFolder() {
     return ResolveTempFolder([](const char* name) { return std::getenv(name); });
 }
@@ -82,7 +121,7 @@ std::string TempFolderText(const std::string& folder) {
 }
 
 bool WriteCookIni(const std::string& text) {
-    return WriteFileAtomically(kCookIni, text, false);
+    return static_cast<bool>(WriteFileAtomically(kCookIni, text, false));
 }
 
 std::optional<std::string> ReadCookIni() {
@@ -97,7 +136,8 @@ std::optional<std::string> ReadCookIni() {
 }
 
 bool WriteTempFolderFile(const std::string& folderText, const char* name, std::string_view bytes) {
-    return IsOwnOrSharedFolder(folderText) && WriteFileAtomically(folderText + name, bytes, false);
+    return IsOwnOrSharedFolder(folderText) &&
+           static_cast<bool>(WriteFileAtomically(folderText + name, bytes, false));
 }
 
 } // namespace savorel

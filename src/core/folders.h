@@ -24,6 +24,14 @@ using EnvLookup = std::function<const char*(const char*)>;
                                                            const std::string& systemTemp = "/tmp");
 [[nodiscard]] std::optional<std::string> ResolveTempFolder();
 
+// The temporary folder cook takes at start-up: ResolveTempFolder's, else (the private names
+// taken by another account, or a link standing there) a fresh private folder made with mkdtemp
+// under `systemTemp`, named "savorel-<uid>-XXXXXX". `previous`, what cook.ini held, is taken
+// again when it is such a folder of the user's, so that starts do not leave a folder each.
+[[nodiscard]] std::optional<std::string> TakeTempFolder(const EnvLookup& env,
+                                                        const std::string& systemTemp,
+                                                        const std::optional<std::string>& previous);
+
 // The folder as cook.ini holds it: the path followed by "/".
 std::string TempFolderText(const std::string& folder);
 

@@ -595,19 +595,23 @@ ForeignRecipe ConvertRecipe(const Json& node) {
     }
 
     std::vector<std::string> items;
+    // An item may be empty only once converted: zero-width characters and soft hyphens go,
+    // no-break blanks become blanks. Such an item is no item.
+    const auto addItem = [&](const std::string& utf8) {
+        if (std::string item = Collapsed(convert(utf8)); !item.empty()) {
+            AddModelItem(model, utf8);
+            items.push_back(std::move(item));
+        }
+    };
     for (const char* key : {"recipeIngredient", "ingredients"}) {
         if (!node.contains(key))
             continue;
         const Json& list = node[key];
         if (list.is_array()) {
             for (const Json& one : list)
-                if (std::string item = OneLine(TextOf(one)); !item.empty()) {
-                    AddModelItem(model, item);
-                    items.push_back(convert(item));
-                }
-        } else if (std::string item = OneLine(TextOf(list)); !item.empty()) {
-            AddModelItem(model, item);
-            items.push_back(convert(item));
+                addItem(OneLine(TextOf(one)));
+        } else {
+            addItem(OneLine(TextOf(list)));
         }
         break;
     }
@@ -636,7 +640,7 @@ ForeignRecipe ConvertRecipe(const Json& node) {
         if (!ingredients.empty())
             ingredients += afterHeading ? " " : "; ";
         ingredients += item;
-        afterHeading = item.back() == ':';
+        afterHeading = !item.empty() && item.back() == ':';
     }
     recipe.fields.ingredients = ingredients;
 

@@ -88,7 +88,7 @@ RemoveFavouriteResult RemoveFavourite(std::string_view entry) {
     if (!WriteFileAtomically(kFavouritesTemp, ScrambleBytes(kept)))
         return RemoveFavouriteResult::NotWritten;
     const std::string temp = ResolveDataName(kFavouritesTemp);
-    const bool replaced = CopyFileAtomically(temp, kFavouritesFile);
+    const bool replaced = static_cast<bool>(CopyFileAtomically(temp, kFavouritesFile));
     std::remove(temp.c_str());
     return replaced ? RemoveFavouriteResult::Removed : RemoveFavouriteResult::NotWritten;
 }

@@ -44,7 +44,7 @@ template <typename Drop> bool RewriteList(std::string_view name, Drop drop) {
     }
     if (!dropped)
         return true;
-    return WriteFileAtomically(ResolveDataName(name), ScrambleBytes(kept));
+    return static_cast<bool>(WriteFileAtomically(ResolveDataName(name), ScrambleBytes(kept)));
 }
 
 std::string WithoutLineBreaks(std::string_view text) {
@@ -130,7 +130,8 @@ DeleteOwnResult DeleteOwnRecipe(const std::string& fileName) {
         const std::string text = ScrambleBytes(bytes);
         const std::string kept = CatalogueWithout(text, fileName);
         if (kept.size() != text.size())
-            catalogued = WriteFileAtomically(ResolveDataName(kCatalogueFile), ScrambleBytes(kept));
+            catalogued = static_cast<bool>(
+                WriteFileAtomically(ResolveDataName(kCatalogueFile), ScrambleBytes(kept)));
     }
     return listed && catalogued ? DeleteOwnResult::Deleted : DeleteOwnResult::NotWritten;
 }

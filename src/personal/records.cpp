@@ -83,7 +83,7 @@ bool AppendListLine(std::string_view name, std::string_view line) {
     added.append(line);
     added.push_back('\n');
     bytes += ScrambleBytes(added);
-    return WriteFileAtomically(std::string(name), bytes);
+    return static_cast<bool>(WriteFileAtomically(std::string(name), bytes));
 }
 
 } // namespace savorel

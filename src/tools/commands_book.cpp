@@ -62,8 +62,8 @@ int Transcode(const Args& args, const char* name) {
     std::string bytes;
     if (!ReadInput(in, bytes))
         return Failure("cookbook: cannot read " + in);
-    if (!WriteOutput(out, ScrambleBytes(bytes), true))
-        return Failure("cookbook: cannot write " + out);
+    if (const WriteResult written = WriteOutput(out, ScrambleBytes(bytes), true); !written)
+        return Failure("cookbook: " + CannotWrite(out, written));
     return kOk;
 }
 
@@ -73,39 +73,24 @@ bool IsTextFile(const fs::path& p) {
 
 } // namespace
 
-bool WriteOutput(const std::string& path, const std::string& bytes, bool raw) {
+WriteResult WriteOutput(const std::string& path, const std::string& bytes, bool raw) {
     if (path.empty() || path == "-") {
         std::ostream out(raw ? RawStdout() : std::cout.rdbuf());
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
-        return static_cast<bool>(out);
+        WriteResult result;
+        if (!out) {
+            result.failure = WriteFailure::Write;
+            result.error = errno;
+        }
+        return result;
     }
-    const std::string target = CallerPath(path);
-    struct stat st {};
-    if (::lstat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode))
-        return WriteFileAtomically(target, bytes);
-    if (S_ISLNK(st.st_mode) && ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        // A link to a regular file: the file it leads to is replaced, the link stays.
-        char* real = ::realpath(target.c_str(), nullptr);
-        const bool ok = real && WriteFileAtomically(real, bytes);
-        std::free(real);
-        return ok;
-    }
-    // An existing FIFO, device or link is the caller's chosen destination: written into as
-    // it is, never replaced by a regular file.
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    return ::close(fd) == 0 && done == bytes.size();
+    return WriteUserFile(CallerPath(path), bytes);
+}
+
+std::string CannotWrite(const std::string& path, const WriteResult& result) {
+    return "cannot write " + (path.empty() ? std::string("-") : path) + ": " +
+           WriteFailureText(result);
 }
 
 int RunScramble(const Args& args) {
@@ -136,8 +121,9 @@ int RunPack(const Args& args) {
         if (IsTextFile(entry.path()))
             bytes = ScrambleBytes(bytes);
         const fs::path target = dest / entry.path().filename();
-        if (!WriteFileAtomically(target.string(), bytes, false))
-            return Failure("cookbook pack: cannot write " + target.string());
+        // The packed folder is made again by every build: its files need no sync.
+        if (const WriteResult written = WriteUserFile(target.string(), bytes, false); !written)
+            return Failure("cookbook pack: " + CannotWrite(target.string(), written));
         ++count;
     }
     if (ec)
@@ -176,8 +162,9 @@ int RunPage(const Args& args) {
         return refused;
     const std::string page =
         servings ? RenderServingsPage(recipe, text, servings) : RenderRecipePageText(recipe, text);
-    if (!WriteOutput(out, page))
-        return Failure(std::string(kCannotOpenOutput) + "(" + out + ")");
+    if (const WriteResult written = WriteOutput(out, page); !written)
+        return Failure(std::string(kCannotOpenOutput) + "(" + out +
+                       "): " + WriteFailureText(written));
     return kOk;
 }
 

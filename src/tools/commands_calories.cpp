@@ -188,8 +188,8 @@ int RunCalories(const Args& args) {
         std::cerr << e.text << "\n";
     if (!written)
         return kFailure;
-    if (!WriteOutput(out, state.page))
-        return Failure("cookbook calories: cannot write " + out);
+    if (const WriteResult saved = WriteOutput(out, state.page); !saved)
+        return Failure("cookbook calories: " + CannotWrite(out, saved));
     return kOk;
 }
 

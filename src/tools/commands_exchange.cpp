@@ -29,8 +29,8 @@ int RunExport(const Args& args) {
     std::vector<std::string> unreadable;
     const std::string json = ExportRecipes(*entries, unreadable);
     // JSON is UTF-8 whatever the terminal speaks: the bytes go out as they are.
-    if (!WriteOutput(out, json, true))
-        return Failure("cookbook export: cannot write " + out);
+    if (const WriteResult written = WriteOutput(out, json, true); !written)
+        return Failure("cookbook export: " + CannotWrite(out, written));
     for (const std::string& file : unreadable)
         std::cerr << "cookbook export: " << file << " cannot be opened; left out\n";
     std::cerr << "exported " << entries->size() - unreadable.size() << " recipes\n";

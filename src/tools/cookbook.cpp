@@ -1,6 +1,7 @@
 // cookbook: the book maintainers' tool. It links only the logic library, which keeps that
 // library honest about needing no windows.
 #include "tools/cookbook.h"
+#include "core/guard.h"
 
 #include "catalogue/servings.h"
 #include "tools/terminal.h"
@@ -202,7 +203,9 @@ std::string CallerPath(const std::string& path) {
 
 } // namespace cookbook
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     using namespace cookbook;
     HoldClosedStandardDescriptors();
     SetUpTerminal();
@@ -252,4 +255,11 @@ int main(int argc, char** argv) {
     std::cerr << "cookbook: unknown command " << name << "\n";
     PrintHelp(std::cerr);
     return kUsage;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return savorel::RunGuarded(
+        "cookbook", [&] { return Run(argc, argv); }, std::cerr, cookbook::kFailure);
 }

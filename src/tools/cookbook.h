@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/files.h"
+
 #include <string>
 #include <vector>
 
@@ -40,9 +42,14 @@ int Failure(const std::string& message);
 // (the data folder may differ, through --data).
 std::string CallerPath(const std::string& path);
 
-// Writes bytes to FILE, or to stdout for "-" or an empty name: converted to the terminal's
-// encoding unless `raw` (files written with -o always keep the bytes).
-[[nodiscard]] bool WriteOutput(const std::string& path, const std::string& bytes, bool raw = false);
+// Writes bytes to FILE (by the rule of every file the user names, WriteUserFile), or to stdout
+// for "-" or an empty name: converted to the terminal's encoding unless `raw` (files written
+// with -o always keep the bytes).
+savorel::WriteResult WriteOutput(const std::string& path, const std::string& bytes,
+                                 bool raw = false);
+
+// "cannot write PATH: why", for the message of a failed WriteOutput.
+std::string CannotWrite(const std::string& path, const savorel::WriteResult& result);
 
 // A text argument (a search key, a word), converted from the terminal's encoding to the
 // book's: answers kOk, or the usage error already reported. File names are never converted:

@@ -42,4 +42,25 @@ if nodisplay "$cook" --data "$data" --pdf NOSUCH.TXT "$out_dir/b.pdf" 2>/dev/nul
     echo "cook --pdf of a missing recipe succeeded"
     exit 1
 fi
+# OUT is written by the rule of every output file: a folder or a full device is refused, a link
+# stays and the file it leads to gets the PDF.
+mkdir "$out_dir/folder.pdf"
+if nodisplay "$cook" --data "$data" --pdf RET001.TXT "$out_dir/folder.pdf" 2>"$out_dir/err" ||
+    ! grep -q "is a folder" "$out_dir/err" || [ -n "$(ls -A "$out_dir/folder.pdf")" ]; then
+    echo "cook --pdf into a folder did not fail cleanly: $(cat "$out_dir/err")"
+    exit 1
+fi
+ln -s /dev/full "$out_dir/full.pdf"
+if nodisplay "$cook" --data "$data" --pdf RET001.TXT "$out_dir/full.pdf" 2>"$out_dir/err" ||
+    ! grep -q "no space left" "$out_dir/err" || [ "$(readlink "$out_dir/full.pdf")" != /dev/full ]; then
+    echo "cook --pdf onto a full device did not fail cleanly: $(cat "$out_dir/err")"
+    exit 1
+fi
+echo old >"$out_dir/real.pdf"
+ln -s real.pdf "$out_dir/link.pdf"
+if ! nodisplay "$cook" --data "$data" --pdf RET001.TXT "$out_dir/link.pdf" ||
+    [ ! -L "$out_dir/link.pdf" ] || [ "$(head -c 5 "$out_dir/real.pdf")" != "%PDF-" ]; then
+    echo "cook --pdf through a link did not write the file it leads to"
+    exit 1
+fi
 echo "cook --help and --version answer and --pdf prints without a display"

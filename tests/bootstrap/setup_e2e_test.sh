@@ -188,6 +188,9 @@ check "the program is gone" [ ! -e "$prog" ]
 check "the command is gone" [ ! -e "$HOME/.local/bin/savorel" ] && [ ! -L "$HOME/.local/bin/savorel" ]
 check "the menu entry is gone" [ ! -e "$entry" ]
 check "the icon is gone" [ ! -e "$icon" ]
+check "the folders the installer made are gone" \
+    [ ! -e "$HOME/.local/lib" ] && [ ! -e "$HOME/.local/share/applications" ] &&
+    [ ! -e "$HOME/.local/share/icons" ] && [ ! -e "$HOME/.local/bin" ]
 check "the data folder remains" [ "$(cat "$data/xet1.txt")" = "my recipe" ] && all_book_files "$data"
 
 if [ "$failures" -ne 0 ]; then

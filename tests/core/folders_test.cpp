@@ -2,7 +2,9 @@
 #include "support/support.h"
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -93,6 +95,80 @@ TEST(TempFolder, PrivateFolderPlantedByOthersIsRefused) {
     // Someone else's writable folder named by TMP is passed over too.
     ::chmod(name.c_str(), 0777);
     EXPECT_FALSE(ResolveTempFolder(Env({{"TMP", name}}), sys));
+}
+
+namespace {
+
+// A folder cook may use: a real folder (no link), the user's own, closed to everyone else.
+void ExpectPrivate(const std::string& path, const std::string& what) {
+    struct stat st {};
+    ASSERT_EQ(::lstat(path.c_str(), &st), 0) << what;
+    EXPECT_TRUE(S_ISDIR(st.st_mode)) << what;
+    EXPECT_EQ(st.st_uid, ::geteuid()) << what;
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << what;
+}
+
+} // namespace
+
+// When another account (or a planted link or file) holds the private folder's name, cook
+// makes a fresh private folder of its own, and takes it again at the next start.
+TEST(TempFolder, ANameTakenByOthersGivesAFreshPrivateFolder) {
+    const std::string fixed = "sys/savorel-" + std::to_string(::geteuid());
+    const struct {
+        const char* what;
+        std::function<bool()> plant; // false: cannot be planted as this user
+    } cases[] = {
+        {"a link to another folder",
+         [&] {
+             std::filesystem::create_directory("elsewhere");
+             std::filesystem::create_directory_symlink("../elsewhere", fixed);
+             return true;
+         }},
+        {"a plain file",
+         [&] {
+             WritePlain(fixed, "squatter");
+             return true;
+         }},
+        {"a folder of another account",
+         [&] {
+             std::filesystem::create_directory(fixed);
+             return ::geteuid() == 0 && ::chown(fixed.c_str(), 65534, 65534) == 0;
+         }},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        std::filesystem::create_directory("sys");
+        const std::string sys = dir.path() + "/sys";
+        if (!c.plant()) {
+            std::cout << "skipped: " << c.what << " needs root\n";
+            continue;
+        }
+        EXPECT_FALSE(ResolveTempFolder(Env({}), sys)) << c.what;
+        const auto fresh = TakeTempFolder(Env({}), sys, std::nullopt);
+        ASSERT_TRUE(fresh) << c.what;
+        const std::string prefix = sys + "/savorel-" + std::to_string(::geteuid()) + "-";
+        EXPECT_EQ(fresh->rfind(prefix, 0), 0u) << c.what << ": " << *fresh;
+        EXPECT_EQ(fresh->size(), prefix.size() + 6) << *fresh;
+        ExpectPrivate(*fresh, c.what);
+        EXPECT_TRUE(!Exists("elsewhere") || std::filesystem::is_empty("elsewhere")) << c.what;
+        // The next start finds it named in cook.ini and takes it again.
+        EXPECT_EQ(TakeTempFolder(Env({}), sys, TempFolderText(*fresh)), fresh) << c.what;
+        // What cook.ini named is taken only when it is such a folder of the user's own.
+        for (const std::string& named :
+             {dir.path() + "/elsewhere/", sys + "/other-folder/", std::string("/tmp/"),
+              *fresh + "/../" + fixed.substr(4) + "/"}) {
+            std::filesystem::create_directories(dir.path() + "/elsewhere");
+            std::filesystem::create_directories(sys + "/other-folder");
+            const auto taken = TakeTempFolder(Env({}), sys, named);
+            ASSERT_TRUE(taken) << named;
+            EXPECT_NE(*taken + "/", named) << c.what;
+            EXPECT_EQ(taken->rfind(prefix, 0), 0u) << named << " gave " << *taken;
+        }
+        ::chmod(fresh->c_str(), 0755); // opened to others since: closed again when taken
+        const auto again = TakeTempFolder(Env({}), sys, TempFolderText(*fresh));
+        ASSERT_TRUE(again);
+        ExpectPrivate(*again, c.what);
+    }
 }
 
 TEST(CookIni, HoldsTheFolderAndSlashWithoutLineEnd) {

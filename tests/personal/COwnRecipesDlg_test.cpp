@@ -12,11 +12,14 @@
 #include "support/window_support.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QToolTip>
 #include <QtTest>
 
@@ -312,6 +315,46 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&again));
         QCOMPARE(again.size(), grown);
         QVERIFY(log.records.empty());
+    }
+
+    // A remembered size or place that a hand-edited (or corrupted) cook.conf puts beyond the
+    // screens comes back within the screen there is now, whole and reachable.
+    void aRememberedPlaceBeyondTheScreenComesBackWithinIt() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect saved[] = {
+            {0, 0, 32767, 32767},
+            {screen.right() + 5000, screen.bottom() + 5000, 500, 400},
+            {-30000, -30000, 500, 400},
+            {screen.x() + 10, screen.y() + 10, screen.width() * 3, 400},
+        };
+        MessageLog log;
+        WriteScrambled("pers.txt", Record("Ardei", "xet2.txt"));
+        m_session.windowPlacesFile = m_dir->path() + "/places.ini";
+        for (const QRect& rect : saved) {
+            {
+                QWidget probe; // saves its place as a window of that size would
+                probe.setGeometry(rect);
+                QSettings places(QString::fromStdString(*m_session.windowPlacesFile),
+                                 QSettings::IniFormat);
+                places.setValue(QStringLiteral("ownRecipes/geometry"), probe.saveGeometry());
+            }
+            COwnRecipesDlg w(m_session);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            const QString where = QStringLiteral("%1,%2 %3x%4 within %5,%6 %7x%8")
+                                      .arg(w.geometry().x())
+                                      .arg(w.geometry().y())
+                                      .arg(w.width())
+                                      .arg(w.height())
+                                      .arg(screen.x())
+                                      .arg(screen.y())
+                                      .arg(screen.width())
+                                      .arg(screen.height());
+            QVERIFY2(screen.contains(w.frameGeometry()), qPrintable(where));
+            QVERIFY2(w.width() >= w.minimumWidth() || w.width() == screen.width(),
+                     qPrintable(where));
+            w.hide();
+        }
     }
 
 private:

@@ -196,6 +196,31 @@ OwnRecipeFields StoredFields(const std::string& file) {
     return fields;
 }
 
+// Items that hold nothing once converted (zero-width characters, soft hyphens, no-break
+// blanks) are dropped as empty items are, wherever they stand among the others.
+TEST(RecipeExchange, ItemsOfInvisibleCharactersAreNoItems) {
+    const struct {
+        const char* ingredients;
+        const char* expected;
+    } cases[] = {
+        {R"(["\u200B"])", ""},
+        {R"(["\u200B\u200C\u200D\uFEFF\u00AD"])", ""},
+        {R"(["sare", "\u200B", "piper"])", "sare; piper"},
+        {R"(["Sos:", "\u00A0\u200B\u00A0", "ulei"])", "Sos: ulei"},
+        {R"("\u200B")", ""},
+        {R"(["\u00A0sare\u00A0\u00A0fina\u200B"])", "sare fina"},
+    };
+    for (const auto& c : cases) {
+        const std::string doc = std::string(R"({"@type": "Recipe", "name": "Zacuscă", )") +
+                                "\"recipeIngredient\": " + c.ingredients + "}";
+        std::vector<ForeignRecipe> recipes;
+        std::string error;
+        ASSERT_TRUE(ParseRecipeDocument(doc, recipes, error)) << error;
+        ASSERT_EQ(1u, recipes.size());
+        EXPECT_EQ(W(c.expected), recipes.front().fields.ingredients) << c.ingredients;
+    }
+}
+
 TEST(RecipeExchange, StoresEachOnceWithTheStoresLimitsAndReports) {
     TempDataDir dir;
     WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");

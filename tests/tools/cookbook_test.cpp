@@ -358,6 +358,47 @@ TEST(CookbookTool, OutputOntoAFifoOrALinkWritesThroughIt) {
     EXPECT_EQ(page.out, ReadBack("got"));
 }
 
+// Every file a command writes with -o (and pack's folder) follows the same rule: a folder or a
+// full device is refused with the reason and nothing is replaced; a link keeps leading where
+// it led.
+TEST(CookbookTool, EveryOutputFileFollowsOneRule) {
+    const char* commands[] = {"page RET001.TXT -o OUT", "calories RET001.TXT -o OUT",
+                              "export -o OUT", "scramble data/dict.txt OUT"};
+    const struct {
+        const char* what;
+        const char* plant; // shell, run in the test's folder
+        int exitCode;
+        const char* said;
+        const char* after; // shell that must succeed afterwards
+    } targets[] = {
+        {"a folder", "mkdir OUT && echo kept >OUT/inside", 1, "is a folder",
+         "test -d OUT && grep -q kept OUT/inside"},
+        {"a link to a full device", "ln -s /dev/full OUT", 1, "no space left",
+         "test -L OUT && test \"$(readlink OUT)\" = /dev/full"},
+        {"a link to an old file", "echo old >real && ln -s real OUT", 0, "",
+         "test -L OUT && test -s real && ! grep -qx old real"},
+    };
+    for (const char* command : commands) {
+        for (const auto& t : targets) {
+            TempDataDir dir;
+            PackSmallBook();
+            ASSERT_EQ(0, Shell(t.plant)) << t.what;
+            const Result r = Cookbook(std::string("--data data ") + command);
+            EXPECT_EQ(t.exitCode, r.exitCode) << command << " onto " << t.what << ": " << r.err;
+            EXPECT_NE(std::string::npos, r.err.find(t.said)) << command << ": " << r.err;
+            EXPECT_EQ(0, Shell(t.after)) << command << " onto " << t.what;
+        }
+    }
+    TempDataDir dir;
+    ASSERT_EQ(0, std::system("mkdir src"));
+    WriteSmallBook("src");
+    ASSERT_EQ(0, Shell("mkdir data && ln -s /dev/full data/dict.txt"));
+    const Result pack = Cookbook("pack src data");
+    EXPECT_EQ(1, pack.exitCode);
+    EXPECT_NE(std::string::npos, pack.err.find("no space left")) << pack.err;
+    EXPECT_EQ(0, Shell("test -L data/dict.txt"));
+}
+
 // What cook would drop or miscalculate, check reports, with file and line.
 TEST(CookbookTool, CheckReportsDataThatCookDropsOrMiscalculates) {
     std::string catalogue = kCatalogue;

@@ -28,6 +28,7 @@
 #include <QtTest>
 
 #include <filesystem>
+#include <unistd.h>
 #include <vector>
 
 using namespace savorel;
@@ -333,6 +334,42 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("Paine împletită")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Se coace.")), qPrintable(text));
         QCOMPARE(log.Messages().size(), 1);
+    }
+
+    // A PDF named onto a folder or a full device is refused with the reason; the folder and
+    // the link are left as they were.
+    void aPdfThatCannotBeWrittenSaysWhy() {
+        if (!QPrinterInfo::defaultPrinter().isNull())
+            QSKIP("a printer is installed here: Print goes to it");
+        const std::string folder = m_dir->path() + "/folder.pdf";
+        const std::string full = m_dir->path() + "/full.pdf";
+        QVERIFY(std::filesystem::create_directory(folder));
+        QCOMPARE(::symlink("/dev/full", full.c_str()), 0);
+        const struct {
+            std::string path;
+            const char* reason;
+        } cases[] = {{folder, "is a folder"}, {full, "no space left"}};
+        for (const auto& c : cases) {
+            ModalScript modals;
+            MessageLog log;
+            modals.Push([](QDialog&) { return 1; });
+            CRecipeViewDlg w(m_session);
+            w.DoModal();
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            modals.Push([&](QDialog& d) {
+                static_cast<QFileDialog&>(d).selectFile(QString::fromStdString(c.path));
+                return int(QDialog::Accepted);
+            });
+            QTest::mouseClick(Button(w, 1004), Qt::LeftButton);
+            QCOMPARE(log.Messages().size(), 2);
+            const QString said = log.Messages().at(1);
+            QVERIFY2(said.startsWith(QStringLiteral("Cannot open the output file...  ")),
+                     qPrintable(said));
+            QVERIFY2(said.contains(QString::fromLatin1(c.reason)), qPrintable(said));
+        }
+        QVERIFY(std::filesystem::is_empty(folder));
+        QCOMPARE(std::filesystem::read_symlink(full).string(), std::string("/dev/full"));
     }
 
     void printsTheCaloriePageAfterCalories() {

@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/ui/CMainDlg.h"
 #include "catalogue/servings.h"
+#include "core/guard.h"
 #include "core/session.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
@@ -15,9 +16,12 @@
 #include <QIcon>
 
 #include <cstdio>
+#include <iostream>
 #include <unistd.h>
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunCook(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Savorel, the recipe book."));
@@ -100,4 +104,12 @@ int main(int argc, char** argv) {
     savorel::ui::CMainDlg mainWindow(application);
     savorel::ui::RunModal(mainWindow);
     return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // An exception out of a window's handler travels up through the event loop to here.
+    return savorel::RunGuarded(
+        "cook", [&] { return RunCook(argc, argv); }, std::cerr, 1);
 }

@@ -1,7 +1,11 @@
 #include "core/ui/qt_window_frame.h"
 
+#include "core/window_place.h"
+
 #include <QEvent>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QWidget>
 
@@ -64,6 +68,31 @@ void WindowFrame::Layout() {
     }
 }
 
+void WindowFrame::KeepOnScreen() {
+    // A maximized or full-screen window is the window manager's to place.
+    if (m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))
+        return;
+    std::vector<PlaceRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        screens.push_back({area.x(), area.y(), area.width(), area.height()});
+    }
+    if (screens.empty())
+        return;
+    // The whole window, caption bar and borders included, is kept on the screen.
+    const QRect frame = m_window->frameGeometry();
+    const QRect client = m_window->geometry();
+    const int left = client.left() - frame.left(), right = frame.right() - client.right();
+    const int top = client.top() - frame.top(), bottom = frame.bottom() - client.bottom();
+    const PlaceRect placed = PlaceWithinScreens(
+        {frame.x(), frame.y(), frame.width(), frame.height()}, screens,
+        m_window->minimumWidth() + left + right, m_window->minimumHeight() + top + bottom);
+    const QRect fitted(placed.x + left, placed.y + top, placed.width - left - right,
+                       placed.height - top - bottom);
+    if (fitted != client)
+        m_window->setGeometry(fitted);
+}
+
 bool WindowFrame::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_window)
         return false;
@@ -75,8 +104,9 @@ bool WindowFrame::eventFilter(QObject* watched, QEvent* event) {
         if (!m_restored) {
             m_restored = true;
             if (auto places = Places(m_session))
-                m_window->restoreGeometry(
-                    places->value(m_key + QStringLiteral("/geometry")).toByteArray());
+                if (m_window->restoreGeometry(
+                        places->value(m_key + QStringLiteral("/geometry")).toByteArray()))
+                    KeepOnScreen();
         }
         break;
     case QEvent::Hide:

@@ -48,6 +48,8 @@ protected:
 
 private:
     void Layout();
+    // A restored size and place kept within the screens there are now (PlaceWithinScreens).
+    void KeepOnScreen();
 
     struct Entry {
         QPointer<QWidget> child;

@@ -243,8 +243,10 @@ void CRecipeViewDlg::OnSavePdf() {
     const QString path = AskPdfFile(this, named.ok ? FromCp1250(named.title) : QString());
     if (path.isEmpty())
         return;
-    if (!PrintToPdf(*m_browser, path))
-        ShowMessage(this, QString::fromLatin1(kCannotOpenOutput));
+    if (const WriteResult written = PrintToPdf(*m_browser, path); !written)
+        ShowMessage(this, QString::fromLatin1(kCannotOpenOutput) + QLatin1Char('\n') + path +
+                              QStringLiteral(": ") +
+                              QString::fromLocal8Bit(WriteFailureText(written).c_str()));
 }
 
 void CRecipeViewDlg::ShowPageMenu(const QPoint& position) {

@@ -10,21 +10,56 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace savorel::ui {
 
-bool PrintToPdf(const CWebBrowser& browser, const QString& path) {
-    if (!browser.HasDocument())
-        return false;
-    QFile::remove(path); // a stale file must not pass for the new one
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setDocName(QFileInfo(path).completeBaseName());
-    browser.PrintTo(printer);
-    return QFileInfo(path).size() > 0;
+namespace {
+
+// A PDF the printer finished: its header, and the end-of-file mark within its last bytes
+// (a printer cut short by a full disk leaves a file without it).
+bool IsCompletePdf(const std::string& bytes) {
+    constexpr std::size_t kTail = 1024;
+    const std::size_t from = bytes.size() > kTail ? bytes.size() - kTail : 0;
+    return bytes.rfind("%PDF-", 0) == 0 && bytes.find("%%EOF", from) != std::string::npos;
+}
+
+} // namespace
+
+WriteResult PrintToPdf(const CWebBrowser& browser, const QString& path) {
+    WriteResult result;
+    if (!browser.HasDocument()) {
+        result.failure = WriteFailure::Write;
+        return result;
+    }
+    // The printer writes straight into the file it is given and says nothing of a full disk,
+    // so it prints into a private folder; the user's file is written from there by the rule
+    // of every output file (links followed, FIFOs written into, the old file kept until the
+    // new one is whole).
+    const QTemporaryDir folder;
+    const QString printed = folder.filePath(QStringLiteral("page.pdf"));
+    if (folder.isValid()) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        printer.setDocName(QFileInfo(path).completeBaseName());
+        browser.PrintTo(printer);
+    }
+    std::string bytes;
+    if (!folder.isValid() || !ReadWholeFile(QFile::encodeName(printed).toStdString(), bytes)) {
+        result.failure = WriteFailure::Temporary;
+        result.error = errno;
+        return result;
+    }
+    if (!IsCompletePdf(bytes)) {
+        result.failure = WriteFailure::Write;
+        result.error = EIO;
+        return result;
+    }
+    return WriteUserFile(QFile::encodeName(path).toStdString(), bytes);
 }
 
 QString AskPdfFile(QWidget* owner, const QString& title) {
@@ -65,8 +100,9 @@ int PrintRecipeFileToPdf(const std::string& recipe, const QString& path, int ser
     // Pictures resolve against the data folder, as in the window.
     browser.ShowPage(page, QUrl::fromLocalFile(QDir::current().absoluteFilePath(
                                QString::fromLatin1(kRecipePageName))));
-    if (!PrintToPdf(browser, path)) {
-        std::fprintf(stderr, "cook --pdf: cannot write %s\n", path.toLocal8Bit().constData());
+    if (const WriteResult written = PrintToPdf(browser, path); !written) {
+        std::fprintf(stderr, "cook --pdf: cannot write %s: %s\n", path.toLocal8Bit().constData(),
+                     WriteFailureText(written).c_str());
         return 1;
     }
     return 0;

@@ -2,6 +2,8 @@
 
 // Pages on paper's other road: a PDF file, written by the same printing as the printer's,
 // from the recipe window and from `cook --pdf`.
+#include "core/files.h"
+
 #include <QString>
 
 #include <string>
@@ -12,8 +14,9 @@ namespace savorel::ui {
 
 class CWebBrowser;
 
-// Prints the page `browser` shows into `path` as PDF; false when the file was not written.
-[[nodiscard]] bool PrintToPdf(const CWebBrowser& browser, const QString& path);
+// Prints the page `browser` shows into `path` as PDF, by the rule of every file the user
+// names as output (WriteUserFile); the failure says why the file was not written.
+[[nodiscard]] WriteResult PrintToPdf(const CWebBrowser& browser, const QString& path);
 
 // Asks where to save a page as PDF: a file dialog run through RunModal, opened on
 // `title`.pdf (a recipe's title) in the documents folder. Empty when the user cancels.
