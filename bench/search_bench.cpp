@@ -147,10 +147,26 @@ const SyntheticBook& SyntheticLossless() {
             return SyntheticBook{};
         Folders().folders.push_back(b.data);
         Folders().folders.push_back(b.plain);
-        const char* words[] = {"varz\xc4\x83", "ciuperci", "pui",      "porc",    "sm\xc3\xa2nt\xc3\xa2n\xc4\x83",
-                               "ceap\xc4\x83", "sare",     "morcovi",  "cartofi", "orez",
-                               "f\xc4\x83in\xc4\x83", "ou\xc4\x83", "lapte", "unt", "zah\xc4\x83r",
-                               "ro\xc8\x99ii", "ardei",  "usturoi",  "m\xc4\x83rar", "vit\xc4\x83"};
+        const char* words[] = {"varz\xc4\x83",
+                               "ciuperci",
+                               "pui",
+                               "porc",
+                               "sm\xc3\xa2nt\xc3\xa2n\xc4\x83",
+                               "ceap\xc4\x83",
+                               "sare",
+                               "morcovi",
+                               "cartofi",
+                               "orez",
+                               "f\xc4\x83in\xc4\x83",
+                               "ou\xc4\x83",
+                               "lapte",
+                               "unt",
+                               "zah\xc4\x83r",
+                               "ro\xc8\x99ii",
+                               "ardei",
+                               "usturoi",
+                               "m\xc4\x83rar",
+                               "vit\xc4\x83"};
         const std::size_t wordCount = sizeof words / sizeof words[0];
         std::mt19937 random(740);
         std::string catalogue = "m Sintetic\nh Toate\n";
@@ -159,7 +175,9 @@ const SyntheticBook& SyntheticLossless() {
             catalogue += "i Reteta sintetica " + std::to_string(n) + " ~ " + file + "\n";
             Recipe r;
             r.form = RecipeForm::Lossless;
-            r.title = "Re\xc8\x9b" "et\xc4\x83 sintetic\xc4\x83 " + std::to_string(n);
+            r.title = "Re\xc8\x9b"
+                      "et\xc4\x83 sintetic\xc4\x83 " +
+                      std::to_string(n);
             r.servings = 4;
             r.sections.emplace_back();
             const int items = 6 + static_cast<int>(random() % 8);

@@ -13,10 +13,25 @@ namespace {
 
 // The tags the page writes itself; any other "<" would be markup from the recipe.
 bool OnlyOwnTags(std::string_view page) {
-    static constexpr std::string_view kOwn[] = {
-        "<!--",  "<html>", "<head>", "<meta charset=\"utf-8\">", "</head>", "<BODY BACKGROUND",
-        "<b>",   "</b>",   "<hr>",   "<p>",  "<i>",  "</i>", "<li>", "</li>", "<ol>", "</ol>",
-        "<img src=\"file://", "</BODY>", "</html>"};
+    static constexpr std::string_view kOwn[] = {"<!--",
+                                                "<html>",
+                                                "<head>",
+                                                "<meta charset=\"utf-8\">",
+                                                "</head>",
+                                                "<BODY BACKGROUND",
+                                                "<b>",
+                                                "</b>",
+                                                "<hr>",
+                                                "<p>",
+                                                "<i>",
+                                                "</i>",
+                                                "<li>",
+                                                "</li>",
+                                                "<ol>",
+                                                "</ol>",
+                                                "<img src=\"file://",
+                                                "</BODY>",
+                                                "</html>"};
     for (std::size_t at = page.find('<'); at != std::string_view::npos; at = page.find('<', at + 1))
         if (std::none_of(std::begin(kOwn), std::end(kOwn),
                          [&](std::string_view tag) { return page.substr(at).starts_with(tag); }))

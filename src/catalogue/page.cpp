@@ -22,7 +22,8 @@ namespace {
 
 constexpr std::string_view kBody = "<BODY BACKGROUND = \"coffee.gif\" BGCOLOR=#BFBFBF>";
 
-std::string BookPage(std::string_view sourceName, const Recipe& recipe, const ItemRewrite& rewrite) {
+std::string BookPage(std::string_view sourceName, const Recipe& recipe,
+                     const ItemRewrite& rewrite) {
     std::string page;
     page.reserve(recipe.storedIngredients.size() + recipe.preparation.size() + sourceName.size() +
                  recipe.title.size() + 256);
@@ -159,12 +160,23 @@ std::string EscapedForPage(std::string_view text) {
     out.reserve(text.size() + 16);
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
-        default: out.push_back(c);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&#39;";
+            break;
+        default:
+            out.push_back(c);
         }
     }
     return out;

@@ -183,9 +183,9 @@ std::string LosslessRecipeText(const Recipe& recipe) {
     else if (!f.yieldNote.empty())
         json["recipeYield"] = f.yieldNote;
     const std::pair<const char*, const std::string*> texts[] = {
-        {"prepTime", &f.prepTime},    {"cookTime", &f.cookTime}, {"totalTime", &f.totalTime},
+        {"prepTime", &f.prepTime},       {"cookTime", &f.cookTime}, {"totalTime", &f.totalTime},
         {"recipeCategory", &f.category}, {"keywords", &f.keywords}, {"inLanguage", &f.language},
-        {"url", &f.sourceUrl},        {"image", &f.image}};
+        {"url", &f.sourceUrl},           {"image", &f.image}};
     for (const auto& [key, value] : texts)
         if (!value->empty())
             json[key] = *value;
@@ -241,9 +241,9 @@ std::optional<Recipe> ReadLosslessRecipe(std::string_view text, std::string* err
         recipe.author = OneLine(NameOf(*author), kTitleLimit);
     RecipeFacts& f = recipe.facts;
     const std::pair<const char*, std::string*> texts[] = {
-        {"prepTime", &f.prepTime},    {"cookTime", &f.cookTime}, {"totalTime", &f.totalTime},
-        {"recipeCategory", &f.category}, {"keywords", &f.keywords}, {"inLanguage", &f.language},
-        {"url", &f.sourceUrl},        {"identifier", &f.identifier}};
+        {"prepTime", &f.prepTime},       {"cookTime", &f.cookTime},    {"totalTime", &f.totalTime},
+        {"recipeCategory", &f.category}, {"keywords", &f.keywords},    {"inLanguage", &f.language},
+        {"url", &f.sourceUrl},           {"identifier", &f.identifier}};
     for (const auto& [key, value] : texts)
         if (const Json* v = get(key))
             *value = OneLine(TextOf(*v), kTitleLimit);
@@ -252,10 +252,8 @@ std::optional<Recipe> ReadLosslessRecipe(std::string_view text, std::string* err
     if (const Json* image = get("image"))
         f.image = OneLine(ImageOf(*image), kTitleLimit);
     if (const Json* yield = get("recipeYield")) {
-        const std::string note = OneLine(TextOf(yield->is_array() && !yield->empty()
-                                                    ? yield->front()
-                                                    : *yield),
-                                         kTitleLimit);
+        const std::string note = OneLine(
+            TextOf(yield->is_array() && !yield->empty() ? yield->front() : *yield), kTitleLimit);
         std::string folded = Utf8ToCp1250Folded(note);
         recipe.servings = ParseServingsItem(folded).value_or(0);
         if (recipe.servings == 0 && yield->is_number_integer())
@@ -342,8 +340,8 @@ private:
         if (c == '[')
             return Array(depth, key);
         // Numbers, true, false, null: nothing to search.
-        while (m_pos < m_text.size() && std::string_view(",}] \t\r\n").find(m_text[m_pos]) ==
-                                            std::string_view::npos)
+        while (m_pos < m_text.size() &&
+               std::string_view(",}] \t\r\n").find(m_text[m_pos]) == std::string_view::npos)
             ++m_pos;
         return true;
     }
@@ -451,7 +449,8 @@ private:
         if (m_pos + 4 > m_text.size())
             return false;
         unsigned v = 0;
-        const auto [end, ec] = std::from_chars(m_text.data() + m_pos, m_text.data() + m_pos + 4, v, 16);
+        const auto [end, ec] =
+            std::from_chars(m_text.data() + m_pos, m_text.data() + m_pos + 4, v, 16);
         if (ec != std::errc() || end != m_text.data() + m_pos + 4)
             return false;
         m_pos += 4;

@@ -27,7 +27,7 @@ struct RecipeSection {
 // What may come with a recipe from elsewhere; empty when it did not.
 struct RecipeFacts {
     std::string sourceUrl;
-    std::string image; // a file of the data folder
+    std::string image;    // a file of the data folder
     std::string prepTime; // as written (ISO 8601 durations such as "PT15M", or free text)
     std::string cookTime;
     std::string totalTime;
@@ -97,10 +97,10 @@ std::string Cp1250Of(const Recipe& recipe, std::string_view text);
 // The ingredients as the calorie calculator takes them, Windows-1250: for the book form the
 // stored ingredients text (the calculator cuts it), for the lossless form one token per item.
 struct CalorieInput {
-    bool cut = true;             // true: `text` is to be cut; false: `tokens` are the items
-    std::string text;            // book form
+    bool cut = true;                 // true: `text` is to be cut; false: `tokens` are the items
+    std::string text;                // book form
     std::vector<std::string> tokens; // lossless form, headings left out
-    int servings = 0;            // lossless form: the servings stated, or 0
+    int servings = 0;                // lossless form: the servings stated, or 0
 };
 CalorieInput CalorieInputOf(const Recipe& recipe);
 

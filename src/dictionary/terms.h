@@ -56,8 +56,9 @@ public:
     std::vector<TermSpan> Find(std::string_view text) const;
 
     // The distinct entries a recipe file's text uses (title, ingredients and preparation, in
-    // either form; in the book form the part after the first "#"), in the order of their first use. An entry word listed twice
-    // counts once, as the first of them, which is the one a look-up finds.
+    // either form; in the book form the part after the first "#"), in the order of their first use.
+    // An entry word listed twice counts once, as the first of them, which is the one a look-up
+    // finds.
     std::vector<std::size_t> UsedBy(std::string_view recipeText) const;
 
 private:

@@ -94,8 +94,10 @@ const char* RefusalMessage(WorkingFileResult result);
 
 // Where new own recipes go: the last category of the shipped catalogue and its one subcategory
 // (Windows-1250).
-inline constexpr const char* kOwnCategory = "Re\xfe" "ete proprii";
-inline constexpr const char* kOwnSubcategory = "Re\xfe" "etele mele";
+inline constexpr const char* kOwnCategory = "Re\xfe"
+                                            "ete proprii";
+inline constexpr const char* kOwnSubcategory = "Re\xfe"
+                                               "etele mele";
 // Appends that category and subcategory to a catalogue that lacks them, once, so that the
 // append of a new recipe files it there. False when the catalogue cannot be read or written.
 [[nodiscard]] bool EnsureOwnRecipesSubcategory();
@@ -181,7 +183,8 @@ struct LoadedLosslessRecipe {
     TypedRecipe typed;
     RecipeFacts facts;
 };
-[[nodiscard]] std::optional<LoadedLosslessRecipe> LoadLosslessOwnRecipe(const std::string& fileName);
+[[nodiscard]] std::optional<LoadedLosslessRecipe>
+LoadLosslessOwnRecipe(const std::string& fileName);
 
 // Whether the recipe file of a list entry exists and can be written, so that it can be
 // opened for modification.

@@ -26,9 +26,10 @@ PageFavourite FavouriteFromPage(std::string_view page) {
         result.title = std::string(page.substr(start, std::min(end - start, kFavouriteTitleLimit)));
         // A UTF-8 page escapes its title; the favourites list holds Windows-1250 names.
         if (PageIsUtf8(page))
-            result.title = Utf8ToCp1250Folded(UnescapedFromPage(
-                page.substr(start, std::min(end - start, kLosslessFileLimit))))
-                               .substr(0, kFavouriteTitleLimit);
+            result.title =
+                Utf8ToCp1250Folded(UnescapedFromPage(page.substr(
+                                       start, std::min(end - start, kLosslessFileLimit))))
+                    .substr(0, kFavouriteTitleLimit);
     }
     const std::size_t open = page.find('<');
     if (open == std::string_view::npos || page.substr(open + 1, 3) != "!--")

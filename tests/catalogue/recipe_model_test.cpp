@@ -27,12 +27,20 @@ Recipe SampleRecipe() {
     Recipe r;
     r.form = RecipeForm::Lossless;
     r.hasTitle = r.hasPreparation = true;
-    r.title = "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9" "e \"de cas\xc4\x83\"";
+    r.title = "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
+              "e \"de cas\xc4\x83\"";
     r.author = "Ana \xe2\x80\x9eMaria\xe2\x80\x9d";
-    r.sections = {{false, "", {"3 c\xc4\x83\xc5\xa3" "ei de usturoi, pisa\xc5\xa3i", "1 lb. chicken"}},
-                  {true, "Sos", {"to serve: tofu", "1 jalape\xc3\xb1o", "100 ml sm\xc3\xb8r \\ lapte"}},
-                  {true, "", {}}};
-    r.steps = {"Se \xc3\xaenc\xc4\x83lze\xc8\x99te cuptorul la 180\xc2\xb0" "C.", "Se coace 40 de minute."};
+    r.sections = {
+        {false,
+         "",
+         {"3 c\xc4\x83\xc5\xa3"
+          "ei de usturoi, pisa\xc5\xa3i",
+          "1 lb. chicken"}},
+        {true, "Sos", {"to serve: tofu", "1 jalape\xc3\xb1o", "100 ml sm\xc3\xb8r \\ lapte"}},
+        {true, "", {}}};
+    r.steps = {"Se \xc3\xaenc\xc4\x83lze\xc8\x99te cuptorul la 180\xc2\xb0"
+               "C.",
+               "Se coace 40 de minute."};
     r.servings = 6;
     r.facts.sourceUrl = "https://example.org/a?b=1&c=<2>";
     r.facts.prepTime = "PT15M";
@@ -89,7 +97,8 @@ TEST(RecipeModel, TheBookFormGivesTheItemsItsPageShows) {
     EXPECT_EQ(RecipeForm::Book, r.form);
     EXPECT_EQ("Tort", r.title);
     ASSERT_EQ(2u, r.sections.size());
-    EXPECT_EQ((std::vector<std::string>{"6 portii", " 200 g faina", " 3 oua"}), r.sections[0].items);
+    EXPECT_EQ((std::vector<std::string>{"6 portii", " 200 g faina", " 3 oua"}),
+              r.sections[0].items);
     EXPECT_TRUE(r.sections[1].hasHeading);
     EXPECT_EQ(" Crema", r.sections[1].heading);
     EXPECT_EQ((std::vector<std::string>{" 1,5 l lapte", " zahar"}), r.sections[1].items);
@@ -103,7 +112,8 @@ TEST(RecipeModel, TheBookFormGivesTheItemsItsPageShows) {
 
 // The page as the book's rule writes it, built here from the rule itself.
 std::string ReferenceBookPage(const std::string& name, std::string_view text) {
-    std::string page = "<!--" + name + "--><html><BODY BACKGROUND = \"coffee.gif\" BGCOLOR=#BFBFBF>";
+    std::string page =
+        "<!--" + name + "--><html><BODY BACKGROUND = \"coffee.gif\" BGCOLOR=#BFBFBF>";
     const std::size_t h1 = text.find('#');
     if (h1 == std::string_view::npos)
         return page + "\n<hr>\n</BODY>\n</html>";
@@ -178,11 +188,13 @@ TEST(RecipeModel, ALosslessPageEscapesMarkupAndKeepsEveryItemWhole) {
     for (const char* live : {"<script", "<img src=x", "<b>nu</b>", "&lt;!--", "c=<2>"})
         EXPECT_EQ(std::string::npos, page.find(live)) << live;
     for (const char* shown :
-         {"<b>&lt;script&gt;alert(1)&lt;/script&gt; &amp; co</b>", "&lt;img src=x onerror=alert(2)&gt;",
-          "&amp;lt;!-- &lt;b&gt;nu&lt;/b&gt;", "<li>3 c\xc4\x83\xc5\xa3" "ei de usturoi, pisa\xc5\xa3i\n",
+         {"<b>&lt;script&gt;alert(1)&lt;/script&gt; &amp; co</b>",
+          "&lt;img src=x onerror=alert(2)&gt;", "&amp;lt;!-- &lt;b&gt;nu&lt;/b&gt;",
+          "<li>3 c\xc4\x83\xc5\xa3"
+          "ei de usturoi, pisa\xc5\xa3i\n",
           "<li>1 lb. chicken\n", "<p><b>Sos</b>\n<li>to serve: tofu\n", "<li>6 por\xc5\xa3ii\n",
-          "<ol>\n<li>Se \xc3\xaenc\xc4\x83lze\xc8\x99te", "Sursa: https://example.org/a?b=1&amp;c=&lt;2&gt;",
-          "Preparare: 15 min", "1 h 30 min"})
+          "<ol>\n<li>Se \xc3\xaenc\xc4\x83lze\xc8\x99te",
+          "Sursa: https://example.org/a?b=1&amp;c=&lt;2&gt;", "Preparare: 15 min", "1 h 30 min"})
         EXPECT_NE(std::string::npos, page.find(shown)) << shown;
     EXPECT_FALSE(PageIsUtf8(RenderRecipePageText("RET001.TXT", ReadBookRecipe("#a#b#c"))));
     // The favourites list takes the title in Windows-1250, unescaped.
@@ -202,16 +214,31 @@ TEST(RecipeModel, ServingsScaleTheItemsOfALosslessPage) {
 
 TEST(Cp1250Folding, LettersTheCodePageLacksLoseOnlyTheirMarks) {
     const std::pair<const char*, const char*> cases[] = {
-        {"Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9" "e", "Creme brul\xe9" "e"},
+        {"Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
+         "e",
+         "Creme brul\xe9"
+         "e"},
         {"jalape\xc3\xb1o", "jalapeno"},
         {"sm\xc3\xb8r, \xc3\xa5l, \xc5\x93uf, \xc5\x92uvre", "smor, al, oeuf, OEuvre"},
-        {"350\xc2\xb0" "F", "350\xb0" "F"},
+        {"350\xc2\xb0"
+         "F",
+         "350\xb0"
+         "F"},
         {"1\xc2\xbd cup, \xc2\xbc tsp", "1 1/2 cup, 1/4 tsp"},
-        {"ro\xc8\x99ii \xc8\x9b" "el\xc4\x83 \xc3\xae\xc3\xa2", "ro\xbaii \xfe" "el\xe3 \xee\xe2"},
-        {"a\xe2\x80\x8b" "b\xef\xbb\xbf" "c", "abc"},
+        {"ro\xc8\x99ii \xc8\x9b"
+         "el\xc4\x83 \xc3\xae\xc3\xa2",
+         "ro\xbaii \xfe"
+         "el\xe3 \xee\xe2"},
+        {"a\xe2\x80\x8b"
+         "b\xef\xbb\xbf"
+         "c",
+         "abc"},
         {"x\xf0\x9f\x8d\xb0y \xd0\xb1", "xy "},
         {"bad \xff\xc3 end", "bad  end"},
-        {"\xe2\x80\x9e" "citat\xe2\x80\x9d \xe2\x80\x93 \xe2\x80\xa6", "\x84" "citat\x94 \x96 \x85"},
+        {"\xe2\x80\x9e"
+         "citat\xe2\x80\x9d \xe2\x80\x93 \xe2\x80\xa6",
+         "\x84"
+         "citat\x94 \x96 \x85"},
     };
     for (const auto& [utf8, cp1250] : cases) {
         const std::string folded = Utf8ToCp1250Folded(utf8);
@@ -228,14 +255,16 @@ TEST(RecipeModel, IngredientLinesBecomeItemsAndHeadings) {
                           "1 lb. chicken; to serve: tofu\r\n1 lg. zah\xc4\x83r;;\n");
     ASSERT_EQ(2u, sections.size());
     EXPECT_FALSE(sections[0].hasHeading);
-    EXPECT_EQ((std::vector<std::string>{"200 g f\xc4\x83in\xc4\x83", "2 ou\xc4\x83, b\xc4\x83tute"}),
-              sections[0].items);
+    EXPECT_EQ(
+        (std::vector<std::string>{"200 g f\xc4\x83in\xc4\x83", "2 ou\xc4\x83, b\xc4\x83tute"}),
+        sections[0].items);
     EXPECT_TRUE(sections[1].hasHeading);
     EXPECT_EQ("Sos", sections[1].heading);
     EXPECT_EQ((std::vector<std::string>{"1 lb. chicken", "to serve: tofu", "1 lg. zah\xc4\x83r"}),
               sections[1].items);
     EXPECT_EQ(sections.size(), SectionsFromLines(LinesFromSections(sections)).size());
-    EXPECT_EQ(LinesFromSections(sections), LinesFromSections(SectionsFromLines(LinesFromSections(sections))));
+    EXPECT_EQ(LinesFromSections(sections),
+              LinesFromSections(SectionsFromLines(LinesFromSections(sections))));
 }
 
 TEST(RecipeModel, TheSearchScanOfALosslessFileFindsWhatTheModelHolds) {
@@ -252,14 +281,16 @@ TEST(RecipeModel, TheSearchScanOfALosslessFileFindsWhatTheModelHolds) {
     }
     EXPECT_NE(std::string::npos, LosslessSearchText(LosslessRecipeText(a))->find("jalapeno"));
     // The JSON's own words are no recipe text.
-    EXPECT_EQ(std::string::npos, LosslessSearchText(LosslessRecipeText(a))->find("recipeIngredient"));
+    EXPECT_EQ(std::string::npos,
+              LosslessSearchText(LosslessRecipeText(a))->find("recipeIngredient"));
     EXPECT_FALSE(LosslessSearchText("{\"name\": \"x\""));
     EXPECT_FALSE(LosslessSearchText(std::string(100, '[')));
 }
 
 TEST(RecipeModel, TheLosslessReaderRefusesWhatIsNoRecipeAndReadsOtherProgramsShapes) {
     std::string error;
-    const std::string deep = "{\"@context\":1,\"a\":" + std::string(40, '[') + std::string(40, ']') + "}";
+    const std::string deep =
+        "{\"@context\":1,\"a\":" + std::string(40, '[') + std::string(40, ']') + "}";
     EXPECT_FALSE(ReadLosslessRecipe(deep, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(ReadLosslessRecipe("[1,2]"));
@@ -294,9 +325,10 @@ TEST(RecipeModel, TheLosslessReaderRefusesWhatIsNoRecipeAndReadsOtherProgramsSha
 
 TEST(RecipeModel, DurationsReadAsACookSaysThem) {
     const std::pair<const char*, const char*> cases[] = {
-        {"PT15M", "15 min"}, {"PT1H30M", "1 h 30 min"}, {"PT90M", "1 h 30 min"},
-        {"P1DT2H", "1 zi 2 h"}, {"PT0M", "0 min"}, {"20 de minute", "20 de minute"},
-        {"PTXM", "PTXM"}, {"PT99999999999999999999M", "PT99999999999999999999M"}};
+        {"PT15M", "15 min"},     {"PT1H30M", "1 h 30 min"},
+        {"PT90M", "1 h 30 min"}, {"P1DT2H", "1 zi 2 h"},
+        {"PT0M", "0 min"},       {"20 de minute", "20 de minute"},
+        {"PTXM", "PTXM"},        {"PT99999999999999999999M", "PT99999999999999999999M"}};
     for (const auto& [iso, readable] : cases)
         EXPECT_EQ(readable, ReadableDuration(iso)) << iso;
 }
@@ -305,7 +337,9 @@ class OwnRecipeFolder : public ::testing::Test {
 protected:
     void SetUp() override {
         m_dir = std::make_unique<TempDataDir>();
-        WriteScrambled("virt-dir.txt", "m Re\xfe" "ete proprii\n  h Re\xfe" "etele mele\n");
+        WriteScrambled("virt-dir.txt", "m Re\xfe"
+                                       "ete proprii\n  h Re\xfe"
+                                       "etele mele\n");
         WriteScrambled("zcalorii.txt", "340 faina\n143 oua\n884 ulei\n40 ceapa\n389 zahar\n"
                                        "60 lapte\n717 unt\n");
         WriteScrambled("zunitmas.txt", "1000 kg\n1 g\n15 linguri\n15 lingura\n1 ml\n1000 l\n");
@@ -315,8 +349,9 @@ protected:
 };
 
 TEST_F(OwnRecipeFolder, IngredientsOnePerLineAllReachTheCaloriePage) {
-    TypedRecipe typed{"Ana", "Cozonac", "500 g faina\n3 oua\n100 ml ulei\n2 cepe\n200 g zahar\n"
-                                        "1 l lapte\n50 g unt",
+    TypedRecipe typed{"Ana", "Cozonac",
+                      "500 g faina\n3 oua\n100 ml ulei\n2 cepe\n200 g zahar\n"
+                      "1 l lapte\n50 g unt",
                       "Se framanta.", 0};
     ASSERT_TRUE(NeedsLosslessForm(typed, false));
     const EditorSaveResult lines =
@@ -341,7 +376,8 @@ TEST_F(OwnRecipeFolder, IngredientsOnePerLineAllReachTheCaloriePage) {
     EXPECT_GT(byLines.total, 3000.0);
 
     // The lists carry the title in Windows-1250; the file keeps it whole.
-    typed.name = "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9" "e";
+    typed.name = "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
+                 "e";
     typed.ingredients = "1 l lapte";
     ASSERT_TRUE(NeedsLosslessForm(typed, false));
     const EditorSaveResult accented =
@@ -350,7 +386,9 @@ TEST_F(OwnRecipeFolder, IngredientsOnePerLineAllReachTheCaloriePage) {
     std::string catalogue;
     ASSERT_TRUE(ReadWholeDataFile("virt-dir.txt", catalogue));
     catalogue = ScrambleBytes(catalogue);
-    EXPECT_NE(std::string::npos, catalogue.find("i Creme brul\xe9" "e        ~ " + accented.outcome.fileName));
+    EXPECT_NE(std::string::npos, catalogue.find("i Creme brul\xe9"
+                                                "e        ~ " +
+                                                accented.outcome.fileName));
     EXPECT_EQ(std::string::npos, catalogue.find('?'));
     const auto loaded = LoadLosslessOwnRecipe(accented.outcome.fileName);
     ASSERT_TRUE(loaded);
@@ -362,7 +400,8 @@ TEST_F(OwnRecipeFolder, IngredientsOnePerLineAllReachTheCaloriePage) {
     SearchFields fields;
     fields.required = "creme brul";
     std::vector<std::string> found;
-    ASSERT_EQ(1, RunSearch(fields, quiet, [&](const SearchMatch& m) { found.push_back(m.fileName); }));
+    ASSERT_EQ(1,
+              RunSearch(fields, quiet, [&](const SearchMatch& m) { found.push_back(m.fileName); }));
     EXPECT_EQ(accented.outcome.fileName, found.at(0));
     fields.required = "recipeIngredient";
     EXPECT_EQ(0, RunSearch(fields, quiet, nullptr));

@@ -105,9 +105,9 @@ private slots:
         QVERIFY(Text(w, 1010)->toPlainText().isEmpty());
         // s with comma below is kept as the code page's s with cedilla.
         const std::string stored = "Ciorb\xe3 de peri\xbaoare \xeent\xe2i";
-        QCOMPARE(QByteArray::fromStdString(Plain("xet1.txt")),
-                 QByteArray::fromStdString("Ana\n#\n" + stored +
-                                           "\n#\n1 l ap\xe3; sare\n#\nSe fierbe"));
+        QCOMPARE(
+            QByteArray::fromStdString(Plain("xet1.txt")),
+            QByteArray::fromStdString("Ana\n#\n" + stored + "\n#\n1 l ap\xe3; sare\n#\nSe fierbe"));
         QCOMPARE(QByteArray::fromStdString(Plain("pers.txt")),
                  QByteArray::fromStdString(PersonalRecord(stored, "xet1.txt") + "\n"));
 
@@ -125,8 +125,9 @@ private slots:
         MessageLog log;
         COwnRecipeEditDlg w;
         w.OnInitDialog();
-        const QString items = QStringLiteral("3 c\u0103\u0163ei de usturoi, pisa\u0163i\n1 lb. chicken\n"
-                                             "Sos:\nto serve: tofu\n1 jalape\u00f1o");
+        const QString items =
+            QStringLiteral("3 c\u0103\u0163ei de usturoi, pisa\u0163i\n1 lb. chicken\n"
+                           "Sos:\nto serve: tofu\n1 jalape\u00f1o");
         Fill(w, QStringLiteral("Ana"), QStringLiteral("Cr\u00e8me br\u00fbl\u00e9e"), items,
              QStringLiteral("Se coace la 350\u00b0F.\nSe r\u0103ce\u0219te."));
         Save(w);
@@ -134,10 +135,14 @@ private slots:
         QCOMPARE(w.result(), int(QDialog::Accepted));
         // The lists carry the title folded to the code page; the file keeps every letter.
         QCOMPARE(QByteArray::fromStdString(Plain("pers.txt")),
-                 QByteArray::fromStdString(PersonalRecord("Creme brul\xe9" "e", "xet1.txt") + "\n"));
+                 QByteArray::fromStdString(PersonalRecord("Creme brul\xe9"
+                                                          "e",
+                                                          "xet1.txt") +
+                                           "\n"));
         const std::string stored = Plain("xet1.txt");
         QVERIFY(stored.starts_with("{"));
-        QVERIFY(stored.find("\"3 c\xc4\x83\xc5\xa3" "ei de usturoi, pisa\xc5\xa3i\"") != std::string::npos);
+        QVERIFY(stored.find("\"3 c\xc4\x83\xc5\xa3"
+                            "ei de usturoi, pisa\xc5\xa3i\"") != std::string::npos);
         QVERIFY(stored.find("\"heading\": \"Sos\"") != std::string::npos);
 
         // Loaded again, one item per line, the heading as its own line.

@@ -33,7 +33,9 @@ namespace {
 
 // As the shipped catalogue ends: with the own recipes' category, where new recipes go.
 const std::string kCatalogue = "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n"
-                               "m Re\xfe" "ete proprii\n  h Re\xfe" "etele mele\n";
+                               "m Re\xfe"
+                               "ete proprii\n  h Re\xfe"
+                               "etele mele\n";
 
 // Runs `body` in a child process; answers its exit code (0 when the body returned true).
 int InChild(const std::function<bool()>& body) {

@@ -24,7 +24,9 @@ namespace {
 
 // As the shipped catalogue ends: with the own recipes' category, where new recipes go.
 const std::string kCatalogue = "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n"
-                               "m Re\xfe" "ete proprii\n  h Re\xfe" "etele mele\n";
+                               "m Re\xfe"
+                               "ete proprii\n  h Re\xfe"
+                               "etele mele\n";
 
 std::string Plain(const std::string& path) {
     return ReadBack(path, true);
@@ -367,19 +369,24 @@ TEST(OwnRecipeFaults, AnUnterminatedLastLineIsEndedBeforeTheAppend) {
 // recipe, once; the recipes appended before stay where they are.
 TEST(OwnRecipeStore, AnOlderCatalogueGetsTheOwnSubcategoryOnce) {
     TempDataDir dir;
-    const std::string older = "m Supe\nh Ciorbe\ni Veche ~ RET001.TXT\n             i Prima        ~ xet1.txt\n";
+    const std::string older =
+        "m Supe\nh Ciorbe\ni Veche ~ RET001.TXT\n             i Prima        ~ xet1.txt\n";
     WriteScrambled("virt-dir.txt", older);
     WriteScrambled("xet1.txt", "\n#\nPrima\n#\na\n#\nb");
     Save({"", "Doua", "", "x"});
     Save({"", "Treia", "", "y"});
-    EXPECT_EQ(Plain("virt-dir.txt"), older + "m Re\xfe" "ete proprii\n  h Re\xfe" "etele mele\n"
+    EXPECT_EQ(Plain("virt-dir.txt"), older + "m Re\xfe"
+                                             "ete proprii\n  h Re\xfe"
+                                             "etele mele\n"
                                              "             i Doua        ~ xet2.txt\n"
                                              "             i Treia        ~ xet3.txt\n");
     CategoryTable table;
     CollectingReporter reporter;
     ASSERT_TRUE(LoadCatalogue(table, reporter));
     ASSERT_EQ(2u, table.categories.size());
-    EXPECT_EQ("Re\xfe" "etele mele", table.categories[1].subcategories.at(0).name);
+    EXPECT_EQ("Re\xfe"
+              "etele mele",
+              table.categories[1].subcategories.at(0).name);
     EXPECT_EQ(2u, table.categories[1].subcategories.at(0).recipes.size());
     EXPECT_EQ(2u, table.categories[0].subcategories.at(0).recipes.size());
 }

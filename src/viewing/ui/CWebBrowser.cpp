@@ -39,9 +39,9 @@ void CWebBrowser::ShowPage(const std::string& bytes, const QUrl& url) {
     m_shown = url;
     m_folder = QFileInfo(url.toLocalFile()).absolutePath();
     // The pages of lossless recipes say they are UTF-8; every other page is Windows-1250.
-    const QString html =
-        PageIsUtf8(bytes) ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
-                          : FromCp1250(bytes);
+    const QString html = PageIsUtf8(bytes)
+                             ? QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()))
+                             : FromCp1250(bytes);
     setHtml(html);
     // A browser paints a body's background picture over its background colour; the rich
     // text engine keeps only the colour when both are given, so the picture is laid on here.
