@@ -119,8 +119,24 @@ CalorieInput CalorieInputOf(const Recipe& recipe) {
     }
     input.cut = false;
     input.servings = ServingsOf(recipe).value_or(0);
-    for (const std::string_view item : AllItems(recipe))
-        input.tokens.push_back(Utf8ToCp1250Folded(item));
+    for (const std::string_view item : AllItems(recipe)) {
+        // The whole item is one ingredient; its punctuation separates words as blanks do, so
+        // that "6 galbenusuri, batute" finds its food as the book's "6 galbenusuri" does. A
+        // decimal comma or point stays.
+        // What precedes a ":" names the use, as the calculator's own rule has it ("to serve: tofu").
+        std::string token = Utf8ToCp1250Folded(item);
+        if (const std::size_t colon = token.rfind(':'); colon != std::string::npos)
+            token.erase(0, colon + 1);
+        for (std::size_t i = 0; i < token.size(); ++i) {
+            const char c = token[i];
+            const bool decimal = (c == ',' || c == '.') && i > 0 && i + 1 < token.size() &&
+                                 token[i - 1] >= '0' && token[i - 1] <= '9' &&
+                                 token[i + 1] >= '0' && token[i + 1] <= '9';
+            if ((c == ',' || c == '.' || c == ';' || c == ':') && !decimal)
+                token[i] = ' ';
+        }
+        input.tokens.push_back(std::move(token));
+    }
     return input;
 }
 

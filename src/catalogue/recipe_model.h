@@ -95,7 +95,8 @@ std::size_t ItemCount(const Recipe& recipe);
 std::string Cp1250Of(const Recipe& recipe, std::string_view text);
 
 // The ingredients as the calorie calculator takes them, Windows-1250: for the book form the
-// stored ingredients text (the calculator cuts it), for the lossless form one token per item.
+// stored ingredients text (the calculator cuts it), for the lossless form one token per item,
+// its punctuation made blanks (a decimal comma or point aside).
 struct CalorieInput {
     bool cut = true;                 // true: `text` is to be cut; false: `tokens` are the items
     std::string text;                // book form

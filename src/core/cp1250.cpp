@@ -262,6 +262,27 @@ char32_t Cp1250ToUnicode(unsigned char byte) {
     return byte < 0x80 ? char32_t(byte) : char32_t(kHighHalf[byte - 0x80]);
 }
 
+namespace {
+
+// The reverse of kHighHalf for the code points below U+0300 (where all its letters are), so
+// that a conversion costs one look-up per character; the punctuation above is searched.
+struct ReverseTable {
+    std::array<short, 0x300> low{};
+    ReverseTable() {
+        low.fill(-1);
+        for (int i = 0; i < 128; ++i)
+            if (kHighHalf[static_cast<std::size_t>(i)] < 0x300)
+                low[kHighHalf[static_cast<std::size_t>(i)]] = static_cast<short>(0x80 + i);
+    }
+};
+
+const ReverseTable& Reverse() {
+    static const ReverseTable table;
+    return table;
+}
+
+} // namespace
+
 int UnicodeToCp1250(char32_t ch) {
     if (ch < 0x80)
         return static_cast<int>(ch);
@@ -281,8 +302,10 @@ int UnicodeToCp1250(char32_t ch) {
     default:
         break;
     }
+    if (ch < 0x300)
+        return Reverse().low[ch];
     for (int i = 0; i < 128; ++i)
-        if (kHighHalf[i] == ch)
+        if (kHighHalf[static_cast<std::size_t>(i)] == ch)
             return 0x80 + i;
     return -1;
 }

@@ -305,11 +305,18 @@ bool LosslessExamined(const std::string& name, const unsigned char* head, std::s
         return false;
     std::string text;
     examined.clear();
-    const long long size = DataFileSize(name);
-    if (size < 0 || static_cast<unsigned long long>(size) > kLosslessFileLimit ||
-        !ReadWholeDataFile(name, text) || text.size() > kLosslessFileLimit)
-        return true; // nothing of it is searched
-    text = ScrambleBytes(text);
+    if (got < kExaminedLimit) {
+        // The head is the whole file (the read stops at the size the file had).
+        text.resize(got);
+        for (std::size_t i = 0; i < got; ++i)
+            text[i] = static_cast<char>(ScrambleTable[head[i]]);
+    } else {
+        const long long size = DataFileSize(name);
+        if (size < 0 || static_cast<unsigned long long>(size) > kLosslessFileLimit ||
+            !ReadWholeDataFile(name, text) || text.size() > kLosslessFileLimit)
+            return true; // nothing of it is searched
+        text = ScrambleBytes(text);
+    }
     examined = ScrambleBytes(LosslessSearchText(text).value_or(std::string()));
     return true;
 }

@@ -162,7 +162,8 @@ int RunPage(const Args& args) {
         return refused;
     const std::string page =
         servings ? RenderServingsPage(recipe, text, servings) : RenderRecipePageText(recipe, text);
-    if (const WriteResult written = WriteOutput(out, page); !written)
+    // A lossless recipe's page is UTF-8 already and says so: its bytes go out as they are.
+    if (const WriteResult written = WriteOutput(out, page, PageIsUtf8(page)); !written)
         return Failure(std::string(kCannotOpenOutput) + "(" + out +
                        "): " + WriteFailureText(written));
     return kOk;

@@ -375,6 +375,16 @@ TEST_F(OwnRecipeFolder, IngredientsOnePerLineAllReachTheCaloriePage) {
     EXPECT_DOUBLE_EQ(bySemicolons.total, byLines.total);
     EXPECT_GT(byLines.total, 3000.0);
 
+    // An item is one ingredient however it is punctuated: its describing words stay with it.
+    typed.name = "Omleta";
+    typed.ingredients = "3 oua, batute; 1,5 kg faina.\nto serve: 200 g ceapa";
+    const EditorSaveResult punctuated =
+        SaveLosslessFromEditor(SaveMode::NewRecipe, RecipeFromTyped(typed, {}));
+    CalorieState state;
+    ASSERT_TRUE(CalculateCalories(punctuated.outcome.fileName, ".", quiet, &state));
+    EXPECT_EQ(3, state.matchedTokens) << state.notUnderstood;
+    EXPECT_NEAR(3 * 55 * 1.43 + 1500 * 3.4 + 2 * 100 * 0.4, state.total, 0.05);
+
     // The lists carry the title in Windows-1250; the file keeps it whole.
     typed.name = "Cr\xc3\xa8me br\xc3\xbbl\xc3\xa9"
                  "e";
