@@ -1,10 +1,13 @@
 // Time to the main window shown with the real book, time from choosing a recipe to its page
 // shown, time from the search button to the filled result list and count message, and the
-// peak resident memory. Entries are chosen and buttons pressed with mouse events, as a user
-// does (the lists answer nothing else). Offscreen platform; run by hand:
+// peak resident memory; the search box key by key on the book and on 100,000 own recipes.
+// Every run works on temporary copies of the data folder. Entries are chosen and buttons pressed
+// with mouse events, as a user does (the lists answer nothing else). Offscreen platform; run by
+// hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/window_bench
 #include "app/application.h"
 #include "app/ui/CMainDlg.h"
+#include "core/scramble.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
 #include "search/ui/CSearchDlg.h"
@@ -12,6 +15,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -19,7 +24,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -55,6 +62,105 @@ double Median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+double Max(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
+
+namespace fs = std::filesystem;
+
+// A copy of the packed book in a folder of its own, removed at the end: the runs write
+// cook.ini, backups and working files where they run.
+struct DataCopy {
+    fs::path folder;
+    explicit DataCopy(const char* name) {
+        std::string pattern = (fs::temp_directory_path() / name).string() + "-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            folder = pattern;
+        std::error_code ec;
+        if (!folder.empty())
+            fs::copy(BOOK_DATA_DIR, folder, fs::copy_options::recursive, ec);
+        if (ec)
+            folder.clear();
+    }
+    ~DataCopy() {
+        std::error_code ec;
+        if (!folder.empty())
+            fs::remove_all(folder, ec);
+    }
+};
+
+void WriteScrambledFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << savorel::ScrambleBytes(text);
+}
+
+// Own recipes as the editor saves them: a catalogue line, a pers.txt record and a file each.
+void AddOwnRecipes(const fs::path& folder, int count) {
+    const char* words[] = {"varza", "ciuperci", "pui",     "porc",  "smantana", "ceapa",
+                           "sare",  "morcovi",  "cartofi", "orez",  "faina",    "oua",
+                           "lapte", "unt",      "zahar",   "rosii", "ardei",    "usturoi"};
+    std::mt19937 random(100000);
+    std::string catalogue, list;
+    {
+        std::ifstream in(folder / "virt-dir.txt", std::ios::binary);
+        catalogue.assign(std::istreambuf_iterator<char>(in), {});
+        catalogue = savorel::ScrambleBytes(catalogue);
+    }
+    // Appended as the editor appends them: to the last subcategory of the book.
+    for (int n = 1; n <= count; ++n) {
+        const std::string name = "Reteta proprie " + std::to_string(n);
+        const std::string file = "xet" + std::to_string(n) + ".txt";
+        catalogue += "             i " + name + "        ~ " + file + "\n";
+        list += name + std::string(137, ' ') + "#" + file + "\n";
+        std::string text = "Autor\n#\n" + name + "\n#\n";
+        for (int i = 0; i < 8; ++i)
+            text += std::to_string(50 + random() % 450) + " g " + words[random() % 18] + "; ";
+        text += "\n#\nSe amesteca bine si se lasa la foc mic.";
+        WriteScrambledFile(folder / file, text);
+    }
+    WriteScrambledFile(folder / "virt-dir.txt", catalogue);
+    WriteScrambledFile(folder / "pers.txt", list);
+    ::sync();
+}
+
+void SendKey(QWidget* target, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+}
+
+struct KeyTimes {
+    std::vector<double> handled; // the key press itself: what typing waits for
+    std::vector<double> painted; // key press to the answer painted
+};
+
+// Types `word` letter by letter, then erases it, into the main window's search box.
+void TypeIntoSearchBox(savorel::ui::CMainDlg& w, const QString& word, KeyTimes& times) {
+    QLineEdit* box = w.QuickBox();
+    auto one = [&](int key, const QString& text) {
+        QElapsedTimer t;
+        t.start();
+        SendKey(box, key, text);
+        times.handled.push_back(t.nsecsElapsed() / 1e6);
+        while (!w.QuickAnswered())
+            QCoreApplication::processEvents();
+        w.QuickResults()->repaint();
+        box->repaint();
+        times.painted.push_back(t.nsecsElapsed() / 1e6);
+    };
+    for (const QChar c : word)
+        one(c == QLatin1Char(' ') ? Qt::Key_Space : Qt::Key_A, QString(c));
+    for (int i = 0; i < word.size(); ++i)
+        one(Qt::Key_Backspace, QString());
+}
+
+void PrintKeyTimes(const char* what, const KeyTimes& times) {
+    std::printf("%s, per key (%zu keys): painted median %.2f ms, max %.2f ms; key press "
+                "handled max %.2f ms\n",
+                what, times.painted.size(), Median(times.painted), Max(times.painted),
+                Max(times.handled));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -62,8 +168,9 @@ int main(int argc, char** argv) {
     sinceStart.start();
     QApplication app(argc, argv);
     savorel::ui::ApplyApplicationLook();
-    if (chdir(BOOK_DATA_DIR) != 0) {
-        std::fprintf(stderr, "no packed book at %s\n", BOOK_DATA_DIR);
+    const DataCopy book("savorel-window-bench");
+    if (book.folder.empty() || chdir(book.folder.c_str()) != 0) {
+        std::fprintf(stderr, "no copy of the packed book at %s\n", BOOK_DATA_DIR);
         return 1;
     }
     using namespace savorel::ui;
@@ -121,6 +228,56 @@ int main(int argc, char** argv) {
         searches.push_back(t.nsecsElapsed() / 1e6);
         found = FindControlAs<QListWidget>(&search, 1000)->count();
     }
+    // The search box on the book: ingredients read in the background first.
+    KeyTimes bookKeys;
+    double bookIndexMs = 0;
+    for (int run = 0; run < 5; ++run) {
+        savorel::Application application(session);
+        CMainDlg w(application);
+        w.show();
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        w.FinishQuickWork();
+        bookIndexMs = t.nsecsElapsed() / 1e6;
+        for (const char* word : {"ciorba de burta", "ceapa", "sarmale", "smantana"})
+            TypeIntoSearchBox(w, QString::fromLatin1(word), bookKeys);
+    }
+    const long bookPeakKb = PeakResidentKb();
+
+    // 100,000 own recipes beside the book.
+    KeyTimes ownKeys, ownKeysIndexing;
+    double ownStartMs = 0, ownIndexMs = 0;
+    int ownAnswers = 0;
+    {
+        const DataCopy own("savorel-window-bench-own");
+        AddOwnRecipes(own.folder, 100000);
+        if (chdir(own.folder.c_str()) == 0) {
+            savorel::Application application(session);
+            QElapsedTimer t;
+            t.start();
+            CMainDlg w(application);
+            w.show();
+            w.repaint();
+            QCoreApplication::processEvents();
+            ownStartMs = t.nsecsElapsed() / 1e6;
+            // Typing while the ingredients are still being read.
+            TypeIntoSearchBox(w, QStringLiteral("proprie 77"), ownKeysIndexing);
+            t.restart();
+            while (!w.QuickSearchIndex().Complete())
+                QCoreApplication::processEvents();
+            ownIndexMs = t.nsecsElapsed() / 1e6;
+            for (const char* word : {"ceapa", "reteta proprie 9", "morcovi ceapa", "ciorba"})
+                TypeIntoSearchBox(w, QString::fromLatin1(word), ownKeys);
+            SendKey(w.QuickBox(), Qt::Key_A, QStringLiteral("c"));
+            while (!w.QuickAnswered())
+                QCoreApplication::processEvents();
+            ownAnswers = w.QuickResults()->count();
+        }
+        if (chdir(book.folder.c_str()) != 0)
+            return 1;
+    }
+
     std::printf("process start to first main window shown: %.1f ms\n", first);
     std::printf("main window built and shown (median of %zu): %.1f ms\n", starts.size(),
                 Median(starts));
@@ -129,6 +286,15 @@ int main(int argc, char** argv) {
     std::printf("search button to filled list and count message (median of %zu, %d entries "
                 "last): %.1f ms\n",
                 searches.size(), found, Median(searches));
+    std::printf("search box: book's ingredients read in %.1f ms\n", bookIndexMs);
+    PrintKeyTimes("search box on the book", bookKeys);
+    std::printf("peak resident memory with the book: %.1f MB\n", bookPeakKb / 1024.0);
+    std::printf("100,000 own recipes: main window built and shown in %.1f ms, ingredients read "
+                "in the background in %.1f ms more\n",
+                ownStartMs, ownIndexMs);
+    PrintKeyTimes("search box on 100,000 own recipes while reading", ownKeysIndexing);
+    PrintKeyTimes("search box on 100,000 own recipes", ownKeys);
+    std::printf("(\"c\" painted %d entries)\n", ownAnswers);
     std::printf("peak resident memory: %.1f MB\n", PeakResidentKb() / 1024.0);
     return 0;
 }
