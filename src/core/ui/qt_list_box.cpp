@@ -1,5 +1,8 @@
 #include "core/ui/qt_list_box.h"
 
+#include "core/collate.h"
+#include "core/ui/qt_text.h"
+
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -44,16 +47,39 @@ bool SortedListBox::viewportEvent(QEvent* event) {
     return true;
 }
 
+namespace {
+
+// The entry's text as the comparison reads it, kept with the entry: a long list is not
+// converted again for every entry added.
+constexpr int kCollationRole = Qt::UserRole + 40;
+
+QByteArray CollationBytes(const QListWidgetItem* item) {
+    const QVariant kept = item->data(kCollationRole);
+    if (kept.isValid())
+        return kept.toByteArray();
+    const std::string bytes = ToCp1250(item->text());
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
 int SortedListBox::AddString(const QString& text) {
+    const std::string key = ToCp1250(text);
     int low = 0, high = count();
     while (low < high) {
         const int mid = (low + high) / 2;
-        if (QString::compare(item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
+        if (CompareRomanian(View(CollationBytes(item(mid))), key) <= 0)
             low = mid + 1;
         else
             high = mid;
     }
-    insertItem(low, text);
+    auto* entry = new QListWidgetItem(text);
+    entry->setData(kCollationRole, QByteArray(key.data(), static_cast<qsizetype>(key.size())));
+    insertItem(low, entry);
     return low;
 }
 

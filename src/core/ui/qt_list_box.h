@@ -12,10 +12,10 @@ class QMouseEvent;
 
 namespace savorel::ui {
 
-// A list box with the sort style: AddString places an entry by its text, ignoring case, as
-// the platform's list box does. `onSelchange` runs on every selection the user makes, by
-// keyboard or mouse (a click on the entry already selected counts too, as it does on the
-// platform); changes made by the program (clear, setCurrentRow) do not run it.
+// A list box with the sort style: AddString places an entry by its text in Romanian order
+// (core/collate.h), capitals beside small letters, numbers by value. `onSelchange` runs on every
+// selection the user makes, by keyboard or mouse (a click on the entry already selected counts too,
+// as it does on the platform); changes made by the program (clear, setCurrentRow) do not run it.
 class SortedListBox final : public QListWidget {
 public:
     explicit SortedListBox(QWidget* parent = nullptr);

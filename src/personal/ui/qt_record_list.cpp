@@ -1,5 +1,6 @@
 #include "personal/ui/qt_record_list.h"
 
+#include "core/collate.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_text.h"
 #include "personal/records.h"
@@ -11,17 +12,22 @@ namespace savorel::ui {
 
 namespace {
 
-// The platform's sorted list box orders its entries ignoring case.
+// Records in Romanian order of their bytes, names with numbers as people read them.
 class RecordItem final : public QListWidgetItem {
 public:
     explicit RecordItem(const std::string& record)
-        : QListWidgetItem(FromCp1250(record), nullptr, QListWidgetItem::UserType) {
+        : QListWidgetItem(FromCp1250(record), nullptr, QListWidgetItem::UserType),
+          m_record(record) {
         setData(Qt::UserRole, QByteArray(record.data(), static_cast<qsizetype>(record.size())));
     }
     bool operator<(const QListWidgetItem& other) const override {
-        const int order = text().compare(other.text(), Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : text() < other.text();
+        if (other.type() == QListWidgetItem::UserType)
+            return RomanianLess(m_record, static_cast<const RecordItem&>(other).m_record);
+        return RomanianLess(m_record, ToCp1250(other.text()));
     }
+
+private:
+    std::string m_record;
 };
 
 } // namespace

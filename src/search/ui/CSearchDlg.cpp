@@ -101,11 +101,22 @@ CSearchDlg::CSearchDlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     m_results->onSelchange = [this] { OnSelchangeResults(); };
 }
 
+namespace {
+
+// A line break typed between two words ends a key as "+" does: "cartofi", Enter, "ceapa" are
+// two keys, never "cartoficeapa".
+std::string KeyFieldText(const QPlainTextEdit* field) {
+    std::string text = ToCp1250(field->toPlainText());
+    std::replace(text.begin(), text.end(), '\n', '+');
+    return text;
+}
+
+} // namespace
+
 void CSearchDlg::OnStartSearch() {
     m_results->clear();
-    const SearchFields fields{ToCp1250(m_allowed->toPlainText()),
-                              ToCp1250(m_forbidden->toPlainText()),
-                              ToCp1250(m_required->toPlainText())};
+    const SearchFields fields{KeyFieldText(m_allowed), KeyFieldText(m_forbidden),
+                              KeyFieldText(m_required)};
     WidgetReporter reporter(this);
     // The bar is not reset: it starts where the last search left it and moves on matches only.
     const int count = RunSearch(fields, reporter, [this](const SearchMatch& match) {
