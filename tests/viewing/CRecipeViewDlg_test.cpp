@@ -21,6 +21,8 @@
 #include <QProcess>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -48,6 +50,27 @@ QString PdfText(const QString& pdf) {
     if (!tool.waitForFinished(30000))
         return QStringLiteral("pdftotext did not run");
     return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+// The first page of a PDF as a picture (pdftoppm, from poppler-utils), null when it fails.
+QImage PdfFirstPage(const QString& pdf) {
+    const QString prefix = pdf + QStringLiteral(".page");
+    QProcess tool;
+    tool.start(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-png"),
+                QStringLiteral("-singlefile"), pdf, prefix});
+    if (!tool.waitForFinished(30000))
+        return {};
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// The share of pixels that are (nearly) white paper.
+double WhiteShare(const QImage& image) {
+    int white = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            white += QColor(image.pixel(x, y)).lightness() > 240;
+    return image.isNull() ? 0 : double(white) / (image.width() * image.height());
 }
 
 } // namespace
@@ -266,6 +289,17 @@ private slots:
         QFile printed(pdf);
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QVERIFY(printed.read(5) == "%PDF-");
+        // Printed without the page's coffee beans and grey; the view keeps them.
+        const QImage paper = PdfFirstPage(pdf);
+        QVERIFY(!paper.isNull());
+        QVERIFY2(WhiteShare(paper) > 0.9, qPrintable(QString::number(WhiteShare(paper))));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(WhiteShare(w.Browser()->viewport()->grab().toImage()) < 0.5);
+        QVERIFY(w.Browser()->document()->rootFrame()->frameFormat().hasProperty(
+            QTextFormat::BackgroundBrush));
+        QVERIFY(!w.Browser()->PrintedCopy()->rootFrame()->frameFormat().hasProperty(
+            QTextFormat::BackgroundBrush));
         QTest::mouseClick(Button(w, 1007), Qt::LeftButton);
         QCOMPARE(log.Messages().size(), 1);
         QVERIFY(log.Messages()[0].startsWith(QStringLiteral("Adaugati aceasta reteta la lista\n")));
