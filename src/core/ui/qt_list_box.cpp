@@ -11,6 +11,9 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace savorel::ui {
 
@@ -81,6 +84,25 @@ int SortedListBox::AddString(const QString& text) {
     entry->setData(kCollationRole, QByteArray(key.data(), static_cast<qsizetype>(key.size())));
     insertItem(low, entry);
     return low;
+}
+
+void SortedListBox::AddStrings(const QStringList& texts) {
+    if (count() > 0) {
+        for (const QString& text : texts)
+            AddString(text);
+        return;
+    }
+    std::vector<std::pair<std::string, qsizetype>> keys;
+    keys.reserve(static_cast<std::size_t>(texts.size()));
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        keys.emplace_back(ToCp1250(texts[i]), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return RomanianLess(a.first, b.first); });
+    QStringList sorted;
+    sorted.reserve(texts.size());
+    for (const auto& key : keys)
+        sorted.append(texts[key.second]);
+    addItems(sorted); // one insertion into the model, not one per entry
 }
 
 void SortedListBox::Notify() {

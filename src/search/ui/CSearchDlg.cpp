@@ -71,6 +71,7 @@ CSearchDlg::CSearchDlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     m_results = new SortedListBox(this);
     m_results->setObjectName(QStringLiteral("results"));
     Place(m_results, 1000, 17, 86, 192, 134);
+    m_results->setUniformItemSizes(true); // one line each: 100,000 results lay out at once
 
     QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 251, 193, 116, 17);
 
@@ -119,10 +120,13 @@ void CSearchDlg::OnStartSearch() {
                               KeyFieldText(m_required)};
     WidgetReporter reporter(this);
     // The bar is not reset: it starts where the last search left it and moves on matches only.
-    const int count = RunSearch(fields, reporter, [this](const SearchMatch& match) {
-        m_results->AddString(FromCp1250(ResultEntry(match.name, match.fileName)));
+    // The list is filled once the scan ends (it is not painted before), sorted in one go.
+    QStringList entries;
+    const int count = RunSearch(fields, reporter, [&](const SearchMatch& match) {
+        entries.append(FromCp1250(ResultEntry(match.name, match.fileName)));
         SetProgress(match.recipeNumber - 1);
     });
+    m_results->AddStrings(entries);
     if (count >= 0)
         ShowMessage(this, FromCp1250(SearchCountMessage(count)));
 }
