@@ -328,6 +328,28 @@ private slots:
         QVERIFY(w.isVisible());
     }
 
+    // A recipe saved meanwhile (the catalogue reloaded by the watch on pers.txt) is found
+    // by what the box holds, its ingredients too, once they are read.
+    void searchBoxFollowsACatalogueReload() {
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w(*m_app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::keyClicks(w.QuickBox(), QStringLiteral("praz"));
+        QCOMPARE(Texts(w.QuickResults()), QStringList{"Nicio rețetă nu se potrivește."});
+        WriteScrambled("xet1.txt", "Ana\n#\nPlacinta\n#\npraz; aluat\n#\nSe coace.");
+        WriteScrambled("pers.txt", "Placinta" + std::string(137, ' ') + "#xet1.txt\n");
+        WriteScrambled("virt-dir.txt", ReadBack("virt-dir.txt", true) +
+                                           "             i Placinta        ~ xet1.txt\n");
+        for (int i = 0; i < 6; ++i)
+            w.OnPersonalListTimer();
+        QTRY_COMPARE(Texts(w.QuickResults()), QStringList{"Placinta"});
+        QTest::keyClick(w.QuickBox(), Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(w.SelectedRecipePath()), QStringLiteral("xet1.txt"));
+        QVERIFY(log.records.empty());
+    }
+
     // Many answers: a fixed number painted and a note of the rest, which cannot be chosen;
     // the keys never go past the last answer onto the note.
     void searchBoxPaintsAFewOfManyAnswers() {

@@ -227,6 +227,8 @@ void CMainDlg::OnRefresh() {
     WidgetReporter reporter(this);
     (void)m_app.ReloadCatalogue(reporter); // a missing catalogue was said and beeped
     FillCategories();
+    // The answers shown point into the old catalogue: gone until the new one answers.
+    m_quickResults->clear();
     m_quickIndex.Reset(m_app.Catalogue());
     OnQuickTextChanged();
 }
