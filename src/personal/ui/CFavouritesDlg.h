@@ -40,7 +40,7 @@ private:
     SortedListBox* m_list;
     QTimer m_watch;
     std::vector<std::string> m_listed; // pref.txt's records as last listed
-    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    WindowFrame* m_frame = nullptr;    // sizes, anchors, remembered place
     Session& m_session;
 };
 
