@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(ReadBack("pref.txt", true), Line("Ardei", "RET002.TXT"));
         QVERIFY(!Exists("temp.dat"));
         QVERIFY(log.records.empty());
-        // The list keeps the other equal entry until the window is opened again.
+        // The list keeps the other equal entry until the watch lists pref.txt again.
         QCOMPARE(Names(w.List()), (QStringList{"Ardei", "Ciorb\u0103\u0098", "SUPA"}));
     }
 
