@@ -1,18 +1,24 @@
 // Time to the main window shown with the real book, time from choosing a recipe to its page
 // shown, time from the search button to the filled result list and count message, and the
-// peak resident memory. Entries are chosen and buttons pressed with mouse events, as a user
-// does (the lists answer nothing else). Offscreen platform; run by hand:
-//   QT_QPA_PLATFORM=offscreen build/bench/window_bench
+// peak resident memory; the search box key by key on the book and on 100,000 own recipes.
+// Every run works on temporary copies of the data folder. Entries are chosen and buttons pressed
+// with mouse events, as a user does (the lists answer nothing else). Offscreen platform; run by
+// hand:
+//   QT_QPA_PLATFORM=offscreen build/bench/window_bench [--book]
 #include "app/application.h"
 #include "app/ui/CMainDlg.h"
+#include "core/scramble.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
 #include "personal/store.h"
+#include "personal/backup.h"
 #include "search/ui/CSearchDlg.h"
 #include "viewing/ui/qt_open_recipe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -23,6 +29,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -53,31 +60,113 @@ void ClickRow(QListWidget* list, int row) {
     Press(list->viewport(), list->visualItemRect(list->item(row)).center());
 }
 
-// A private copy of the packed book in the temporary folder.
-std::optional<std::filesystem::path> CopyOfBook() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "window-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        return std::nullopt;
-    std::error_code error;
-    std::filesystem::copy(BOOK_DATA_DIR, pattern, std::filesystem::copy_options::recursive, error);
-    if (error || !std::filesystem::exists(std::filesystem::path(pattern) / "virt-dir.txt")) {
-        std::filesystem::remove_all(pattern, error);
-        return std::nullopt;
-    }
-    return std::filesystem::path(pattern);
-}
-
-struct RemovedAtExit {
-    std::filesystem::path folder;
-    ~RemovedAtExit() {
-        std::error_code error;
-        std::filesystem::remove_all(folder, error);
-    }
-};
-
 double Median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+double Max(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
+
+double P95(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() * 95 / 100];
+}
+
+namespace fs = std::filesystem;
+
+// A copy of the packed book in a folder of its own, removed at the end: the runs write
+// cook.ini, backups and working files where they run.
+struct DataCopy {
+    fs::path folder;
+    explicit DataCopy(const char* name) {
+        std::string pattern = (fs::temp_directory_path() / name).string() + "-XXXXXX";
+        if (::mkdtemp(pattern.data()))
+            folder = pattern;
+        std::error_code ec;
+        if (!folder.empty())
+            fs::copy(BOOK_DATA_DIR, folder, fs::copy_options::recursive, ec);
+        if (ec)
+            folder.clear();
+    }
+    ~DataCopy() {
+        std::error_code ec;
+        if (!folder.empty())
+            fs::remove_all(folder, ec);
+    }
+};
+
+void WriteScrambledFile(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << savorel::ScrambleBytes(text);
+}
+
+// Own recipes as the editor saves them: a catalogue line, a pers.txt record and a file each.
+void AddOwnRecipes(const fs::path& folder, int count) {
+    const char* words[] = {"varza", "ciuperci", "pui",     "porc",  "smantana", "ceapa",
+                           "sare",  "morcovi",  "cartofi", "orez",  "faina",    "oua",
+                           "lapte", "unt",      "zahar",   "rosii", "ardei",    "usturoi"};
+    std::mt19937 random(100000);
+    std::string catalogue, list;
+    {
+        std::ifstream in(folder / "virt-dir.txt", std::ios::binary);
+        catalogue.assign(std::istreambuf_iterator<char>(in), {});
+        catalogue = savorel::ScrambleBytes(catalogue);
+    }
+    // Appended as the editor appends them: to the last subcategory of the book.
+    for (int n = 1; n <= count; ++n) {
+        const std::string name = "Reteta proprie " + std::to_string(n);
+        const std::string file = "xet" + std::to_string(n) + ".txt";
+        catalogue += "             i " + name + "        ~ " + file + "\n";
+        list += name + std::string(137, ' ') + "#" + file + "\n";
+        std::string text = "Autor\n#\n" + name + "\n#\n";
+        for (int i = 0; i < 8; ++i)
+            text += std::to_string(50 + random() % 450) + " g " + words[random() % 18] + "; ";
+        text += "\n#\nSe amesteca bine si se lasa la foc mic.";
+        WriteScrambledFile(folder / file, text);
+    }
+    WriteScrambledFile(folder / "virt-dir.txt", catalogue);
+    WriteScrambledFile(folder / "pers.txt", list);
+    ::sync();
+}
+
+void SendKey(QWidget* target, int key, const QString& text) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QApplication::sendEvent(target, &press);
+    QApplication::sendEvent(target, &release);
+}
+
+struct KeyTimes {
+    std::vector<double> handled; // the key press itself: what typing waits for
+    std::vector<double> painted; // key press to the answer painted
+};
+
+// Types `word` letter by letter, then erases it, into the main window's search box.
+void TypeIntoSearchBox(savorel::ui::CMainDlg& w, const QString& word, KeyTimes& times) {
+    QLineEdit* box = w.QuickBox();
+    auto one = [&](int key, const QString& text) {
+        QElapsedTimer t;
+        t.start();
+        SendKey(box, key, text);
+        times.handled.push_back(t.nsecsElapsed() / 1e6);
+        while (!w.QuickAnswered())
+            QCoreApplication::processEvents();
+        w.QuickResults()->repaint();
+        box->repaint();
+        times.painted.push_back(t.nsecsElapsed() / 1e6);
+    };
+    for (const QChar c : word)
+        one(c == QLatin1Char(' ') ? Qt::Key_Space : Qt::Key_A, QString(c));
+    for (int i = 0; i < word.size(); ++i)
+        one(Qt::Key_Backspace, QString());
+}
+
+void PrintKeyTimes(const char* what, const KeyTimes& times) {
+    std::printf("%s, per key (%zu keys): painted median %.2f ms, 95%% %.2f ms, max %.2f ms; "
+                "key press handled max %.2f ms\n",
+                what, times.painted.size(), Median(times.painted), P95(times.painted),
+                Max(times.painted), Max(times.handled));
 }
 
 } // namespace
@@ -87,14 +176,11 @@ int main(int argc, char** argv) {
     sinceStart.start();
     QApplication app(argc, argv);
     savorel::ui::ApplyApplicationLook();
-    // Start-up writes into the data folder (cook.ini, the day's backup in copii/, savorel.lock):
-    // the bench runs on a copy, so build/data, which the package is made from, stays as built.
-    const std::optional<std::filesystem::path> copy = CopyOfBook();
-    if (!copy || chdir(copy->c_str()) != 0) {
-        std::fprintf(stderr, "no packed book at %s, or no copy of it\n", BOOK_DATA_DIR);
+    const DataCopy book("savorel-window-bench");
+    if (book.folder.empty() || chdir(book.folder.c_str()) != 0) {
+        std::fprintf(stderr, "no copy of the packed book at %s\n", BOOK_DATA_DIR);
         return 1;
     }
-    const RemovedAtExit removed{*copy};
     using namespace savorel::ui;
     // Windows are shown and painted, never waited on.
     SetModalFunction([](QDialog& d) {
@@ -183,6 +269,93 @@ int main(int argc, char** argv) {
         searches.push_back(t.nsecsElapsed() / 1e6);
         found = FindControlAs<QListWidget>(&search, 1000)->count();
     }
+    // The search box on the book: ingredients read in the background first.
+    KeyTimes bookKeys;
+    double bookIndexMs = 0;
+    for (int run = 0; run < 5; ++run) {
+        savorel::Application application(session);
+        CMainDlg w(application);
+        w.show();
+        QCoreApplication::processEvents();
+        QElapsedTimer t;
+        t.start();
+        w.FinishQuickWork();
+        bookIndexMs = t.nsecsElapsed() / 1e6;
+        for (const char* word : {"ciorba de burta", "ceapa", "sarmale", "smantana"})
+            TypeIntoSearchBox(w, QString::fromLatin1(word), bookKeys);
+    }
+    const long bookPeakKb = PeakResidentKb();
+
+    // 100,000 own recipes beside the book (some twenty minutes on a busy disk, most of it the
+    // day's first backup); "--book" leaves them out.
+    const bool bookOnly = argc > 1 && std::string(argv[1]) == "--book";
+    KeyTimes ownKeys, ownKeysIndexing;
+    double ownStartMs = 0, ownIndexMs = 0, ownBackupMs = 0, ownSearchMs = 0, ownListMs = 0;
+    int ownSearchFound = 0;
+    int ownAnswers = 0;
+    if (!bookOnly) {
+        const DataCopy own("savorel-window-bench-own");
+        AddOwnRecipes(own.folder, 100000);
+        if (chdir(own.folder.c_str()) == 0) {
+            {
+                // The first start of a day copies every own recipe: timed on its own, so
+                // that the window's start below is that of every other start.
+                QElapsedTimer b;
+                b.start();
+                (void)savorel::BackupIfChanged(savorel::Today());
+                ownBackupMs = b.nsecsElapsed() / 1e6;
+            }
+            savorel::Application application(session);
+            QElapsedTimer t;
+            t.start();
+            CMainDlg w(application);
+            w.show();
+            w.repaint();
+            QCoreApplication::processEvents();
+            ownStartMs = t.nsecsElapsed() / 1e6;
+            // Typing while the ingredients are still being read.
+            TypeIntoSearchBox(w, QStringLiteral("proprie 77"), ownKeysIndexing);
+            t.restart();
+            while (!w.QuickSearchIndex().Complete())
+                QCoreApplication::processEvents();
+            ownIndexMs = t.nsecsElapsed() / 1e6;
+            for (const char* word : {"ceapa", "reteta proprie 9", "morcovi ceapa", "ciorba"})
+                TypeIntoSearchBox(w, QString::fromLatin1(word), ownKeys);
+            SendKey(w.QuickBox(), Qt::Key_A, QStringLiteral("c"));
+            while (!w.QuickAnswered())
+                QCoreApplication::processEvents();
+            ownAnswers = w.QuickResults()->count();
+
+            // The search window over the same folder: button to filled, painted list.
+            CSearchDlg search(session);
+            search.show();
+            QCoreApplication::processEvents();
+            FindControlAs<QPlainTextEdit>(&search, 1009)->setPlainText(QStringLiteral("ceapa"));
+            auto* start = FindControlAs<QPushButton>(&search, 1003);
+            t.restart();
+            Press(start, start->rect().center());
+            auto* results = FindControlAs<QListWidget>(&search, 1000);
+            results->repaint();
+            ownSearchMs = t.nsecsElapsed() / 1e6;
+            ownSearchFound = results->count();
+
+            // The own recipes window: button to listed and painted.
+            t.restart();
+            {
+                SetModalFunction([&](QDialog& d) {
+                    d.show();
+                    d.repaint();
+                    ownListMs = t.nsecsElapsed() / 1e6;
+                    return 1;
+                });
+                auto* own = FindControlAs<QPushButton>(&w, 1016);
+                Press(own, own->rect().center());
+            }
+        }
+        if (chdir(book.folder.c_str()) != 0)
+            return 1;
+    }
+
     std::printf("process start to first main window shown: %.1f ms\n", first);
     std::printf("main window built and shown (median of %zu): %.1f ms\n", starts.size(),
                 Median(starts));
@@ -193,6 +366,25 @@ int main(int argc, char** argv) {
     std::printf("search button to filled list and count message (median of %zu, %d entries "
                 "last): %.1f ms\n",
                 searches.size(), found, Median(searches));
+    std::printf("search box: book's ingredients read in %.1f ms\n", bookIndexMs);
+    PrintKeyTimes("search box on the book", bookKeys);
+    std::printf("peak resident memory with the book: %.1f MB\n", bookPeakKb / 1024.0);
+    if (bookOnly) {
+        std::printf("peak resident memory: %.1f MB\n", PeakResidentKb() / 1024.0);
+        return 0;
+    }
+    std::printf("100,000 own recipes: the day's first backup of them took %.1f ms\n", ownBackupMs);
+    std::printf("100,000 own recipes: main window built and shown in %.1f ms, ingredients read "
+                "in the background in %.1f ms more\n",
+                ownStartMs, ownIndexMs);
+    PrintKeyTimes("search box on 100,000 own recipes while reading", ownKeysIndexing);
+    PrintKeyTimes("search box on 100,000 own recipes", ownKeys);
+    std::printf("(\"c\" painted %d entries)\n", ownAnswers);
+    std::printf("100,000 own recipes: search window, button to filled and painted list: %.1f ms "
+                "(%d entries)\n",
+                ownSearchMs, ownSearchFound);
+    std::printf("100,000 own recipes: own recipes window, button to listed and painted: %.1f ms\n",
+                ownListMs);
     std::printf("peak resident memory: %.1f MB\n", PeakResidentKb() / 1024.0);
     return 0;
 }

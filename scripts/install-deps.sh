@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 qt6-qpa-plugins
+  qt6-translations-l10n # the framework's dialogs and menus in the user's language
   libgl-dev
   nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -122,4 +122,18 @@ std::string TrimMarkedWord(std::string_view text) {
     return word;
 }
 
+std::string_view TrimTypedWord(std::string_view typed) {
+    const std::size_t first = typed.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return typed.substr(first, typed.find_last_not_of(" \t") - first + 1);
+}
+
+bool WordStartsWith(std::string_view word, std::string_view typed) {
+    typed = TrimTypedWord(typed);
+    if (typed.empty() || typed.size() > word.size())
+        return false;
+    return EqualsFolded(word.substr(0, typed.size()), typed);
+}
+
 } // namespace savorel

@@ -41,6 +41,13 @@ enum class LookupResult { CannotOpen, NotFound, Found };
 // explanation, otherwise it is left as it was.
 [[nodiscard]] LookupResult DictionaryLookup(std::string_view word, std::string& explanation);
 
+// The typed word as the look-up takes it: blanks and tabs at its ends are no part of a word.
+std::string_view TrimTypedWord(std::string_view typed);
+
+// Whether `word` begins with the typed text (trimmed), both folded; nothing typed begins no
+// word. Finding as the user types moves the list to the first such word.
+bool WordStartsWith(std::string_view word, std::string_view typed);
+
 // The word carried up from an explanation: read back as at most kMarkedWordLimit characters,
 // then ";", "." and "," cut at the third and then at the second position from the end, and a
 // last trailing blank removed.

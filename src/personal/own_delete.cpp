@@ -4,6 +4,7 @@
 #include "core/files.h"
 #include "core/scramble.h"
 #include "core/store_lock.h"
+#include "personal/favourites.h"
 #include "personal/records.h"
 #include "personal/store.h"
 
@@ -15,11 +16,6 @@
 namespace savorel {
 
 namespace {
-
-bool IsOwnRecipeName(std::string_view name) {
-    return IsSafeDataName(name) && name.size() > 3 &&
-           EqualsIgnoreAsciiCase(name.substr(0, 3), "xet");
-}
 
 // Rewrites a scrambled list without the lines `drop` answers yes for; a missing list has
 // nothing to drop. False when it exists and cannot be read or written.
@@ -56,6 +52,11 @@ std::string WithoutLineBreaks(std::string_view text) {
 }
 
 } // namespace
+
+bool IsOwnRecipeName(std::string_view name) {
+    return IsSafeDataName(name) && name.size() > 3 &&
+           EqualsIgnoreAsciiCase(name.substr(0, 3), "xet");
+}
 
 const char* DeleteOwnMessage(DeleteOwnResult result) {
     switch (result) {
@@ -121,9 +122,12 @@ DeleteOwnResult DeleteOwnRecipe(const std::string& fileName) {
         if (std::rename(stored.c_str(), kept.c_str()) != 0)
             return DeleteOwnResult::NotWritten;
     }
-    const bool listed = RewriteList(kOwnRecipeList, [&](std::string_view line) {
+    const auto ofThisRecipe = [&](std::string_view line) {
         return EqualsIgnoreAsciiCase(FileNameFromEntry(line), fileName);
-    });
+    };
+    const bool listed = RewriteList(kOwnRecipeList, ofThisRecipe);
+    // A favourite of a recipe that is gone would only lead to "Cannot open the input file".
+    const bool favourites = RewriteList(kFavouritesFile, ofThisRecipe);
     bool catalogued = true;
     std::string bytes;
     if (ReadWholeDataFile(kCatalogueFile, bytes)) {
@@ -133,7 +137,8 @@ DeleteOwnResult DeleteOwnRecipe(const std::string& fileName) {
             catalogued = static_cast<bool>(
                 WriteFileAtomically(ResolveDataName(kCatalogueFile), ScrambleBytes(kept)));
     }
-    return listed && catalogued ? DeleteOwnResult::Deleted : DeleteOwnResult::NotWritten;
+    return listed && favourites && catalogued ? DeleteOwnResult::Deleted
+                                              : DeleteOwnResult::NotWritten;
 }
 
 } // namespace savorel

@@ -16,6 +16,9 @@ enum class DeleteOwnResult {
     NotOwnRecipe // the name is no own recipe file of the data folder: nothing changed
 };
 
+// Whether `name` is an own recipe file of the data folder ("xet..."), not a book recipe.
+bool IsOwnRecipeName(std::string_view name);
+
 // The message for a result, or nullptr.
 const char* DeleteOwnMessage(DeleteOwnResult result);
 
@@ -28,8 +31,8 @@ std::string FreeNameIn(const std::string& folder, std::string_view fileName);
 std::string CatalogueWithout(std::string_view catalogue, std::string_view fileName);
 
 // Under the store's lock: moves the recipe file into "sterse/" (created when missing), then
-// rewrites pers.txt without its records and the catalogue without its line. A recipe file
-// already gone still has its records removed.
+// rewrites pers.txt and pref.txt without its records and the catalogue without its line. A recipe
+// file already gone still has its records removed.
 [[nodiscard]] DeleteOwnResult DeleteOwnRecipe(const std::string& fileName);
 
 } // namespace savorel

@@ -449,6 +449,17 @@ std::string SearchCountMessage(int count) {
            " retete convenind acestor criterii!!!";
 }
 
+bool ReadExaminedFolded(const std::string& fileName, std::string& text) {
+    text.assign(kExaminedLimit, '\0');
+    auto* bytes = reinterpret_cast<unsigned char*>(text.data());
+    std::size_t got = 0;
+    const bool read = ReadStoredHead(fileName, bytes, got);
+    text.resize(got);
+    for (char& c : text)
+        c = static_cast<char>(kFoldedUnscramble[static_cast<unsigned char>(c)]);
+    return read;
+}
+
 int RunSearch(const SearchFields& fields, Reporter& reporter,
               const std::function<void(const SearchMatch&)>& onMatch, SearchKeys* keysUsed) {
     SearchKeys keys;

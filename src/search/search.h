@@ -79,4 +79,8 @@ struct SearchMatch {
                             const std::function<void(const SearchMatch&)>& onMatch,
                             SearchKeys* keysUsed = nullptr);
 
+// The examined start of a recipe file (at most kExaminedLimit bytes) unscrambled and folded,
+// read as the search reads it; false, and `text` empty, when it cannot be read.
+[[nodiscard]] bool ReadExaminedFolded(const std::string& fileName, std::string& text);
+
 } // namespace savorel

@@ -10,6 +10,7 @@
 #include "support/window_support.h"
 #include "viewing/ui/CPlainRecipeDlg.h"
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -25,6 +26,13 @@ namespace {
 
 QListWidget* List(CMainDlg& w, int id) {
     return ui::FindControlAs<QListWidget>(&w, id);
+}
+
+// Typed into the focused field key by key, letters outside Latin-1 too (QTest::keyClicks
+// takes Latin-1 only).
+void Type(QWidget* field, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 // A user's choice: a mouse click on the entry.
@@ -253,6 +261,123 @@ private slots:
         for (int i = 0; i < 6; ++i)
             w.OnPersonalListTimer();
         QCOMPARE(ReadBack("pers.txt", true), std::string(100, 'b') + "\n");
+    }
+
+    // The search box: typed letters narrow the answers, titles before ingredients, with or
+    // without diacritics; arrows and Enter open one the way the recipe list does, a click
+    // too; Escape empties the box and the lists are back, the window stays.
+    void searchBoxFindsAsYouTypeAndOpensWithTheKeys() {
+        WriteScrambled("virt-dir.txt",
+                       "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n"
+                       "i Sup\xe3 de ceap\xe3 ~ RET002.TXT\nh Altele\ni Sarmale ~ RET003.TXT\n"
+                       "             i Tocana mea        ~ xet1.txt\n");
+        WriteScrambled("RET002.TXT", "#\nSupa\n#\n3 cepe\n#\nSe fierbe.");
+        WriteScrambled("RET003.TXT", "#\nSarmale\n#\nvarz\xe3; ceap\xe3\n#\nSe fierb.");
+        WriteScrambled("xet1.txt", "Ana\n#\nTocana mea\n#\nceap\xe3 ro\xbaie\n#\nSe "
+                                   "c\xe3le\xbate cu burta.");
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w(*m_app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QLineEdit* box = w.QuickBox();
+        QListWidget* answers = w.QuickResults();
+        QVERIFY(box->hasFocus());
+        QVERIFY(box->geometry().bottom() < List(w, 1000)->geometry().top());
+        QTRY_VERIFY(w.QuickSearchIndex().Complete()); // read in the background
+        QTest::keyClicks(box, QStringLiteral("CEAPA"));
+        QVERIFY(answers->isVisible());
+        // The title first, then the book's and the own recipe that use it.
+        QCOMPARE(Texts(answers),
+                 (QStringList{QStringLiteral("Supă de ceapă"), QStringLiteral("Sarmale"),
+                              QStringLiteral("Tocana mea")}));
+        QTest::keyClick(box, Qt::Key_Down);
+        QTest::keyClick(box, Qt::Key_Down);
+        QTest::keyClick(box, Qt::Key_Down); // stops at the last answer
+        QCOMPARE(answers->currentRow(), 2);
+        QTest::keyClick(box, Qt::Key_Up);
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(modals.opened, QStringList{"savorel::ui::CRecipeViewDlg"});
+        QCOMPARE(QString::fromStdString(w.SelectedRecipePath()), QStringLiteral("RET003.TXT"));
+        QVERIFY(ReadBack(m_dir->path() + "/tmp/reteta.htm").rfind("<!--RET003.TXT-->", 0) == 0);
+
+        // The preparation does not count; a word of the title and one of the ingredients do.
+        box->clear();
+        Type(box, QString::fromUtf8("burtă"));
+        QCOMPARE(Texts(answers), QStringList{"Ciorba de burta"});
+        QTest::keyClick(box, Qt::Key_Backspace);
+        QTest::keyClicks(box, QStringLiteral("a tocana"));
+        QCOMPARE(Texts(answers), QStringList{"Nicio rețetă nu se potrivește."});
+        QTest::keyClick(box, Qt::Key_Return); // nothing to open
+        QCOMPARE(modals.opened.size(), 1);
+        box->clear();
+        Type(box, QString::fromUtf8("tocană roşie"));
+        QCOMPARE(Texts(answers), QStringList{"Tocana mea"});
+        ClickRow(answers, 0);
+        QCOMPARE(modals.opened.size(), 2);
+        QCOMPARE(QString::fromStdString(w.SelectedRecipePath()), QStringLiteral("xet1.txt"));
+        SaveWindowShot(w, "main_search_box");
+
+        QTest::keyClick(box, Qt::Key_Escape);
+        QVERIFY(box->text().isEmpty());
+        QVERIFY(!answers->isVisible());
+        QVERIFY(List(w, 1001)->isVisible());
+        QVERIFY(w.isVisible());
+        QVERIFY(log.records.empty());
+        QTest::keyClick(box, Qt::Key_Escape); // an empty box: still not the window's Escape
+        QVERIFY(w.isVisible());
+    }
+
+    // A recipe saved meanwhile (the catalogue reloaded by the watch on pers.txt) is found
+    // by what the box holds, its ingredients too, once they are read.
+    void searchBoxFollowsACatalogueReload() {
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w(*m_app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::keyClicks(w.QuickBox(), QStringLiteral("praz"));
+        QCOMPARE(Texts(w.QuickResults()), QStringList{"Nicio rețetă nu se potrivește."});
+        WriteScrambled("xet1.txt", "Ana\n#\nPlacinta\n#\npraz; aluat\n#\nSe coace.");
+        WriteScrambled("pers.txt", "Placinta" + std::string(137, ' ') + "#xet1.txt\n");
+        WriteScrambled("virt-dir.txt", ReadBack("virt-dir.txt", true) +
+                                           "             i Placinta        ~ xet1.txt\n");
+        for (int i = 0; i < 6; ++i)
+            w.OnPersonalListTimer();
+        QTRY_COMPARE(Texts(w.QuickResults()), QStringList{"Placinta"});
+        QTest::keyClick(w.QuickBox(), Qt::Key_Return);
+        QCOMPARE(QString::fromStdString(w.SelectedRecipePath()), QStringLiteral("xet1.txt"));
+        QVERIFY(log.records.empty());
+    }
+
+    // Many answers: a fixed number painted and a note of the rest, which cannot be chosen;
+    // the keys never go past the last answer onto the note.
+    void searchBoxPaintsAFewOfManyAnswers() {
+        std::string catalogue = "m Multe\nh Toate\n";
+        for (int i = 0; i < 300; ++i)
+            catalogue += "i Reteta " + std::to_string(i) + " ~ RET001.TXT\n";
+        WriteScrambled("virt-dir.txt", catalogue);
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w(*m_app);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.FinishQuickWork();
+        QTest::keyClicks(w.QuickBox(), QStringLiteral("reteta"));
+        QListWidget* answers = w.QuickResults();
+        QCOMPARE(answers->count(), 101);
+        QCOMPARE(answers->item(100)->text(),
+                 QString::fromUtf8("… încă 200 rețete: scrieți mai mult"));
+        QVERIFY(!(answers->item(100)->flags() & Qt::ItemIsEnabled));
+        for (int i = 0; i < 120; ++i)
+            QTest::keyClick(w.QuickBox(), Qt::Key_PageDown);
+        QCOMPARE(answers->currentRow(), 99);
+        QTest::keyClicks(w.QuickBox(), QStringLiteral(" 12"));
+        QCOMPARE(answers->count(), 13); // 12, 112, 120 to 129, 212
+        QTest::keyClick(w.QuickBox(), Qt::Key_9);
+        QCOMPARE(Texts(answers), QStringList{"Reteta 129"});
+
+        QVERIFY(modals.opened.isEmpty());
     }
 
 private:

@@ -141,7 +141,13 @@ private slots:
                  QStringLiteral("Gatire deasupra apei care fierbe."));
         QVERIFY(log.records.empty());
 
-        for (const char* missing : {"abur ", "Fara separator", "sarmale"}) {
+        // Blanks typed around a word are no part of it.
+        Word(w)->setText(QStringLiteral(" abur "));
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
+        QCOMPARE(Explanation(w)->toPlainText(),
+                 QStringLiteral("Gatire deasupra apei care fierbe."));
+
+        for (const char* missing : {"Fara separator", "sarmale", "ab ur"}) {
             Word(w)->setText(QString::fromLatin1(missing));
             QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
             QVERIFY(Explanation(w)->toPlainText().isEmpty());
@@ -182,6 +188,43 @@ private slots:
         QVERIFY(Word(w)->text().isEmpty());
         // No look-up follows until the down arrow is pressed.
         QCOMPARE(Explanation(w)->toPlainText(), text);
+    }
+
+    // Typing moves the list to the first word that begins with the text, folded and without
+    // its blanks, and looks nothing up; the look-up button finds a word typed with blanks.
+    void findsAsYouTypeAndIgnoresBlanks() {
+        WriteScrambled("dict.txt", "marar#Planta.\nf\xE3in\xE3#Macinis.\nfasole#Boabe.\n"
+                                   "\xBAni\xFE"
+                                   "el#Carne pane.\nsare#Condiment.\n");
+        MessageLog log;
+        CDictionaryDlg w(m_session);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(Texts(Words(w)), (QStringList{"fasole", "făină", "marar", "sare", "şniţel"}));
+        QTest::mouseClick(Word(w), Qt::LeftButton);
+        const struct {
+            const char* typed;
+            const char* current;
+        } steps[] = {
+            {" ", nullptr}, {"f", "fasole"}, {"a", "fasole"}, {"i", "făină"}, {"n", "făină"}};
+        for (const auto& step : steps) {
+            const QListWidgetItem* before = Words(w)->currentItem();
+            QTest::keyClicks(Word(w), QString::fromLatin1(step.typed));
+            const QListWidgetItem* current = Words(w)->currentItem();
+            if (!step.current)
+                QCOMPARE(current, before); // blanks alone move nothing
+            else
+                QCOMPARE(current ? current->text() : QString(), QString::fromUtf8(step.current));
+        }
+        QVERIFY(Explanation(w)->toPlainText().isEmpty()); // nothing looked up yet
+        Word(w)->clear();
+        QTest::keyClicks(Word(w), QStringLiteral("SNI"));
+        QCOMPARE(Words(w)->currentItem()->text(), QStringLiteral("şniţel"));
+        Word(w)->clear();
+        QTest::keyClicks(Word(w), QStringLiteral("  sare  "));
+        QTest::mouseClick(Button(w, 1003), Qt::LeftButton);
+        QCOMPARE(Explanation(w)->toPlainText(), QStringLiteral("Condiment."));
+        QVERIFY(log.records.empty());
     }
 
     void enterInTheWordFieldCloses() {

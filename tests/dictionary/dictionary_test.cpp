@@ -77,7 +77,7 @@ TEST(Dictionary, LookupRules) {
 }
 
 TEST(Dictionary, WordsWithAndWithoutDiacritics) {
-    // Windows-1250: "a c\xE3li" is a-breve, "\xBAni\xFEel" s and t cedilla, "f\xE3in\xE3".
+    // Windows-1250: "a c\xE3li" is a-breve, "\xBAni\xFE" "el" s and t cedilla, "f\xE3in\xE3".
     const char* const dictionary = "a c\xE3li#Prajire usoara.\n"
                                    "branza#Din lapte.\n"
                                    "\xBAni\xFE"
@@ -164,4 +164,30 @@ TEST(Dictionary, TrimmingAMarkedWord) {
         EXPECT_EQ(TrimMarkedWord(c.marked), c.word) << "'" << c.marked << "'";
     EXPECT_EQ(TrimMarkedWord(std::string(1000, 'a')), std::string(989, 'a'));
     EXPECT_EQ(TrimMarkedWord(std::string(987, 'a') + ", " + "tail"), std::string(987, 'a'));
+}
+
+TEST(Dictionary, TypedWordsTrimmedAndMatchedFolded) {
+    const struct {
+        const char* word;
+        const char* typed;
+        bool starts;
+    } rows[] = {
+        {"f\xE3in\xE3", "fai", true},
+        {"f\xE3in\xE3", "  F\xC3I\t", true},
+        {"f\xE3in\xE3", "f\xE3in\xE3", true},
+        {"f\xE3in\xE3", "faina de", false},
+        {"blat", "", false},
+        {"blat", "   ", false},
+        {"blat", "lat", false},
+        {"bl", "blat", false},
+        {"\xBAni\xFE"
+         "el",
+         "snit", true},
+        {"ceap\xE3", "c e", false},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(WordStartsWith(r.word, r.typed), r.starts) << r.word << " / " << r.typed;
+    EXPECT_EQ(TrimTypedWord(" \tmarar  "), "marar");
+    EXPECT_EQ(TrimTypedWord("ou de prepelita "), "ou de prepelita");
+    EXPECT_EQ(TrimTypedWord(" \t "), "");
 }

@@ -112,6 +112,38 @@ private slots:
         QCOMPARE(script.opened.size(), 1);
     }
 
+    // Another copy of the program adds and removes favourites: the window follows within a
+    // second, keeping the chosen entry chosen. A favourite whose own recipe is gone is shown
+    // greyed and says so when chosen, without trying to open it.
+    void followsChangesOfOthersAndShowsGoneRecipes() {
+        MessageLog log;
+        ModalScript script;
+        WriteScrambled("pref.txt", Line("Supa", "RET010.TXT") + Line("Stearsa", "xet7.txt"));
+        WriteScrambled("RET010.TXT", "#Supa#apa#fierbe");
+        CFavouritesDlg w(m_session);
+        QCOMPARE(w.Timer().interval(), 1000);
+        const int gone = Row(w.List(), "Stearsa");
+        QCOMPARE(w.List()->item(gone)->foreground().color(),
+                 w.List()->palette().color(QPalette::Disabled, QPalette::Text));
+        QVERIFY(!w.List()->item(gone)->toolTip().isEmpty());
+        QVERIFY(w.List()->item(Row(w.List(), "Supa"))->toolTip().isEmpty());
+        ClickRow(w.List(), gone);
+        QVERIFY(script.opened.isEmpty());
+        QCOMPARE(log.Messages(),
+                 QStringList{"Reteta nu mai exista; o puteti sterge din lista preferatelor."});
+        ClickRow(w.List(), Row(w.List(), "Supa"));
+        QCOMPARE(script.opened.size(), 1);
+
+        WriteScrambled("pref.txt", Line("Ardei", "RET002.TXT") + Line("Supa", "RET010.TXT"));
+        QTRY_COMPARE_WITH_TIMEOUT(Names(w.List()), (QStringList{"Ardei", "Supa"}), 2500);
+        QCOMPARE(w.List()->currentRow(), 1);
+        QVERIFY(w.List()->item(1)->isSelected());
+        QCOMPARE(script.opened.size(), 1); // relisting opens nothing
+        WritePlain("pref.txt", "");
+        QTRY_COMPARE_WITH_TIMEOUT(w.List()->count(), 0, 2500);
+        QCOMPARE(log.records.size(), 1u);
+    }
+
     void removalTakesEveryEqualRecordFromTheFile() {
         MessageLog log;
         ModalScript script;
@@ -136,7 +168,7 @@ private slots:
         QCOMPARE(ReadBack("pref.txt", true), Line("Ardei", "RET002.TXT"));
         QVERIFY(!Exists("temp.dat"));
         QVERIFY(log.records.empty());
-        // The list keeps the other equal entry until the window is opened again.
+        // The list keeps the other equal entry until the watch lists pref.txt again.
         QCOMPARE(Names(w.List()), (QStringList{"Ardei", "Ciorb\u0103\u0098", "SUPA"}));
     }
 

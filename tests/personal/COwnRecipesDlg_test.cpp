@@ -98,6 +98,30 @@ private slots:
                  QStringList{"Adaugati retete proprii, altele decat cele existente!!!"});
     }
 
+    // Romanian order whatever the order of pers.txt: ă after a, ş after s, ţ after t, and
+    // numbers by value, also for records the watch lists later.
+    void listInRomanianOrderWithNumbersByValue() {
+        MessageLog log;
+        const char* names[] = {"copie 10", "Ţuică", "copie 2", "Şniţel", "Tort",
+                               "Salată",   "Ăsta",  "Ardei",   "copie 1"};
+        std::string list;
+        for (int i = 0; const char* name : names)
+            list += Record(Utf8ToCp1250(name), "xet" + std::to_string(++i) + ".txt");
+        WriteScrambled("pers.txt", list);
+        COwnRecipesDlg w(m_session);
+        auto shown = [&] {
+            QStringList out;
+            for (int i = 0; i < w.List()->count(); ++i)
+                out << w.List()->item(i)->text().section(QLatin1Char('#'), 0, 0).trimmed();
+            return out;
+        };
+        QCOMPARE(shown(), (QStringList{"Ardei", "Ăsta", "copie 1", "copie 2", "copie 10", "Salată",
+                                       "Şniţel", "Tort", "Ţuică"}));
+        WriteScrambled("pers.txt", list + Record("copie 3", "xet10.txt"));
+        QTRY_COMPARE_WITH_TIMEOUT(w.List()->count(), 10, 2000);
+        QCOMPARE(shown().mid(2, 4), (QStringList{"copie 1", "copie 2", "copie 3", "copie 10"}));
+    }
+
     void firstOpeningThenANewRecipeIsListedWithinASecond() {
         MessageLog log;
         ModalScript script;

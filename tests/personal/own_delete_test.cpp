@@ -1,3 +1,4 @@
+#include "personal/favourites.h"
 #include "personal/own_delete.h"
 #include "personal/store.h"
 #include "support/read_only_folder.h"
@@ -83,4 +84,25 @@ TEST(OwnDeleteTest, MovesTheFileAndDropsItsRecordAndCatalogueLine) {
     EXPECT_TRUE(Exists("xet5.txt"));
     EXPECT_EQ(ReadBack("pers.txt", true), Record("C", "xet5.txt"));
     EXPECT_STREQ(DeleteOwnMessage(DeleteOwnResult::NotWritten), "Cannot open the output file...");
+}
+
+// The favourites of a deleted recipe leave pref.txt with it; others, and a book recipe's,
+// stay in their order.
+TEST(OwnDeleteTest, FavouritesOfTheRecipeLeaveWithIt) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n i Ciorba ~ xet1.txt\n");
+    WriteScrambled("pers.txt", Record("Ciorba", "xet1.txt"));
+    WriteScrambled("xet1.txt", "nou");
+    const std::string keep1 = FavouriteRecord("Sarmale", "RET004.TXT") + "\n";
+    const std::string keep2 = FavouriteRecord("Ciorba veche", "xet10.txt") + "\n";
+    WriteScrambled("pref.txt", keep1 + FavouriteRecord("Ciorba", "xet1.txt") + "\n" + keep2 +
+                                   FavouriteRecord("Ciorba", "XET1.TXT") + "\n");
+    EXPECT_EQ(DeleteOwnRecipe("xet1.txt"), DeleteOwnResult::Deleted);
+    EXPECT_EQ(ReadBack("pref.txt", true), keep1 + keep2);
+    // No favourites list at all is no failure.
+    std::filesystem::remove("pref.txt");
+    WriteScrambled("xet2.txt", "x");
+    WriteScrambled("pers.txt", Record("Supa", "xet2.txt"));
+    EXPECT_EQ(DeleteOwnRecipe("xet2.txt"), DeleteOwnResult::Deleted);
+    EXPECT_FALSE(Exists("pref.txt"));
 }

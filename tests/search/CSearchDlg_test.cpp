@@ -125,15 +125,26 @@ private slots:
         QCOMPARE(log.records[1].owner, &w);
         QCOMPARE(Progress(w)->value(), 3); // the last match was recipe number 4
 
-        // Keys typed across a line break, forbidden beating allowed; the bar stays put.
+        // A line break typed between two keys separates them, forbidden beats allowed; the
+        // bar stays put.
         log.records.clear();
-        Field(w, 1009)->setPlainText(QStringLiteral("var\nza"));
+        Field(w, 1009)->clear();
+        QTest::keyClicks(Field(w, 1009), QStringLiteral("ardei"));
+        QTest::keyClick(Field(w, 1009), Qt::Key_Return);
+        QTest::keyClicks(Field(w, 1009), QStringLiteral("varza"));
+        QCOMPARE(Field(w, 1009)->toPlainText(), QStringLiteral("ardei\nvarza"));
         Field(w, 1010)->setPlainText(QStringLiteral("afumatura"));
         Start(w);
-        QCOMPARE(Texts(Results(w)), QStringList{Entry("Sarmale ", "RET004.TXT")});
+        QCOMPARE(Texts(Results(w)), (QStringList{Entry("Ardei umpluti ", "RET002.TXT"),
+                                                 Entry("Sarmale ", "RET004.TXT"),
+                                                 Entry("zacusca de vinete ", "RET001.TXT")}));
         QCOMPARE(log.Messages().last(),
-                 QStringLiteral("Am gasit un numar de 1 retete convenind acestor criterii!!!"));
+                 QStringLiteral("Am gasit un numar de 3 retete convenind acestor criterii!!!"));
         QCOMPARE(Progress(w)->value(), 3);
+        // Within one line the key is as typed: "var za" is no "varza".
+        Field(w, 1009)->setPlainText(QStringLiteral("var za"));
+        Start(w);
+        QCOMPARE(Results(w)->count(), 0);
 
         // Empty fields: every recipe line, the missing one included.
         Field(w, 1009)->clear();

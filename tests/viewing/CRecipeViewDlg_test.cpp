@@ -21,6 +21,8 @@
 #include <QProcess>
 #include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
+#include <QTextFrame>
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -49,6 +51,27 @@ QString PdfText(const QString& pdf) {
     if (!tool.waitForFinished(30000))
         return QStringLiteral("pdftotext did not run");
     return QString::fromUtf8(tool.readAllStandardOutput());
+}
+
+// The first page of a PDF as a picture (pdftoppm, from poppler-utils), null when it fails.
+QImage PdfFirstPage(const QString& pdf) {
+    const QString prefix = pdf + QStringLiteral(".page");
+    QProcess tool;
+    tool.start(QStringLiteral("pdftoppm"),
+               {QStringLiteral("-r"), QStringLiteral("30"), QStringLiteral("-png"),
+                QStringLiteral("-singlefile"), pdf, prefix});
+    if (!tool.waitForFinished(30000))
+        return {};
+    return QImage(prefix + QStringLiteral(".png"));
+}
+
+// The share of pixels that are (nearly) white paper.
+double WhiteShare(const QImage& image) {
+    int white = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            white += QColor(image.pixel(x, y)).lightness() > 240;
+    return image.isNull() ? 0 : double(white) / (image.width() * image.height());
 }
 
 } // namespace
@@ -167,6 +190,94 @@ private slots:
         QVERIFY(log.records.empty());
     }
 
+    // Enter in "Portii" takes the number and the window stays; the explanation panel leaves
+    // "Portii" free; Escape closes the panel first and the window only then.
+    void enterInPortiiAndEscapeWithThePanelOpen() {
+        WriteScrambled("dict.txt", "f\xE3in\xE3#Macinis.\n");
+        WriteScrambled("RET008.TXT", "#\nCiorba\n#\n4 portii; 400 g faina; 2 ceapa\n#\nSe fierbe.");
+        CollectingReporter reporter;
+        QVERIFY(RenderRecipePage("RET008.TXT", m_tmp, BoxForm::Owned, reporter));
+        ModalScript modals;
+        MessageLog log;
+        modals.Push([](QDialog&) { return 1; });
+        CRecipeViewDlg w(m_session);
+        w.DoModal();
+        bool closed = false;
+        connect(&w, &QDialog::finished, this, [&] { closed = true; });
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* servings = ui::FindControlAs<QSpinBox>(&w, 1009);
+        QTest::mouseClick(servings, Qt::LeftButton, {}, QPoint(4, servings->height() / 2));
+        QTest::keyClick(servings, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(servings, QStringLiteral("6"));
+        QTest::keyClick(servings, Qt::Key_Return);
+        QVERIFY(!closed);
+        QCOMPARE(servings->value(), 6);
+        QVERIFY(w.Browser()->toPlainText().contains(QStringLiteral("600 g faina")));
+        QTest::keyClick(servings, Qt::Key_Enter); // the keypad's Enter too
+        QVERIFY(!closed);
+
+        // A click on the term's link, where it is drawn.
+        QTextCursor at = w.Browser()->document()->find(QStringLiteral("faina"));
+        QVERIFY(!at.isNull());
+        at.setPosition(at.selectionStart() + 2);
+        QTest::mouseClick(w.Browser()->viewport(), Qt::LeftButton, {},
+                          w.Browser()->cursorRect(at).center());
+        QWidget* panel = w.findChild<QWidget*>(QStringLiteral("termPanel"));
+        QTRY_VERIFY(panel->isVisible());
+        QLabel* portii = nullptr;
+        for (QLabel* label : w.findChildren<QLabel*>())
+            if (label->text() == QStringLiteral("Portii"))
+                portii = label;
+        QVERIFY(portii);
+        QVERIFY(!panel->geometry().intersects(servings->geometry()));
+        QVERIFY(!panel->geometry().intersects(portii->geometry()));
+        SaveWindowShot(w, "recipe_terms_servings");
+        // "Portii" still answers with the panel open; the new page closes it.
+        QTest::keyClick(servings, Qt::Key_Up);
+        QCOMPARE(servings->value(), 7);
+        QVERIFY(!panel->isVisible());
+        at = w.Browser()->document()->find(QStringLiteral("faina"));
+        at.setPosition(at.selectionStart() + 2);
+        QTest::mouseClick(w.Browser()->viewport(), Qt::LeftButton, {},
+                          w.Browser()->cursorRect(at).center());
+        QTRY_VERIFY(panel->isVisible());
+        QTest::keyClick(w.Browser(), Qt::Key_Escape);
+        QVERIFY(!panel->isVisible());
+        QVERIFY(!closed);
+        QTest::keyClick(w.Browser(), Qt::Key_Escape);
+        QVERIFY(closed);
+        QVERIFY(log.records.empty());
+    }
+
+    // Tab from the page leaves it after its links and reaches every button that can be
+    // pressed and "Portii"; Shift+Tab goes the same way back.
+    void tabReachesEveryButton() {
+        WriteScrambled("dict.txt", "f\xE3in\xE3#Macinis.\nceap\xE3#Bulb.\na fierbe#Gata.\n");
+        WriteScrambled("RET008.TXT", "#\nCiorba\n#\n4 portii; 400 g faina; 2 ceapa\n#\nSe fierbe.");
+        CollectingReporter reporter;
+        QVERIFY(RenderRecipePage("RET008.TXT", m_tmp, BoxForm::Owned, reporter));
+        ModalScript modals;
+        modals.Push([](QDialog&) { return 1; });
+        CRecipeViewDlg w(m_session);
+        w.DoModal();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTest::mouseClick(w.Browser()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.Browser()));
+        for (const Qt::KeyboardModifier direction : {Qt::NoModifier, Qt::ShiftModifier}) {
+            QSet<QWidget*> reached;
+            for (int press = 0; press < 30; ++press) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, direction);
+                reached.insert(QApplication::focusWidget());
+            }
+            for (const int id : {1003, 1007, 1004, 1005, 1})
+                QVERIFY2(reached.contains(Button(w, id)), qPrintable(QString::number(id)));
+            QVERIFY(reached.contains(ui::FindControl(&w, 1009)));
+            QVERIFY(reached.contains(w.Browser()));
+        }
+    }
+
     void printsTheShownPageAndHelps() {
         CRecipeViewDlg w(m_session);
         ModalScript modals;
@@ -179,6 +290,17 @@ private slots:
         QFile printed(pdf);
         QVERIFY(printed.open(QIODevice::ReadOnly));
         QVERIFY(printed.read(5) == "%PDF-");
+        // Printed without the page's coffee beans and grey; the view keeps them.
+        const QImage paper = PdfFirstPage(pdf);
+        QVERIFY(!paper.isNull());
+        QVERIFY2(WhiteShare(paper) > 0.9, qPrintable(QString::number(WhiteShare(paper))));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(WhiteShare(w.Browser()->viewport()->grab().toImage()) < 0.5);
+        QVERIFY(w.Browser()->document()->rootFrame()->frameFormat().hasProperty(
+            QTextFormat::BackgroundBrush));
+        QVERIFY(!w.Browser()->PrintedCopy()->rootFrame()->frameFormat().hasProperty(
+            QTextFormat::BackgroundBrush));
         QTest::mouseClick(Button(w, 1007), Qt::LeftButton);
         QCOMPARE(log.Messages().size(), 1);
         QVERIFY(log.Messages()[0].startsWith(QStringLiteral("Adaugati aceasta reteta la lista\n")));

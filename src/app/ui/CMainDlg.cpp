@@ -11,9 +11,14 @@
 #include "search/ui/CSearchDlg.h"
 #include "viewing/ui/qt_open_recipe.h"
 
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+
+#include <algorithm>
 
 namespace savorel::ui {
 
@@ -35,6 +40,13 @@ SortedListBox* MakeList(QWidget* parent, int id, const char* name, int x, int y,
     Place(list, id, x, y, w, h);
     return list;
 }
+
+// The search box paints this many answers; typing more narrows the rest down.
+constexpr int kQuickShown = 100;
+// Work between two key presses: well inside one frame, so typing never waits.
+constexpr qint64 kQuickSliceNs = 6'000'000;
+// Ingredients are read once the window is up, not while it is being shown.
+constexpr int kQuickIndexDelayMs = 250;
 
 // Rows of a list hold no selection after a clear; -1 means "nothing chosen".
 int SelectedRow(const QListWidget* list) {
@@ -69,6 +81,22 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
         MakeButton(this, 1017, "refresh", QStringLiteral("Refresh"), 19, 202, 102, 8);
     refresh->setVisible(false);
 
+    // The search box over the lists; its answers cover the subcategories and recipes while
+    // there is something in it, and the lists are back as it is emptied.
+    m_quickBox = new QLineEdit(this);
+    m_quickBox->setObjectName(QStringLiteral("quickSearch"));
+    m_quickBox->setGeometry(DluRect(17, 6, 367, 13));
+    m_quickBox->setMaxLength(static_cast<int>(kQuickQueryLimit));
+    m_quickBox->setPlaceholderText(QStringLiteral("Caută o rețetă după nume sau ingredient"));
+    m_quickBox->setClearButtonEnabled(true);
+    m_quickBox->installEventFilter(this);
+    m_quickResults = new SortedListBox(this);
+    m_quickResults->setObjectName(QStringLiteral("quickResults"));
+    m_quickResults->setGeometry(DluRect(131, 24, 253, 142));
+    m_quickResults->setFocusPolicy(Qt::NoFocus); // the keys stay in the box
+    m_quickResults->hide();
+    setTabOrder(m_quickBox, m_categories);
+
     // Grown, the lists take the room: the categories downwards, the other two share the width.
     m_frame = new WindowFrame(this, QStringLiteral("main"), m_session);
     m_frame->Anchor(m_categories, {0, 0, 0, 1});
@@ -79,6 +107,8 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
     m_frame->Anchor(m_subcategories, {0, 0, 0.5, 1});
     m_frame->Anchor(m_recipes, {0.5, 0, 0.5, 1});
     m_frame->Anchor(exit, {0.5, 1, 0, 0});
+    m_frame->Anchor(m_quickBox, {0, 0, 1, 0});
+    m_frame->Anchor(m_quickResults, kGrow);
 
     m_categories->onSelchange = [this] { OnSelchangeCategories(); };
     m_subcategories->onSelchange = [this] { OnSelchangeSubcategories(); };
@@ -91,6 +121,10 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(refresh, &QPushButton::clicked, this, &CMainDlg::OnRefresh);
     connect(&m_timer, &QTimer::timeout, this, &CMainDlg::OnPersonalListTimer);
+    m_quickResults->onSelchange = [this] { OpenQuickResult(m_quickResults->currentRow()); };
+    connect(m_quickBox, &QLineEdit::textChanged, this, &CMainDlg::OnQuickTextChanged);
+    m_quickTimer.setSingleShot(true);
+    connect(&m_quickTimer, &QTimer::timeout, this, &CMainDlg::OnQuickWork);
 
     OnInitDialog();
 }
@@ -106,6 +140,9 @@ void CMainDlg::OnInitDialog() {
     m_app.Start(reporter);
     FillCategories();
     m_timer.start(500);
+    m_quickIndex.Reset(m_app.Catalogue());
+    m_quickTimer.start(kQuickIndexDelayMs);
+    m_quickBox->setFocus();
 }
 
 void CMainDlg::FillCategories() {
@@ -190,6 +227,144 @@ void CMainDlg::OnRefresh() {
     WidgetReporter reporter(this);
     (void)m_app.ReloadCatalogue(reporter); // a missing catalogue was said and beeped
     FillCategories();
+    // The answers shown point into the old catalogue: gone until the new one answers.
+    m_quickResults->clear();
+    m_quickIndex.Reset(m_app.Catalogue());
+    OnQuickTextChanged();
+}
+
+void CMainDlg::OnQuickTextChanged() {
+    m_quickSearch.SetQuery(ToCp1250(m_quickBox->text()));
+    m_quickShown = false;
+    OnQuickWork();
+}
+
+// One slice: the query the user waits for first, then ingredients still unread. What is
+// left goes on after the key presses that are waiting.
+void CMainDlg::OnQuickWork() {
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_quickSearch.Step(2048) && slice.nsecsElapsed() < kQuickSliceNs) {
+    }
+    if (m_quickSearch.Done() && !m_quickShown) {
+        ShowQuickResults();
+        m_quickShown = true;
+    }
+    if (m_quickSearch.Done() && !m_quickIndex.Complete() && !m_quickTimer.isActive()) {
+        while (!m_quickIndex.ReadIngredients(16) && slice.nsecsElapsed() < kQuickSliceNs) {
+        }
+        // With every ingredient known the query is answered again, now in full.
+        if (m_quickIndex.Complete() && !m_quickBox->text().isEmpty())
+            OnQuickTextChanged();
+    }
+    if (!m_quickSearch.Done() || !m_quickIndex.Complete())
+        m_quickTimer.start(0);
+}
+
+void CMainDlg::FinishQuickWork() {
+    m_quickTimer.stop();
+    while (!m_quickIndex.ReadIngredients(4096)) {
+    }
+    OnQuickTextChanged();
+    AnswerNow();
+}
+
+void CMainDlg::AnswerNow() {
+    if (m_quickShown)
+        return;
+    m_quickSearch.Run();
+    ShowQuickResults();
+    m_quickShown = true;
+}
+
+void CMainDlg::ShowQuickResults() {
+    m_quickResults->clear();
+    if (m_quickBox->text().trimmed().isEmpty()) {
+        m_quickResults->hide();
+        return;
+    }
+    const std::size_t count = m_quickSearch.MatchCount();
+    const int shown = static_cast<int>(std::min<std::size_t>(count, kQuickShown));
+    for (int row = 0; row < shown; ++row) {
+        const std::uint32_t i = m_quickSearch.Match(static_cast<std::size_t>(row));
+        auto* item = new QListWidgetItem(FromCp1250(m_quickIndex.Title(i)).trimmed());
+        item->setData(Qt::UserRole, static_cast<qulonglong>(i));
+        m_quickResults->addItem(item);
+    }
+    // Not an answer: says how many more there are, and cannot be chosen.
+    QString note;
+    if (count == 0)
+        note = QStringLiteral("Nicio rețetă nu se potrivește.");
+    else if (count > static_cast<std::size_t>(shown))
+        note = QStringLiteral("… încă %1 rețete: scrieți mai mult").arg(count - shown);
+    if (!note.isEmpty()) {
+        auto* item = new QListWidgetItem(note);
+        item->setFlags(Qt::NoItemFlags);
+        m_quickResults->addItem(item);
+    }
+    if (shown > 0)
+        m_quickResults->setCurrentRow(0);
+    m_quickResults->show();
+    m_quickResults->raise();
+}
+
+void CMainDlg::MoveQuickSelection(int by) {
+    AnswerNow(); // an arrow key typed faster than the answer came
+    const int answers =
+        static_cast<int>(std::min<std::size_t>(m_quickSearch.MatchCount(), kQuickShown));
+    if (!m_quickResults->isVisible() || answers == 0)
+        return;
+    const int row = std::clamp(m_quickResults->currentRow() + by, 0, answers - 1);
+    m_quickResults->setCurrentRow(row);
+    m_quickResults->scrollToItem(m_quickResults->item(row));
+}
+
+void CMainDlg::OpenQuickResult(int row) {
+    const QListWidgetItem* item = row >= 0 ? m_quickResults->item(row) : nullptr;
+    if (!item || !(item->flags() & Qt::ItemIsEnabled))
+        return;
+    const auto i = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
+    if (i >= m_quickIndex.Size())
+        return;
+    m_selectedRecipePath = std::string(m_quickIndex.FileName(i));
+    // As choosing it in the recipe list: every failure on the way was said in a box.
+    (void)OpenRecipeFrom(this, m_session, m_selectedRecipePath, Opener::MainWindow);
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_quickBox || event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const int page = std::max(1, m_quickResults->viewport()->height() /
+                                     std::max(1, m_quickResults->sizeHintForRow(0)));
+    switch (key->key()) {
+    case Qt::Key_Down:
+        MoveQuickSelection(1);
+        return true;
+    case Qt::Key_Up:
+        MoveQuickSelection(-1);
+        return true;
+    case Qt::Key_PageDown:
+        MoveQuickSelection(page);
+        return true;
+    case Qt::Key_PageUp:
+        MoveQuickSelection(-page);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // With nothing typed Enter is the window's, whose default button opens the search.
+        if (m_quickBox->text().isEmpty())
+            return false;
+        AnswerNow(); // Enter typed faster than the answer came
+        OpenQuickResult(m_quickResults->currentRow());
+        return true;
+    case Qt::Key_Escape:
+        // Clears the box; never closes the window from it.
+        m_quickBox->clear();
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
 }
 
 void CMainDlg::OnPersonalListTimer() {

@@ -2,12 +2,14 @@
 
 #include "app/application.h"
 #include "core/ui/qt_list_box.h"
+#include "search/quick_search.h"
 
 #include <QDialog>
 #include <QTimer>
 
 #include <string>
 
+class QLineEdit;
 class QListWidget;
 class QPushButton;
 
@@ -26,6 +28,14 @@ public:
     const std::string& SelectedRecipePath() const { return m_selectedRecipePath; }
     const std::string& TempFolder() const;
     const PersonalListWatch& Watch() const { return m_app.Watch(); }
+    // The search box and its answers (tests, benchmarks).
+    QLineEdit* QuickBox() const { return m_quickBox; }
+    QListWidget* QuickResults() const { return m_quickResults; }
+    const QuickIndex& QuickSearchIndex() const { return m_quickIndex; }
+    // The answer painted is that of the text in the box.
+    bool QuickAnswered() const { return m_quickShown; }
+    // Does what the box's background work would do, all at once.
+    void FinishQuickWork();
 
 public slots:
     void OnSelchangeCategories();
@@ -41,10 +51,17 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void OnInitDialog();
     void FillCategories();
+    void OnQuickTextChanged();
+    void OnQuickWork();
+    void ShowQuickResults();
+    void AnswerNow();
+    void MoveQuickSelection(int by);
+    void OpenQuickResult(int row);
 
     std::string m_selectedRecipePath;
     int m_selectedCategory = -1;
@@ -55,6 +72,12 @@ private:
     SortedListBox* m_categories;
     SortedListBox* m_subcategories;
     SortedListBox* m_recipes;
+    QLineEdit* m_quickBox;
+    SortedListBox* m_quickResults;
+    QuickIndex m_quickIndex;
+    QuickSearch m_quickSearch{m_quickIndex};
+    QTimer m_quickTimer;            // the box's work in slices between key presses
+    bool m_quickShown = true;       // the answer on screen is the query's latest
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
     Application& m_app;
     Session& m_session;

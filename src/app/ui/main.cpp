@@ -6,6 +6,7 @@
 #include "core/session.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
+#include "core/ui/qt_translations.h"
 #include "core/ui/qt_window_frame.h"
 #include "viewing/ui/qt_open_recipe.h"
 #include "viewing/ui/qt_pdf.h"
@@ -67,6 +68,8 @@ int RunCook(int argc, char** argv) {
     QApplication app(argc, argv);
     savorel::ui::ApplyApplicationLook();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/img/icon128.svg")));
+    // File dialogs, standard buttons and context menus in the user's language.
+    savorel::ui::InstallFrameworkTranslations(QLocale::system());
     parser.process(app);
 
     const QString outPath =

@@ -1,5 +1,8 @@
 #include "core/ui/qt_list_box.h"
 
+#include "core/collate.h"
+#include "core/ui/qt_text.h"
+
 #include <QFontMetrics>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -8,6 +11,9 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace savorel::ui {
 
@@ -44,17 +50,59 @@ bool SortedListBox::viewportEvent(QEvent* event) {
     return true;
 }
 
+namespace {
+
+// The entry's text as the comparison reads it, kept with the entry: a long list is not
+// converted again for every entry added.
+constexpr int kCollationRole = Qt::UserRole + 40;
+
+QByteArray CollationBytes(const QListWidgetItem* item) {
+    const QVariant kept = item->data(kCollationRole);
+    if (kept.isValid())
+        return kept.toByteArray();
+    const std::string bytes = ToCp1250(item->text());
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+std::string_view View(const QByteArray& bytes) {
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
+}
+
+} // namespace
+
 int SortedListBox::AddString(const QString& text) {
+    const std::string key = ToCp1250(text);
     int low = 0, high = count();
     while (low < high) {
         const int mid = (low + high) / 2;
-        if (QString::compare(item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
+        if (CompareRomanian(View(CollationBytes(item(mid))), key) <= 0)
             low = mid + 1;
         else
             high = mid;
     }
-    insertItem(low, text);
+    auto* entry = new QListWidgetItem(text);
+    entry->setData(kCollationRole, QByteArray(key.data(), static_cast<qsizetype>(key.size())));
+    insertItem(low, entry);
     return low;
+}
+
+void SortedListBox::AddStrings(const QStringList& texts) {
+    if (count() > 0) {
+        for (const QString& text : texts)
+            AddString(text);
+        return;
+    }
+    std::vector<std::pair<std::string, qsizetype>> keys;
+    keys.reserve(static_cast<std::size_t>(texts.size()));
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        keys.emplace_back(ToCp1250(texts[i]), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return RomanianLess(a.first, b.first); });
+    QStringList sorted;
+    sorted.reserve(texts.size());
+    for (const auto& key : keys)
+        sorted.append(texts[key.second]);
+    addItems(sorted); // one insertion into the model, not one per entry
 }
 
 void SortedListBox::Notify() {

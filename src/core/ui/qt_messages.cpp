@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -25,6 +26,8 @@ void ShowForReal(const MessageRecord& m) {
         // The title carries the message; keep the box wide enough to read it whole.
         box.setStyleSheet(QStringLiteral("QLabel{min-width:%1px;}")
                               .arg(std::min(600, 60 + 7 * static_cast<int>(m.caption.size()))));
+    box.adjustSize();
+    box.move(BoxPlace(m.owner, box.size()));
     box.exec();
 }
 
@@ -39,6 +42,21 @@ ModalFunction& Modals() {
 }
 
 } // namespace
+
+QPoint BoxPlace(const QWidget* owner, QSize size) {
+    const QWidget* over = owner ? owner->window() : nullptr;
+    if (!over || !over->isVisible())
+        over = QApplication::activeWindow();
+    QRect area;
+    if (over && over->isVisible()) {
+        area = over->frameGeometry();
+    } else {
+        const QScreen* screen =
+            owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+        area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    }
+    return area.center() - QPoint(size.width() / 2, size.height() / 2);
+}
 
 QString ApplicationName() {
     const QString name = QCoreApplication::applicationName();
@@ -69,6 +87,8 @@ bool AskQuestion(QWidget* owner, const QString& text) {
     no->setObjectName(QStringLiteral("no"));
     box.setDefaultButton(no); // Enter alone never deletes anything
     box.setEscapeButton(no);
+    box.adjustSize();
+    box.move(BoxPlace(owner, box.size()));
     RunModal(box);
     return box.clickedButton() == yes;
 }

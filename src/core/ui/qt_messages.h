@@ -4,6 +4,8 @@
 // tests replace both.
 #include "core/report.h"
 
+#include <QPoint>
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -30,6 +32,11 @@ void ShowMessageWithCaption(QWidget* owner, const QString& caption, const QStrin
 // A question with "Da" and "Nu", modal to `owner`, the program's name as caption: true for
 // "Da". Run through RunModal, so a test answers it by driving the box it is handed.
 bool AskQuestion(QWidget* owner, const QString& text);
+
+// Where a box of `size` appears (its top left corner): centred over the window that owns it,
+// over the window in use for a box owned by none, and centred on the screen while neither is
+// shown (a message of a window still being built), never in a corner.
+QPoint BoxPlace(const QWidget* owner, QSize size);
 
 struct MessageRecord {
     QWidget* owner;

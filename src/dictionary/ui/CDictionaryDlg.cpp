@@ -15,6 +15,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSvgRenderer>
 
 namespace savorel::ui {
@@ -112,6 +113,7 @@ CDictionaryDlg::CDictionaryDlg(Session& session, QWidget* parent)
     connect(help, &QPushButton::clicked, this, &CDictionaryDlg::OnHelp);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     m_words->onSelchange = [this] { OnSelchangeWords(); };
+    connect(m_word, &QLineEdit::textEdited, this, &CDictionaryDlg::OnWordEdited);
 
     OnInitDialog();
 }
@@ -136,9 +138,24 @@ void CDictionaryDlg::ShowWord(const QString& word) {
     OnLookUp();
 }
 
+// Finds as the user types: the list moves to the first word that begins with the text typed,
+// chosen but not looked up, so the explanation stays until the user asks for another.
+void CDictionaryDlg::OnWordEdited(const QString& text) {
+    const std::string typed = ToCp1250(text).substr(0, kDictionaryWordLimit);
+    for (int row = 0; row < m_words->count(); ++row) {
+        QListWidgetItem* item = m_words->item(row);
+        if (!WordStartsWith(ToCp1250(item->text()), typed))
+            continue;
+        const QSignalBlocker quiet(m_words);
+        m_words->setCurrentItem(item);
+        m_words->scrollToItem(item, QAbstractItemView::PositionAtTop);
+        return;
+    }
+}
+
 void CDictionaryDlg::OnLookUp() {
     m_explanation->clear();
-    const std::string word = ToCp1250(m_word->text()).substr(0, kDictionaryWordLimit);
+    const std::string word(TrimTypedWord(ToCp1250(m_word->text()).substr(0, kDictionaryWordLimit)));
     if (DictionaryLookup(word, m_session.dictionaryBuffer) == LookupResult::Found)
         m_explanation->setPlainText(FromCp1250(m_session.dictionaryBuffer));
     else

@@ -29,6 +29,7 @@ public slots:
     void OnSelchangeWords();
     void OnTakeMarkedWord();
     void OnHelp();
+    void OnWordEdited(const QString& text);
 
 private:
     void OnInitDialog();

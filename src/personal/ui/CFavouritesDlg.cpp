@@ -1,10 +1,12 @@
 #include "personal/ui/CFavouritesDlg.h"
 
 #include "catalogue/page.h"
+#include "core/files.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
 #include "core/ui/qt_window_frame.h"
 #include "personal/favourites.h"
+#include "personal/own_delete.h"
 #include "personal/records.h"
 #include "personal/ui/qt_record_list.h"
 #include "viewing/ui/qt_open_recipe.h"
@@ -15,6 +17,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace savorel::ui {
 
@@ -24,6 +27,17 @@ const char* const kGuide = "Vizualizati retetele dumneavoastra preferate si, eve
                            "renunta la unele dintre ele prin selectarea lor si apasarea "
                            "butonului de stergere\n\n"
                            "                       POFTA BUNA !!!!!!!";
+
+const char* const kGoneTip = "Reteta nu mai exista: o puteti sterge din lista.";
+const char* const kGone = "Reteta nu mai exista; o puteti sterge din lista preferatelor.";
+constexpr int kWatchMilliseconds = 1000;
+
+// A favourite whose own recipe is gone (deleted by a copy that kept the favourite). A book
+// recipe that cannot be opened is said as the opening says it.
+bool IsGone(const std::string& record) {
+    const std::string file = FileNameFromEntry(record);
+    return IsOwnRecipeName(file) && DataFileSize(file) < 0;
+}
 
 Backdrop& FavouritesBackdrop() {
     static Backdrop backdrop(QStringLiteral(":/img/backdrop148.svg"));
@@ -74,18 +88,51 @@ CFavouritesDlg::CFavouritesDlg(Session& session, QWidget* parent)
     connect(remove, &QPushButton::clicked, this, &CFavouritesDlg::OnDeleteFavourite);
     m_list->onSelchange = [this] { OnSelchangeFavourites(); };
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+    connect(&m_watch, &QTimer::timeout, this, &CFavouritesDlg::OnFavouritesTimer);
 
     OnInitDialog();
 }
 
 void CFavouritesDlg::OnInitDialog() {
     ClearRecords(m_list);
+    m_watch.start(kWatchMilliseconds);
     const auto records = ReadFavourites();
     if (!records) {
         ShowMessage(this, QString::fromLatin1(kCannotOpenPreferences));
         return;
     }
-    AddRecords(m_list, *records);
+    ListRecords(*records);
+}
+
+void CFavouritesDlg::ListRecords(const std::vector<std::string>& records) {
+    m_listed = records;
+    AddRecords(m_list, records);
+    // Shown greyed, with a tip, so that the user sees why it no longer opens.
+    for (int row = 0; row < m_list->count(); ++row) {
+        QListWidgetItem* item = m_list->item(row);
+        if (!IsGone(RecordOf(item)))
+            continue;
+        item->setForeground(m_list->palette().color(QPalette::Disabled, QPalette::Text));
+        item->setToolTip(QString::fromLatin1(kGoneTip));
+    }
+}
+
+void CFavouritesDlg::OnFavouritesTimer() {
+    const auto records = ReadFavourites();
+    if (!records || *records == m_listed)
+        return;
+    // The entry chosen stays chosen when it is still listed.
+    const auto chosen = SelectedRecord(m_list);
+    ClearRecords(m_list);
+    ListRecords(*records);
+    if (!chosen)
+        return;
+    const QSignalBlocker quiet(m_list);
+    for (int row = 0; row < m_list->count(); ++row)
+        if (RecordOf(m_list->item(row)) == *chosen) {
+            m_list->setCurrentRow(row);
+            break;
+        }
 }
 
 void CFavouritesDlg::OnDeleteFavourite() {
@@ -109,6 +156,10 @@ void CFavouritesDlg::OnSelchangeFavourites() {
     const auto record = SelectedRecord(m_list);
     if (!record)
         return;
+    if (IsGone(*record)) {
+        ShowMessage(this, QString::fromLatin1(kGone));
+        return;
+    }
     // Every failure on the way was said in a box; the window stays as it is.
     (void)OpenRecipeFrom(this, m_session, FileNameFromEntry(*record), Opener::ListWindow);
 }

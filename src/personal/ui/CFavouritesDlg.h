@@ -4,6 +4,10 @@
 #include "core/ui/qt_list_box.h"
 
 #include <QDialog>
+#include <QTimer>
+
+#include <string>
+#include <vector>
 
 class QListWidget;
 
@@ -18,19 +22,25 @@ public:
     explicit CFavouritesDlg(Session& session, QWidget* parent = nullptr);
 
     QListWidget* List() const { return m_list; }
+    QTimer& Timer() { return m_watch; }
 
 public slots:
     void OnDeleteFavourite();
     void OnSelchangeFavourites();
+    // Lists pref.txt anew when another window or copy of the program changed it.
+    void OnFavouritesTimer();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void OnInitDialog();
+    void ListRecords(const std::vector<std::string>& records);
 
     SortedListBox* m_list;
-    WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    QTimer m_watch;
+    std::vector<std::string> m_listed; // pref.txt's records as last listed
+    WindowFrame* m_frame = nullptr;    // sizes, anchors, remembered place
     Session& m_session;
 };
 

@@ -1,27 +1,31 @@
 #include "personal/ui/qt_record_list.h"
 
+#include "core/collate.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_text.h"
 #include "personal/records.h"
 
-#include <QByteArray>
 #include <QSignalBlocker>
 
 namespace savorel::ui {
 
 namespace {
 
-// The platform's sorted list box orders its entries ignoring case.
+// Records in Romanian order of their bytes, names with numbers as people read them.
 class RecordItem final : public QListWidgetItem {
 public:
     explicit RecordItem(const std::string& record)
-        : QListWidgetItem(FromCp1250(record), nullptr, QListWidgetItem::UserType) {
-        setData(Qt::UserRole, QByteArray(record.data(), static_cast<qsizetype>(record.size())));
-    }
+        : QListWidgetItem(FromCp1250(record), nullptr, QListWidgetItem::UserType),
+          m_record(record) {}
+    const std::string& Record() const { return m_record; }
     bool operator<(const QListWidgetItem& other) const override {
-        const int order = text().compare(other.text(), Qt::CaseInsensitive);
-        return order != 0 ? order < 0 : text() < other.text();
+        if (other.type() == QListWidgetItem::UserType)
+            return RomanianLess(m_record, static_cast<const RecordItem&>(other).m_record);
+        return RomanianLess(m_record, ToCp1250(other.text()));
     }
+
+private:
+    std::string m_record;
 };
 
 } // namespace
@@ -42,8 +46,16 @@ SortedListBox* MakeRecordList(QWidget* parent, int id, const char* name, int x, 
 
 void AddRecords(QListWidget* list, const std::vector<std::string>& records) {
     const QSignalBlocker blocker(list);
+    // Added unsorted and sorted once: a sorted list would move its rows again for every
+    // record, which at 100,000 own recipes took seconds.
+    const bool sorted = list->isSortingEnabled();
+    list->setSortingEnabled(false);
     for (const std::string& record : records)
         list->addItem(new RecordItem(record));
+    if (sorted) {
+        list->setSortingEnabled(true);
+        list->sortItems(Qt::AscendingOrder);
+    }
 }
 
 void ClearRecords(QListWidget* list) {
@@ -52,11 +64,8 @@ void ClearRecords(QListWidget* list) {
 }
 
 std::string RecordOf(const QListWidgetItem* item) {
-    const QVariant bytes = item->data(Qt::UserRole);
-    if (bytes.isValid()) {
-        const QByteArray b = bytes.toByteArray();
-        return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-    }
+    if (item->type() == QListWidgetItem::UserType)
+        return static_cast<const RecordItem*>(item)->Record();
     return ToCp1250(item->text());
 }
 

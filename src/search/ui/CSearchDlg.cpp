@@ -71,6 +71,7 @@ CSearchDlg::CSearchDlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     m_results = new SortedListBox(this);
     m_results->setObjectName(QStringLiteral("results"));
     Place(m_results, 1000, 17, 86, 192, 134);
+    m_results->setUniformItemSizes(true); // one line each: 100,000 results lay out at once
 
     QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 251, 193, 116, 17);
 
@@ -101,17 +102,31 @@ CSearchDlg::CSearchDlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     m_results->onSelchange = [this] { OnSelchangeResults(); };
 }
 
+namespace {
+
+// A line break typed between two words ends a key as "+" does: "cartofi", Enter, "ceapa" are
+// two keys, never "cartoficeapa".
+std::string KeyFieldText(const QPlainTextEdit* field) {
+    std::string text = ToCp1250(field->toPlainText());
+    std::replace(text.begin(), text.end(), '\n', '+');
+    return text;
+}
+
+} // namespace
+
 void CSearchDlg::OnStartSearch() {
     m_results->clear();
-    const SearchFields fields{ToCp1250(m_allowed->toPlainText()),
-                              ToCp1250(m_forbidden->toPlainText()),
-                              ToCp1250(m_required->toPlainText())};
+    const SearchFields fields{KeyFieldText(m_allowed), KeyFieldText(m_forbidden),
+                              KeyFieldText(m_required)};
     WidgetReporter reporter(this);
     // The bar is not reset: it starts where the last search left it and moves on matches only.
-    const int count = RunSearch(fields, reporter, [this](const SearchMatch& match) {
-        m_results->AddString(FromCp1250(ResultEntry(match.name, match.fileName)));
+    // The list is filled once the scan ends (it is not painted before), sorted in one go.
+    QStringList entries;
+    const int count = RunSearch(fields, reporter, [&](const SearchMatch& match) {
+        entries.append(FromCp1250(ResultEntry(match.name, match.fileName)));
         SetProgress(match.recipeNumber - 1);
     });
+    m_results->AddStrings(entries);
     if (count >= 0)
         ShowMessage(this, FromCp1250(SearchCountMessage(count)));
 }

@@ -17,6 +17,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPrinter>
@@ -101,6 +102,7 @@ CRecipeViewDlg::CRecipeViewDlg(Session& session, QWidget* parent)
     m_servingsLabel->hide();
     m_servings->hide();
     connect(m_servings, &QSpinBox::valueChanged, this, &CRecipeViewDlg::OnServingsChanged);
+    m_servings->installEventFilter(this);
 
     // Grown, the page takes the room; the buttons stay along the bottom edge.
     m_frame = new WindowFrame(this, QStringLiteral("recipe"), m_session);
@@ -127,6 +129,35 @@ CRecipeViewDlg::CRecipeViewDlg(Session& session, QWidget* parent)
     m_statusTimer->setSingleShot(true);
     m_statusTimer->setInterval(kStatusMilliseconds);
     connect(m_statusTimer, &QTimer::timeout, m_status, &QLabel::hide);
+}
+
+// Enter in "Portii" takes the number typed and leaves the window open: the default button
+// ("Iesire") is for Enter elsewhere.
+bool CRecipeViewDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_servings && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            m_servings->interpretText();
+            m_servings->selectAll();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// Escape closes what is open over the page first, the window only when nothing is.
+void CRecipeViewDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        auto* links = findChild<TermLinks*>();
+        if (links && links->Panel()->isVisible()) {
+            links->Panel()->hide();
+            if (m_browser)
+                m_browser->setFocus();
+            event->accept();
+            return;
+        }
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CRecipeViewDlg::ShowStatus(const QString& text) {
@@ -177,9 +208,14 @@ void CRecipeViewDlg::SetUpServings() {
         return;
     const QSignalBlocker quiet(m_servings);
     m_servings->setValue(*own);
-    // The page gives up the strip the control stands in.
+    // The page gives up the strip the control stands in, and so does the explanation panel
+    // beside it: "Portii" stays in sight and usable while a term is explained.
     if (m_browser) {
         Place(m_browser, 1008, 0, 18, 406, 229);
+        if (auto* links = findChild<TermLinks*>()) {
+            links->PlaceBeside(DluRect(0, 18, 406, 229));
+            m_frame->Rebase(links->Panel());
+        }
         m_frame->Rebase(m_browser);
     }
 }

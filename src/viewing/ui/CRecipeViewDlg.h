@@ -55,6 +55,10 @@ public slots:
     // Regenerates the page shown (recipe or calorie page) for `servings`.
     void OnServingsChanged(int servings);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void OnInitDialog();
     // Shows the "Portii" control when the recipe states its servings.

@@ -80,14 +80,20 @@ QVariant CWebBrowser::loadResource(int type, const QUrl& name) {
     return QTextBrowser::loadResource(type, name);
 }
 
+std::unique_ptr<QTextDocument> CWebBrowser::PrintedCopy() const {
+    std::unique_ptr<QTextDocument> copy(document()->clone());
+    // Paper gets the text, not the coffee beans nor the grey behind them: the ink is the
+    // reader's, and the page on screen keeps its look.
+    QTextFrameFormat format = copy->rootFrame()->frameFormat();
+    format.clearBackground();
+    copy->rootFrame()->setFrameFormat(format);
+    if (m_printFilter)
+        m_printFilter(*copy);
+    return copy;
+}
+
 void CWebBrowser::PrintTo(QPrinter& printer) const {
-    if (!m_printFilter) {
-        document()->print(&printer);
-        return;
-    }
-    const std::unique_ptr<QTextDocument> copy(document()->clone());
-    m_printFilter(*copy);
-    copy->print(&printer);
+    PrintedCopy()->print(&printer);
 }
 
 } // namespace savorel::ui

@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 class QPrinter;
@@ -29,6 +30,8 @@ public:
     // Prints the shown page on `printer`: a copy of it, passed through the print filter
     // when one is set (what is laid over the view for reading stays off the paper).
     void PrintTo(QPrinter& printer) const;
+    // The document as PrintTo prints it: no page background, the print filter applied.
+    std::unique_ptr<QTextDocument> PrintedCopy() const;
     void SetPrintFilter(std::function<void(QTextDocument&)> filter) {
         m_printFilter = std::move(filter);
     }

@@ -39,9 +39,7 @@ TermLinks::TermLinks(QWidget* window, CWebBrowser* browser, Session& session)
     m_panel->setObjectName(QStringLiteral("termPanel"));
     m_panel->setFrameShape(QFrame::Box);
     m_panel->setAutoFillBackground(true);
-    const QRect page = browser->geometry();
-    const int width = page.width() * 2 / 5;
-    m_panel->setGeometry(page.right() - width, page.top(), width, page.height());
+    PlaceBeside(browser->geometry());
     auto* layout = new QVBoxLayout(m_panel);
     auto* top = new QHBoxLayout;
     m_word = new QLabel(m_panel);
@@ -72,6 +70,11 @@ TermLinks::TermLinks(QWidget* window, CWebBrowser* browser, Session& session)
 }
 
 TermLinks::~TermLinks() = default;
+
+void TermLinks::PlaceBeside(const QRect& page) {
+    const int width = page.width() * 2 / 5;
+    m_panel->setGeometry(page.right() + 1 - width, page.top(), width, page.height());
+}
 
 void TermLinks::OnNavigated(const QUrl& url) {
     m_links = 0;

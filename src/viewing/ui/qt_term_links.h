@@ -34,6 +34,8 @@ public:
 
     // The shown explanation panel, for tests.
     QFrame* Panel() const { return m_panel; }
+    // Places the explanation panel along the right side of `page` (window coordinates).
+    void PlaceBeside(const QRect& page);
     // Number of links laid over the page shown now.
     int LinkCount() const { return m_links; }
 
