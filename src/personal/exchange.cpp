@@ -7,8 +7,8 @@
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/store_lock.h"
-#include "personal/records.h"
 #include "viewing/calories.h"
 
 #include <nlohmann/json.hpp>
@@ -149,7 +149,8 @@ std::string RecipeJsonLd(const ExportEntry& entry, const Recipe& model,
     recipe["name"] = utf8(Trimmed(model.title));
     const RecipeFacts& facts = model.facts;
     // The identifier that came with a recipe stays with it; the book's own is its file name.
-    recipe["identifier"] = facts.identifier.empty() ? Cp1250ToUtf8(entry.fileName) : facts.identifier;
+    recipe["identifier"] =
+        facts.identifier.empty() ? Cp1250ToUtf8(entry.fileName) : facts.identifier;
     if (!entry.category.empty())
         recipe["recipeCategory"] = Cp1250ToUtf8(Trimmed(entry.category));
     else if (!facts.category.empty())
@@ -555,10 +556,10 @@ void AddModelItem(Recipe& model, const std::string& item) {
 // The facts schema.org carries beside the recipe, as the model keeps them.
 void ReadFacts(const Json& node, RecipeFacts& facts) {
     const std::pair<const char*, std::string*> texts[] = {
-        {"url", &facts.sourceUrl},        {"prepTime", &facts.prepTime},
-        {"cookTime", &facts.cookTime},    {"totalTime", &facts.totalTime},
+        {"url", &facts.sourceUrl},           {"prepTime", &facts.prepTime},
+        {"cookTime", &facts.cookTime},       {"totalTime", &facts.totalTime},
         {"recipeCategory", &facts.category}, {"keywords", &facts.keywords},
-        {"inLanguage", &facts.language},  {"identifier", &facts.identifier}};
+        {"inLanguage", &facts.language},     {"identifier", &facts.identifier}};
     for (const auto& [key, value] : texts) {
         if (!node.contains(key))
             continue;
@@ -619,11 +620,11 @@ ForeignRecipe ConvertRecipe(const Json& node) {
         const std::optional<int> servings = ServingsOfYield(node["recipeYield"]);
         model.servings = servings.value_or(0);
         if (!servings)
-            model.facts.yieldNote = OneLine(node["recipeYield"].is_array() &&
-                                                    !node["recipeYield"].empty()
-                                                ? TextOf(node["recipeYield"].front())
-                                                : TextOf(node["recipeYield"]))
-                                        .substr(0, kTitleLimit);
+            model.facts.yieldNote =
+                OneLine(node["recipeYield"].is_array() && !node["recipeYield"].empty()
+                            ? TextOf(node["recipeYield"].front())
+                            : TextOf(node["recipeYield"]))
+                    .substr(0, kTitleLimit);
         if (!servings)
             recipe.notes.push_back(
                 "recipeYield fara un numar de portii intre 1 si 99: \"" +
@@ -877,13 +878,12 @@ ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes) {
         result.notes = foreign.notes;
         // Kept whole, the recipe lost no letter: the note on what the code page lacks is moot.
         if (lossless)
-            std::erase_if(result.notes, [](const std::string& note) {
-                return note.starts_with(kUnheldNote);
-            });
+            std::erase_if(result.notes,
+                          [](const std::string& note) { return note.starts_with(kUnheldNote); });
         const std::string key =
             lossless ? ModelKey(foreign.model)
-                     : RecipeKey(result.name,
-                                 CleanField(OwnRecipeField::Ingredients, foreign.fields.ingredients));
+                     : RecipeKey(result.name, CleanField(OwnRecipeField::Ingredients,
+                                                         foreign.fields.ingredients));
         if (!lock.Held()) {
             result.reason = kStoreBusy;
         } else if (known.count(key)) {

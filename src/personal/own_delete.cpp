@@ -2,9 +2,9 @@
 
 #include "catalogue/catalogue.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "core/store_lock.h"
-#include "personal/records.h"
 #include "personal/store.h"
 
 #include <cerrno>

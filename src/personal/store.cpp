@@ -5,9 +5,9 @@
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "core/store_lock.h"
-#include "personal/records.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -200,7 +200,8 @@ bool EnsureOwnRecipesSubcategory() {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         const std::size_t first = line.find_first_not_of(" \t");
-        if (first != std::string_view::npos && line.substr(first) == std::string("m ") + kOwnCategory)
+        if (first != std::string_view::npos &&
+            line.substr(first) == std::string("m ") + kOwnCategory)
             return true;
         pos = end + 1;
     }
@@ -330,7 +331,8 @@ std::string_view WithoutOuterBreaks(std::string_view text) {
 } // namespace
 
 bool NeedsLosslessForm(const TypedRecipe& typed, bool ingredientsAsLoaded) {
-    for (const std::string* field : {&typed.author, &typed.name, &typed.ingredients, &typed.preparation})
+    for (const std::string* field :
+         {&typed.author, &typed.name, &typed.ingredients, &typed.preparation})
         if (!HoldsOnlyCp1250(*field))
             return true;
     return !ingredientsAsLoaded &&
@@ -374,7 +376,8 @@ Recipe RecipeFromTyped(const TypedRecipe& typed, const RecipeFacts& kept) {
             recipe.steps.emplace_back(line);
         start = end + 1;
     }
-    recipe.servings = typed.servings >= kMinServings && typed.servings <= kMaxServings ? typed.servings : 0;
+    recipe.servings =
+        typed.servings >= kMinServings && typed.servings <= kMaxServings ? typed.servings : 0;
     recipe.facts = kept;
     if (recipe.facts.identifier.empty())
         recipe.facts.identifier = NewRecipeIdentifier();

@@ -3,9 +3,9 @@
 #include "catalogue/recipe.h"
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "personal/exchange.h"
-#include "personal/records.h"
 #include "personal/store.h"
 #include "support/support.h"
 
@@ -180,16 +180,16 @@ OwnRecipeFields StoredFields(const std::string& file) {
         return {};
     OwnRecipeFields fields{Utf8ToCp1250Folded(model->author), ListTitleOf(*model), "", ""};
     if (const auto servings = ServingsOf(*model))
-        fields.ingredients = W("") + std::to_string(*servings) + (*servings == 1 ? " portie" : " portii");
+        fields.ingredients =
+            W("") + std::to_string(*servings) + (*servings == 1 ? " portie" : " portii");
     for (const RecipeSection& section : model->sections) {
         if (section.hasHeading)
             fields.ingredients += (fields.ingredients.empty() ? "" : "; ") +
                                   Utf8ToCp1250Folded(section.heading) + ":";
         for (const std::string& item : section.items)
-            fields.ingredients += (fields.ingredients.empty() || fields.ingredients.back() == ':'
-                                       ? ""
-                                       : "; ") +
-                                  Utf8ToCp1250Folded(item);
+            fields.ingredients +=
+                (fields.ingredients.empty() || fields.ingredients.back() == ':' ? "" : "; ") +
+                Utf8ToCp1250Folded(item);
     }
     for (const std::string& step : model->steps)
         fields.preparation += (fields.preparation.empty() ? "" : "\r\n") + Utf8ToCp1250Folded(step);
@@ -303,8 +303,7 @@ TEST(RecipeExchange, OwnRecipesSurviveARoundTrip) {
         return out;
     };
     for (std::size_t n = 0; n < 3; ++n) {
-        const auto back =
-            std::make_optional(StoredFields("xet" + std::to_string(n + 1) + ".txt"));
+        const auto back = std::make_optional(StoredFields("xet" + std::to_string(n + 1) + ".txt"));
         const OwnRecipeFields& o = originals[n];
         EXPECT_EQ(o.name, back->name);
         EXPECT_EQ(o.author, back->author);

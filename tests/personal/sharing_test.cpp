@@ -3,13 +3,13 @@
 #include "catalogue/page.h"
 #include "core/files.h"
 #include "core/folders.h"
+#include "core/records.h"
 #include "core/store_lock.h"
-#include "personal/favourites.h"
 #include "personal/own_list.h"
-#include "personal/records.h"
 #include "personal/store.h"
 #include "support/read_only_folder.h"
 #include "support/support.h"
+#include "viewing/favourites.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -33,7 +33,9 @@ namespace {
 
 // As the shipped catalogue ends: with the own recipes' category, where new recipes go.
 const std::string kCatalogue = "m Supe\nh Ciorbe\ni Ciorba de burta ~ RET001.TXT\n"
-                               "m Re\xfe" "ete proprii\n  h Re\xfe" "etele mele\n";
+                               "m Re\xfe"
+                               "ete proprii\n  h Re\xfe"
+                               "etele mele\n";
 
 // Runs `body` in a child process; answers its exit code (0 when the body returned true).
 int InChild(const std::function<bool()>& body) {

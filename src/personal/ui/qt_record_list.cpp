@@ -1,8 +1,8 @@
 #include "personal/ui/qt_record_list.h"
 
+#include "core/records.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_text.h"
-#include "personal/records.h"
 
 #include <QByteArray>
 #include <QSignalBlocker>
