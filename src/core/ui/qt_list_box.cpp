@@ -44,11 +44,17 @@ bool SortedListBox::viewportEvent(QEvent* event) {
     return true;
 }
 
+int CompareListEntries(const QString& a, const QString& b) {
+    return QString::compare(a, b, Qt::CaseInsensitive);
+}
+
+// An entry goes after those equal to it but for case, so that they keep the order in which
+// they were added, as the platform's add does.
 int SortedListBox::AddString(const QString& text) {
     int low = 0, high = count();
     while (low < high) {
         const int mid = (low + high) / 2;
-        if (QString::compare(item(mid)->text(), text, Qt::CaseInsensitive) <= 0)
+        if (CompareListEntries(item(mid)->text(), text) <= 0)
             low = mid + 1;
         else
             high = mid;

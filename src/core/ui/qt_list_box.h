@@ -1,7 +1,7 @@
 #pragma once
 
-// Widgets shared by the search and dictionary windows: the platform's sorted, notifying list
-// box, and fitting a fixed-size control's font to its text.
+// The platform's sorted, notifying list box, which the main, search, dictionary, favourites
+// and own recipes windows share, and the order its entries stand in.
 #include <QListWidget>
 #include <QString>
 
@@ -11,6 +11,10 @@ class QKeyEvent;
 class QMouseEvent;
 
 namespace savorel::ui {
+
+// The order of a sorted list's entries: by text, ignoring case, as the platform's list box
+// sorts. Negative when `a` stands before `b`, 0 when they differ only in case.
+int CompareListEntries(const QString& a, const QString& b);
 
 // A list box with the sort style: AddString places an entry by its text, ignoring case, as
 // the platform's list box does. `onSelchange` runs on every selection the user makes, by

@@ -11,7 +11,10 @@ namespace savorel::ui {
 
 namespace {
 
-// The platform's sorted list box orders its entries ignoring case.
+// Sorted in SortedListBox's order, with one difference on purpose. These lists sort by Qt's
+// sorted insert, which promises no order among equal entries, so entries differing only in
+// case stand by their exact text: the same whatever the order of the file. AddString places
+// its entries itself, after their equals, and so keeps the order in which they came.
 class RecordItem final : public QListWidgetItem {
 public:
     explicit RecordItem(const std::string& record)
@@ -19,7 +22,7 @@ public:
         setData(Qt::UserRole, QByteArray(record.data(), static_cast<qsizetype>(record.size())));
     }
     bool operator<(const QListWidgetItem& other) const override {
-        const int order = text().compare(other.text(), Qt::CaseInsensitive);
+        const int order = CompareListEntries(text(), other.text());
         return order != 0 ? order < 0 : text() < other.text();
     }
 };
