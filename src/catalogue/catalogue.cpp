@@ -183,9 +183,7 @@ bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
 }
 
 void FreeCatalogue(CategoryTable& table) {
-    for (auto& category : table.categories)
-        category.subcategories.clear();
-    table.categories.clear();
+    table.categories.clear(); // the vectors within free themselves
 }
 
 } // namespace savorel
