@@ -1,11 +1,11 @@
 // The personal store's readers: list files, entries, and an own recipe saved and loaded back.
 // Input: author, name, ingredients, preparation and a list file, separated by "@@".
+#include "core/records.h"
 #include "core/scramble.h"
 #include "fuzz_util.h"
-#include "personal/favourites.h"
 #include "personal/own_list.h"
-#include "personal/records.h"
 #include "personal/store.h"
+#include "viewing/favourites.h"
 
 #include <cstdint>
 

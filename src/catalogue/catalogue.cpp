@@ -76,7 +76,8 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
     int lineNumber = 0;
     bool overflow = false; // content after the tenth category is left out
     std::size_t entries = 0;
-    while (!std::feof(f)) {
+    // A read error sets neither the end of the file nor stops the reads: it ends the loop.
+    while (!std::feof(f) && !std::ferror(f)) {
         const CatalogueLine line = ReadCatalogueLine(f);
         ++lineNumber;
         if ((line.tag == 'h' || line.tag == 'i') && !overflow && entries >= kMaxCatalogueEntries) {
@@ -130,7 +131,7 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
             break;
         }
     }
-    return true;
+    return !std::ferror(f);
 }
 
 std::vector<CatalogueProblem> CatalogueLineEndProblems(std::string_view text) {
@@ -179,13 +180,18 @@ bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
         reporter.Beep();
         return false;
     }
-    return LoadCatalogueFrom(f.get(), table, problems);
+    if (!LoadCatalogueFrom(f.get(), table, problems)) {
+        // Half a catalogue would list recipes under the wrong neighbours: none, as when missing.
+        table.categories.clear();
+        reporter.Show(BoxForm::Owned, kCannotOpenCatalogue);
+        reporter.Beep();
+        return false;
+    }
+    return true;
 }
 
 void FreeCatalogue(CategoryTable& table) {
-    for (auto& category : table.categories)
-        category.subcategories.clear();
-    table.categories.clear();
+    table.categories.clear(); // the vectors within free themselves
 }
 
 } // namespace savorel

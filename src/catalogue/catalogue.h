@@ -66,10 +66,13 @@ struct CatalogueProblem {
 // feed (not taken). One problem for each kind, at its first line, with the count.
 std::vector<CatalogueProblem> CatalogueLineEndProblems(std::string_view text);
 
-// Reads virt-dir.txt from the data folder. When it cannot be opened the table stays empty and
-// the reporter gets the message and a beep; answers whether the file was read.
+// Reads virt-dir.txt from the data folder. When it cannot be opened or read to its end the
+// table stays empty and the reporter gets the message and a beep; answers whether the file
+// was read.
 [[nodiscard]] bool LoadCatalogue(CategoryTable& table, Reporter& reporter,
                                  std::vector<CatalogueProblem>* problems = nullptr);
+// Reads a scrambled catalogue from `f` into `table` (emptied first). False when a read fails
+// before the end of the file; the table then holds the lines read until then.
 [[nodiscard]] bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
                                      std::vector<CatalogueProblem>* problems = nullptr);
 

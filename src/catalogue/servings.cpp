@@ -18,12 +18,13 @@ namespace {
 // Longer digit runs are not quantities a cook writes; they would only overflow.
 constexpr std::size_t kMaxDigits = 9;
 
-bool IsBlank(char c) {
+// A blank within a line.
+bool IsSpaceOrTab(char c) {
     return c == ' ' || c == '\t';
 }
 
 bool IsBlankOrBreak(char c) {
-    return IsBlank(c) || c == '\r' || c == '\n';
+    return IsSpaceOrTab(c) || c == '\r' || c == '\n';
 }
 
 bool IsDigit(char c) {
@@ -141,7 +142,7 @@ std::string ServingsItemText(int servings) {
 
 std::optional<LeadingQuantity> ParseLeadingQuantity(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsSpaceOrTab(text[i]))
         ++i;
     LeadingQuantity q;
     q.begin = i;
@@ -167,7 +168,7 @@ std::optional<LeadingQuantity> ParseLeadingQuantity(std::string_view text) {
         q.value = static_cast<double>(whole);
         // "1 1/2": a whole number, blanks, a fraction.
         std::size_t j = i;
-        while (j < text.size() && IsBlank(text[j]))
+        while (j < text.size() && IsSpaceOrTab(text[j]))
             ++j;
         std::size_t k = j;
         long long numerator = 0;
@@ -358,13 +359,13 @@ struct UnitAfter {
 UnitAfter ReadUnitAfter(std::string_view rest) {
     UnitAfter after;
     std::size_t i = 0;
-    while (i < rest.size() && IsBlank(rest[i]))
+    while (i < rest.size() && IsSpaceOrTab(rest[i]))
         ++i;
     after.gap = i;
     std::string_view word = WordAt(rest, i);
-    if (EqualsFolded(word, "de") && i + 2 < rest.size() && IsBlank(rest[i + 2])) {
+    if (EqualsFolded(word, "de") && i + 2 < rest.size() && IsSpaceOrTab(rest[i + 2])) {
         std::size_t j = i + 2;
-        while (j < rest.size() && IsBlank(rest[j]))
+        while (j < rest.size() && IsSpaceOrTab(rest[j]))
             ++j;
         if (!WordAt(rest, j).empty()) {
             i = j;

@@ -10,7 +10,10 @@ namespace savorel {
 
 namespace {
 
-// One lock per process: the lock file's descriptor and how deep the holders nest.
+// One lock per process: the lock file's descriptor and how deep the holders nest. Plain
+// globals, unguarded: the program takes the lock on its one thread (the windows' and
+// cookbook's), and a second thread taking it would nest into the first's lock, not wait for
+// it. A thread of its own would need a mutex here and a depth per thread.
 int g_fd = -1;
 int g_depth = 0;
 

@@ -16,7 +16,8 @@ class StoreLock final {
 public:
     // Waits at most `patience` for the lock. A data folder where the lock file cannot be
     // created at all (read-only) is not locked against anyone: the change itself then fails
-    // and says so. Taken again by the same process, it nests.
+    // and says so. Taken again by the same process, it nests; it is for one thread only
+    // (the state it keeps is the process's, unguarded).
     explicit StoreLock(std::chrono::milliseconds patience = std::chrono::seconds(5));
     ~StoreLock();
     StoreLock(const StoreLock&) = delete;

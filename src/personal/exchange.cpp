@@ -7,8 +7,8 @@
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/store_lock.h"
-#include "personal/records.h"
 #include "viewing/calories.h"
 
 #include <nlohmann/json.hpp>
@@ -26,7 +26,8 @@ using Json = nlohmann::ordered_json;
 
 namespace {
 
-bool IsBlank(char c) {
+// A blank, a tab or a line break (the white space of JSON).
+bool IsBlankOrBreak(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
@@ -34,7 +35,7 @@ bool IsBlank(char c) {
 std::string Collapsed(std::string_view text) {
     std::string out;
     for (const char c : text) {
-        if (!IsBlank(c))
+        if (!IsBlankOrBreak(c))
             out += c;
         else if (!out.empty() && out.back() != ' ')
             out += ' ';
@@ -46,9 +47,9 @@ std::string Collapsed(std::string_view text) {
 
 std::string Trimmed(std::string_view text) {
     std::size_t begin = 0, end = text.size();
-    while (begin < end && IsBlank(text[begin]))
+    while (begin < end && IsBlankOrBreak(text[begin]))
         ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
+    while (end > begin && IsBlankOrBreak(text[end - 1]))
         --end;
     return std::string(text.substr(begin, end - begin));
 }

@@ -2,11 +2,11 @@
 
 #include "catalogue/catalogue.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "core/store_lock.h"
-#include "personal/favourites.h"
-#include "personal/records.h"
 #include "personal/store.h"
+#include "viewing/favourites.h"
 
 #include <cerrno>
 #include <cstdio>

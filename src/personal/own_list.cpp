@@ -1,8 +1,8 @@
 #include "personal/own_list.h"
 
 #include "core/files.h"
+#include "core/records.h"
 #include "core/store_lock.h"
-#include "personal/records.h"
 #include "personal/store.h"
 
 #include <algorithm>

@@ -15,7 +15,6 @@ public:
     bool Tick();
 
     long long KnownSize() const { return m_knownSize; }
-    int TickCounter() const { return m_tick; }
 
 private:
     long long m_knownSize = 0;

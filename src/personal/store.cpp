@@ -5,9 +5,9 @@
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "core/store_lock.h"
-#include "personal/records.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -43,7 +43,8 @@ bool CloseChecked(FilePtr& f) {
     return std::fclose(raw) == 0 && flushed;
 }
 
-bool IsBlank(std::string_view text) {
+// Whether a typed field holds nothing but blanks, tabs and line breaks.
+bool OnlyBlanksAndBreaks(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
@@ -262,8 +263,8 @@ EditorSaveResult SaveFromEditor(SaveMode mode, const OwnRecipeFields& typed,
     }
     OwnRecipeFields cleaned;
     result.written = WriteWorkingFile(typed, cleaned);
-    if (result.written == WorkingFileResult::Written && IsBlank(cleaned.ingredients) &&
-        IsBlank(cleaned.preparation))
+    if (result.written == WorkingFileResult::Written && OnlyBlanksAndBreaks(cleaned.ingredients) &&
+        OnlyBlanksAndBreaks(cleaned.preparation))
         result.written = WorkingFileResult::ContentEmpty;
     if (result.written == WorkingFileResult::Written)
         result.outcome = SaveOwnRecipe(mode, cleaned, fileName);

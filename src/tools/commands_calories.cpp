@@ -3,8 +3,8 @@
 #include "catalogue/page.h"
 #include "core/files.h"
 #include "core/fold.h"
+#include "core/records.h"
 #include "core/scramble.h"
-#include "personal/records.h"
 #include "tools/cookbook.h"
 #include "viewing/calories.h"
 

@@ -35,7 +35,8 @@ std::string UpToNul(const std::string& text) {
     return text.substr(0, text.find('\0'));
 }
 
-bool IsBlankText(std::string_view text) {
+// Whether a field of the calorie table is empty or holds only spaces (tabs are text there).
+bool OnlySpaces(std::string_view text) {
     return text.find_first_not_of(' ') == std::string_view::npos;
 }
 
@@ -163,7 +164,7 @@ float LookUpUnitMass(std::string& text, Reporter& reporter, bool& tableMissing,
     float current = 0;
     while (ReadTableLine(f.get(), line, current, 1)) {
         // A line without a name would match every blank; it names no unit.
-        if (!line.usable || IsBlankText(line.field))
+        if (!line.usable || OnlySpaces(line.field))
             continue;
         if (FindAndBlank(text, line.field) != 0) {
             if (unitField)
@@ -237,7 +238,7 @@ StatedMeasure TakeStatedMeasure(std::string& work) {
     if (!(mass > 0))
         return measure;
     FindAndBlank(inside, " fiecare ");
-    if (!IsBlankText(inside))
+    if (!OnlySpaces(inside))
         return measure;
     measure = {true, quantity, mass, unitField};
     work.replace(open, close - open + 1, close - open + 1, ' ');
@@ -260,7 +261,7 @@ bool LeftoverMatters(std::string_view work, Reporter& reporter, bool& tableMissi
     TableLine line;
     float current = -1.0f;
     while (ReadTableLine(foods.get(), line, current, 1))
-        if (line.usable && !IsBlankText(line.field) &&
+        if (line.usable && !OnlySpaces(line.field) &&
             FindFolded(work, line.field) != std::string_view::npos)
             return true;
     return false;
@@ -280,7 +281,7 @@ void SplitWords(std::string_view text, std::vector<std::string>& words) {
 } // namespace
 
 float UnitMassOfFood(std::string_view unitField, std::string_view foodField, float tableMass) {
-    if (unitField.empty() || IsBlankText(unitField))
+    if (unitField.empty() || OnlySpaces(unitField))
         return tableMass;
     const float millilitres = LookUpOptional(kVolumeTableFile, unitField);
     if (millilitres <= 0)
@@ -293,7 +294,7 @@ float UnitMassOfFood(std::string_view unitField, std::string_view foodField, flo
 
 void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& reporter,
                         double factor) {
-    if (IsBlankText(token))
+    if (OnlySpaces(token))
         return;
     if (token.size() > kTokenLimit)
         reporter.Show(BoxForm::CaptionOnly, kTokenTooBig);
@@ -315,7 +316,7 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
     float current = -1.0f;
     bool matched = false;
     while (ReadTableLine(foods.get(), line, current, 1)) {
-        if (!line.usable || IsBlankText(line.field))
+        if (!line.usable || OnlySpaces(line.field))
             continue;
         if (FindAndBlank(work, line.field) != 0) {
             matched = true;
@@ -360,7 +361,7 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
             state.total += product;
             state.page += "<font color=#000000> = </font>";
             state.page += "<font color=#770000>" + Fixed(product, 2) + "</font>";
-            if (!IsBlankText(work) && !LeftoverMatters(work, reporter, state.tableMissing)) {
+            if (!OnlySpaces(work) && !LeftoverMatters(work, reporter, state.tableMissing)) {
                 SplitWords(work, state.describingWords);
                 return;
             }
@@ -368,7 +369,7 @@ void EvaluateIngredient(std::string_view token, CalorieState& state, Reporter& r
                 return;
         }
     }
-    if (!IsBlankText(work)) {
+    if (!OnlySpaces(work)) {
         SplitWords(work, state.leftoverWords);
         state.notUnderstood +=
             "<font color=#ff2222>" + UpToNul(work) + "</font><font color=#0>*</font>";
@@ -429,7 +430,7 @@ void CalculateFromTokens(const std::vector<std::string>& tokens, int stated, Cal
     }
     if (state.tableMissing)
         return;
-    if (!IsBlankText(state.notUnderstood))
+    if (!OnlySpaces(state.notUnderstood))
         state.page += "<hr>Nu am inteles urmatoarele:<p><font color=#ff0000> <b>" +
                       UpToNul(state.notUnderstood) + "</b> </font>";
     else

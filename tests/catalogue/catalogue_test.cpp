@@ -1,4 +1,5 @@
 #include "catalogue/catalogue.h"
+#include "core/files.h"
 #include "core/scramble.h"
 #include "support/support.h"
 
@@ -146,6 +147,26 @@ TEST(Catalogue, BinaryGarbageLoadsWithinLimits) {
         for (const auto& s : c.subcategories)
             for (const auto& r : s.recipes)
                 EXPECT_LE(r.fileName.size(), kCatalogueNameLimit);
+    }
+}
+
+TEST(Catalogue, LoadFromAnswersWhetherTheStreamWasReadToItsEnd) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", "m A\nh B\ni C ~ D\n");
+    struct Case {
+        const char* path;
+        bool read;
+        int categories;
+    };
+    // A folder opens as a stream whose every read fails: the load must end, and say so.
+    for (const Case& c : {Case{"virt-dir.txt", true, 1}, Case{".", false, 0}}) {
+        SCOPED_TRACE(c.path);
+        FilePtr f(std::fopen(c.path, "rb"));
+        ASSERT_TRUE(f);
+        CategoryTable t;
+        t.categories.push_back({"stale", {}});
+        EXPECT_EQ(LoadCatalogueFrom(f.get(), t), c.read);
+        EXPECT_EQ(t.LastIndex(), c.categories - 1);
     }
 }
 

@@ -5,11 +5,11 @@
 #include "core/folders.h"
 #include "core/scramble.h"
 #include "dictionary/dictionary.h"
-#include "personal/favourites.h"
 #include "personal/own_list.h"
 #include "search/search.h"
 #include "support/support.h"
 #include "viewing/calories.h"
+#include "viewing/favourites.h"
 
 #include <gtest/gtest.h>
 

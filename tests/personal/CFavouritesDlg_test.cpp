@@ -2,12 +2,12 @@
 // removing entries, and what a removal leaves in pref.txt.
 #include "core/files.h"
 #include "core/ui/qt_geometry.h"
-#include "personal/favourites.h"
 #include "personal/ui/CFavouritesDlg.h"
 #include "support/read_only_folder.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
+#include "viewing/favourites.h"
 
 #include <QLabel>
 #include <QListWidget>

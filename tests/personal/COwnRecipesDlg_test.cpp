@@ -1,9 +1,9 @@
 // The own recipes window on the offscreen platform: its sorted list, the watch on pers.txt,
 // the way to the editor and to the recipe window.
+#include "core/records.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/qt_window_frame.h"
-#include "personal/records.h"
 #include "personal/store.h"
 #include "personal/ui/COwnRecipeEditDlg.h"
 #include "personal/ui/COwnRecipesDlg.h"

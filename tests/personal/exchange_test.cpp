@@ -3,9 +3,9 @@
 #include "catalogue/recipe.h"
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "personal/exchange.h"
-#include "personal/records.h"
 #include "personal/store.h"
 #include "support/support.h"
 

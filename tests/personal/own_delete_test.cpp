@@ -1,8 +1,8 @@
-#include "personal/favourites.h"
 #include "personal/own_delete.h"
 #include "personal/store.h"
 #include "support/read_only_folder.h"
 #include "support/support.h"
+#include "viewing/favourites.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

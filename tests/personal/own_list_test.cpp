@@ -1,6 +1,6 @@
 #include "core/files.h"
+#include "core/records.h"
 #include "personal/own_list.h"
-#include "personal/records.h"
 #include "personal/store.h"
 #include "support/support.h"
 

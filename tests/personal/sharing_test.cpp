@@ -3,13 +3,13 @@
 #include "catalogue/page.h"
 #include "core/files.h"
 #include "core/folders.h"
+#include "core/records.h"
 #include "core/store_lock.h"
-#include "personal/favourites.h"
 #include "personal/own_list.h"
-#include "personal/records.h"
 #include "personal/store.h"
 #include "support/read_only_folder.h"
 #include "support/support.h"
+#include "viewing/favourites.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

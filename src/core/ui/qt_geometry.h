@@ -46,7 +46,6 @@ class Backdrop {
 public:
     explicit Backdrop(QString resource) : m_resource(std::move(resource)) {}
     void Paint(QPainter& painter, QSize window, QSize design);
-    bool Loaded() const { return m_loaded; }
 
 private:
     QString m_resource;

@@ -1,7 +1,7 @@
 #pragma once
 
-// Widgets shared by the search and dictionary windows: the platform's sorted, notifying list
-// box, and fitting a fixed-size control's font to its text.
+// The platform's sorted, notifying list box, which the main, search, dictionary, favourites
+// and own recipes windows share, and the order its entries stand in.
 #include <QListWidget>
 #include <QString>
 

@@ -2,13 +2,13 @@
 
 #include "catalogue/page.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
 #include "core/ui/qt_window_frame.h"
-#include "personal/favourites.h"
 #include "personal/own_delete.h"
-#include "personal/records.h"
 #include "personal/ui/qt_record_list.h"
+#include "viewing/favourites.h"
 #include "viewing/ui/qt_open_recipe.h"
 
 #include <QColor>

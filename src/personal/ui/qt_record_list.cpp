@@ -1,9 +1,9 @@
 #include "personal/ui/qt_record_list.h"
 
 #include "core/collate.h"
+#include "core/records.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_text.h"
-#include "personal/records.h"
 
 #include <QSignalBlocker>
 

@@ -36,7 +36,6 @@ public:
     int DoModal();
 
     CWebBrowser* Browser() const { return m_browser; }
-    bool AddedToFavourites() const { return m_addedToFavourites; }
     // The brief text over the page's foot that says what the add button did.
     QLabel* Status() const { return m_status; }
 

@@ -1,4 +1,4 @@
-#include "personal/records.h"
+#include "core/records.h"
 
 #include "core/files.h"
 #include "core/scramble.h"

@@ -1,7 +1,7 @@
 #include "core/files.h"
-#include "personal/favourites.h"
 #include "support/read_only_folder.h"
 #include "support/support.h"
+#include "viewing/favourites.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

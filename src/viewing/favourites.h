@@ -1,7 +1,8 @@
 #pragma once
 
 // The favourites list pref.txt: one record per recipe, added by the recipe window, listed
-// and removed by the favourites window.
+// and removed by the favourites window. It stands with the recipe window, the first of the
+// two to use it, so that the favourites window above reads it and not the other way up.
 #include <optional>
 #include <string>
 #include <string_view>

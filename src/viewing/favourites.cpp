@@ -1,9 +1,9 @@
-#include "personal/favourites.h"
+#include "viewing/favourites.h"
 
 #include "core/files.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "core/store_lock.h"
-#include "personal/records.h"
 
 #include <cstdio>
 
