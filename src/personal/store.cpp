@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace savorel {
@@ -179,7 +180,13 @@ std::optional<std::string> NextOwnRecipeFileName() {
     std::uint64_t number = any ? largest + 1 : 1;
     // A recipe file that the catalogue does not name (its line could not be appended, or
     // the catalogue was installed afresh) still belongs to the user: never write over it.
-    while (DataEntryExists(OwnRecipeFileName(number)))
+    // Nor the name of a deleted recipe kept in sterse/: a list or editor of another copy that
+    // still shows the deleted one would reach the new recipe under it.
+    const auto kept = [](const std::string& name) {
+        struct stat st;
+        return ::lstat((std::string(kDeletedFolder) + "/" + name).c_str(), &st) == 0;
+    };
+    while (DataEntryExists(OwnRecipeFileName(number)) || kept(OwnRecipeFileName(number)))
         ++number;
     return OwnRecipeFileName(number);
 }
@@ -200,7 +207,8 @@ bool EnsureOwnRecipesSubcategory() {
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         const std::size_t first = line.find_first_not_of(" \t");
-        if (first != std::string_view::npos && line.substr(first) == std::string("m ") + kOwnCategory)
+        if (first != std::string_view::npos &&
+            line.substr(first) == std::string("m ") + kOwnCategory)
             return true;
         pos = end + 1;
     }
@@ -216,10 +224,27 @@ const char* StoreMessage(StoreResult result) {
     case StoreResult::RecipeNotWritten:
     case StoreResult::ListsNotUpdated:
         return kStoreNotWritten;
+    case StoreResult::RecipeDeleted:
+        return kRecipeDeletedMeanwhile;
     case StoreResult::Stored:
         break;
     }
     return nullptr;
+}
+
+bool OwnRecipeStillExists(const std::string& fileName) {
+    if (!IsSafeDataName(fileName) || !DataFileExists(fileName))
+        return false;
+    std::string bytes;
+    if (!ReadWholeDataFile(kOwnRecipeList, bytes))
+        return false;
+    // A last record without its line feed (a hand-edited list) still names its recipe, as
+    // the delete, which drops it, counts it.
+    const std::vector<std::string> records =
+        CompleteLines(ScrambleBytes(bytes), UnendedLine::KeptUnlessEmpty);
+    return std::any_of(records.begin(), records.end(), [&](const std::string& record) {
+        return EqualsIgnoreAsciiCase(FileNameFromEntry(record), fileName);
+    });
 }
 
 StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
@@ -228,7 +253,18 @@ StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
     const std::string working = ResolveDataName(kWorkingFile);
     if (mode == SaveMode::Modification) {
         outcome.fileName = fileName;
-        if (!IsSafeDataName(fileName) || !CopyFileAtomically(working, fileName))
+        // Checked and written under one hold of the lock, which a delete takes too: a recipe
+        // deleted meanwhile is never brought back as a file no list names.
+        const StoreLock lock;
+        if (!lock.Held()) {
+            outcome.result = StoreResult::RecipeNotWritten;
+            return outcome;
+        }
+        if (!IsSafeDataName(fileName))
+            outcome.result = StoreResult::RecipeNotWritten;
+        else if (!OwnRecipeStillExists(fileName))
+            outcome.result = StoreResult::RecipeDeleted;
+        else if (!CopyFileAtomically(working, fileName))
             outcome.result = StoreResult::RecipeNotWritten;
         return outcome;
     }
@@ -330,7 +366,8 @@ std::string_view WithoutOuterBreaks(std::string_view text) {
 } // namespace
 
 bool NeedsLosslessForm(const TypedRecipe& typed, bool ingredientsAsLoaded) {
-    for (const std::string* field : {&typed.author, &typed.name, &typed.ingredients, &typed.preparation})
+    for (const std::string* field :
+         {&typed.author, &typed.name, &typed.ingredients, &typed.preparation})
         if (!HoldsOnlyCp1250(*field))
             return true;
     return !ingredientsAsLoaded &&
@@ -374,7 +411,8 @@ Recipe RecipeFromTyped(const TypedRecipe& typed, const RecipeFacts& kept) {
             recipe.steps.emplace_back(line);
         start = end + 1;
     }
-    recipe.servings = typed.servings >= kMinServings && typed.servings <= kMaxServings ? typed.servings : 0;
+    recipe.servings =
+        typed.servings >= kMinServings && typed.servings <= kMaxServings ? typed.servings : 0;
     recipe.facts = kept;
     if (recipe.facts.identifier.empty())
         recipe.facts.identifier = NewRecipeIdentifier();

@@ -22,13 +22,17 @@ namespace savorel::ui {
 
 namespace {
 
-constexpr const char* kIngredientsHint = "c\xc3\xa2te unul pe r\xc3\xa2nd, sau separate prin \xe2\x80\x9e;\xe2\x80\x9d";
+constexpr const char* kIngredientsHint =
+    "c\xc3\xa2te unul pe r\xc3\xa2nd, sau separate prin \xe2\x80\x9e;\xe2\x80\x9d";
 constexpr const char* kEditorHelp =
     "Ingredientele se scriu \xc3\xaen dou\xc4\x83 feluri:\n"
-    "\xe2\x80\xa2 c\xc3\xa2te unul pe r\xc3\xa2nd (un r\xc3\xa2nd care se termin\xc4\x83 cu \xe2\x80\x9e:\xe2\x80\x9d este "
-    "titlul ingredientelor de sub el, de exemplu \xe2\x80\x9e" "Aluat:\xe2\x80\x9d);\n"
+    "\xe2\x80\xa2 c\xc3\xa2te unul pe r\xc3\xa2nd (un r\xc3\xa2nd care se termin\xc4\x83 cu "
+    "\xe2\x80\x9e:\xe2\x80\x9d este "
+    "titlul ingredientelor de sub el, de exemplu \xe2\x80\x9e"
+    "Aluat:\xe2\x80\x9d);\n"
     "\xe2\x80\xa2 pe un singur r\xc3\xa2nd, separate prin \xe2\x80\x9e;\xe2\x80\x9d.\n"
-    "C\xc3\xa2mpul \xe2\x80\x9ePortii\xe2\x80\x9d spune pentru c\xc3\xa2te persoane este re\xc8\x9b" "eta; "
+    "C\xc3\xa2mpul \xe2\x80\x9ePortii\xe2\x80\x9d spune pentru c\xc3\xa2te persoane este re\xc8\x9b"
+    "eta; "
     "calculul caloriilor \xc3\xaemparte totalul la ele.";
 
 Backdrop& EditorBackdrop() {
@@ -94,7 +98,8 @@ COwnRecipeEditDlg::COwnRecipeEditDlg(QWidget* parent) : QDialog(parent) {
     MakeLabel(this, "NUMELE RETETEI", 21, 12, 62, 8);
     MakeLabel(this, "INGREDIENTE", 23, 44, 45, 8);
     // The field is multi-line and invites one ingredient per line; say that it works.
-    MakeLabel(this, kIngredientsHint, 75, 44, 170, 8)->setObjectName(QStringLiteral("ingredientsHint"));
+    MakeLabel(this, kIngredientsHint, 75, 44, 170, 8)
+        ->setObjectName(QStringLiteral("ingredientsHint"));
     MakeLabel(this, "MOD DE PREPARARE", 19, 90, 78, 8);
     MakeLabel(this, "AUTOR", 258, 13, 26, 8);
     // Optional: how many the recipe feeds, kept as the first item of the ingredients.
@@ -174,17 +179,31 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
     const TypedRecipe typedText{m_author->text().toStdString(), m_name->text().toStdString(),
                                 m_ingredients->toPlainText().toStdString(),
                                 m_preparation->toPlainText().toStdString(), m_servings->value()};
-    const bool asLoaded = m_editing == SaveMode::Modification &&
-                          m_ingredients->toPlainText() == m_loadedIngredients;
-    EditorSaveResult saved;
-    if (m_loadedLossless || NeedsLosslessForm(typedText, asLoaded)) {
-        saved = SaveLosslessFromEditor(m_editing, RecipeFromTyped(typedText, m_loadedFacts),
-                                       m_recipeFileName);
-    } else {
+    const bool asLoaded =
+        m_editing == SaveMode::Modification && m_ingredients->toPlainText() == m_loadedIngredients;
+    const bool lossless = m_loadedLossless || NeedsLosslessForm(typedText, asLoaded);
+    const auto save = [&] {
+        if (lossless)
+            return SaveLosslessFromEditor(m_editing, RecipeFromTyped(typedText, m_loadedFacts),
+                                          m_recipeFileName);
         const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
                                     IngredientsToStore(),
                                     StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
-        saved = SaveFromEditor(m_editing, typed, m_recipeFileName);
+        return SaveFromEditor(m_editing, typed, m_recipeFileName);
+    };
+    EditorSaveResult saved = save();
+    if (!saved.busy && saved.written == WorkingFileResult::Written &&
+        saved.outcome.result == StoreResult::RecipeDeleted) {
+        // Another copy deleted the recipe while it was open here: nothing was written. The
+        // text is kept as a new recipe only when the user says so; otherwise it stays here.
+        if (!AskQuestion(this, QString::fromLatin1(kRecipeDeletedMeanwhile))) {
+            m_saving = false;
+            return;
+        }
+        m_editing = SaveMode::NewRecipe;
+        m_recipeFileName.clear();
+        m_loadedFacts.identifier.clear(); // a recipe of its own, beside the kept copy
+        saved = save();
     }
     if (saved.busy) {
         // Another copy of the program is saving: nothing was written, the text stays.
