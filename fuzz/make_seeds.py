@@ -47,3 +47,8 @@ put('fuzz_search', 'book', b'varza+carne de porc@@ceapa,usturoi@@sare@@' +
     open(recipes[0], 'rb').read() + b'@@' + catalogue[:4000])
 put('fuzz_bootstrap', 'quoted', b'"/opt/savorel setup/bootstrap" -x@@' + b'\x05' * 200)
 put('fuzz_bootstrap', 'plain', b'bootstrap@@' + bytes(range(256)))
+# Own recipe delete: catalogue @@ pers.txt @@ (file there: odd first byte) name @@ record.
+own = b'             i Reteta 1        ~ xet1.txt\n'
+put('fuzz_own_delete', 'listed', catalogue[-600:] + own + b'@@' + pers + b'@@\x01xet1.txt@@' +
+    b'Reteta 1' + b' ' * 137 + b'#xet1.txt')
+put('fuzz_own_delete', 'gone', own + b'@@' + pers + b'@@\x00XET2.TXT@@')

@@ -18,15 +18,16 @@ namespace savorel {
 namespace {
 
 // Rewrites a scrambled list without the lines `drop` answers yes for; a missing list has
-// nothing to drop. False when it exists and cannot be read or written.
-template <typename Drop> bool RewriteList(std::string_view name, Drop drop) {
+// nothing to drop. False when it exists and cannot be read or written. `dropped` tells
+// whether a line was dropped.
+template <typename Drop> bool RewriteList(std::string_view name, Drop drop, bool& dropped) {
+    dropped = false;
     std::string bytes;
     if (!ReadWholeDataFile(name, bytes))
         return !DataFileExists(name);
     const std::string text = ScrambleBytes(bytes);
     std::string kept;
     kept.reserve(text.size());
-    bool dropped = false;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
@@ -51,6 +52,19 @@ std::string WithoutLineBreaks(std::string_view text) {
     return out;
 }
 
+// Whether a scrambled list holds `record` as one of its lines (a last line without its line
+// feed included).
+bool ListHoldsRecord(std::string_view name, std::string_view record) {
+    std::string bytes;
+    if (!ReadWholeDataFile(name, bytes))
+        return false;
+    for (const std::string& line :
+         CompleteLines(ScrambleBytes(bytes), UnendedLine::KeptUnlessEmpty))
+        if (line == record)
+            return true;
+    return false;
+}
+
 } // namespace
 
 bool IsOwnRecipeName(std::string_view name) {
@@ -64,6 +78,8 @@ const char* DeleteOwnMessage(DeleteOwnResult result) {
         return kStoreBusy;
     case DeleteOwnResult::NotWritten:
         return kStoreNotWritten;
+    case DeleteOwnResult::AlreadyDeleted:
+        return kDeletedMeanwhile;
     case DeleteOwnResult::NotOwnRecipe:
     case DeleteOwnResult::Deleted:
         break;
@@ -105,40 +121,56 @@ std::string CatalogueWithout(std::string_view catalogue, std::string_view fileNa
     return kept;
 }
 
-DeleteOwnResult DeleteOwnRecipe(const std::string& fileName) {
+DeleteOwnResult DeleteOwnRecipe(const std::string& fileName, std::string_view record) {
     if (!IsOwnRecipeName(fileName))
         return DeleteOwnResult::NotOwnRecipe;
     const StoreLock lock;
     if (!lock.Held())
         return DeleteOwnResult::Busy;
 
+    if (!record.empty() && !ListHoldsRecord(kOwnRecipeList, WithoutLineBreaks(record)))
+        return DeleteOwnResult::AlreadyDeleted;
     // The file first: while it cannot be kept, the lists still lead to it.
     const std::string stored = ResolveDataName(fileName);
     struct stat st;
-    if (::lstat(stored.c_str(), &st) == 0) {
+    const bool fileThere = ::lstat(stored.c_str(), &st) == 0;
+    if (fileThere) {
         if (::mkdir(kDeletedFolder, 0755) != 0 && errno != EEXIST)
             return DeleteOwnResult::NotWritten;
         const std::string kept = FreeNameIn(kDeletedFolder, stored);
         if (std::rename(stored.c_str(), kept.c_str()) != 0)
             return DeleteOwnResult::NotWritten;
     }
-    const auto ofThisRecipe = [&](std::string_view line) {
-        return EqualsIgnoreAsciiCase(FileNameFromEntry(line), fileName);
-    };
-    const bool listed = RewriteList(kOwnRecipeList, ofThisRecipe);
+    bool recordDropped = false;
+    const bool listed = RewriteList(
+        kOwnRecipeList,
+        [&](std::string_view line) {
+            return EqualsIgnoreAsciiCase(FileNameFromEntry(line), fileName);
+        },
+        recordDropped);
     // A favourite of a recipe that is gone would only lead to "Cannot open the input file".
-    const bool favourites = RewriteList(kFavouritesFile, ofThisRecipe);
+    bool favouriteDropped = false;
+    const bool favourites = RewriteList(
+        kFavouritesFile,
+        [&](std::string_view line) {
+            return EqualsIgnoreAsciiCase(FileNameFromEntry(line), fileName);
+        },
+        favouriteDropped);
     bool catalogued = true;
+    bool lineDropped = false;
     std::string bytes;
     if (ReadWholeDataFile(kCatalogueFile, bytes)) {
         const std::string text = ScrambleBytes(bytes);
         const std::string kept = CatalogueWithout(text, fileName);
-        if (kept.size() != text.size())
+        lineDropped = kept.size() != text.size();
+        if (lineDropped)
             catalogued = static_cast<bool>(
                 WriteFileAtomically(ResolveDataName(kCatalogueFile), ScrambleBytes(kept)));
     }
-    return listed && favourites && catalogued ? DeleteOwnResult::Deleted
-                                              : DeleteOwnResult::NotWritten;
+    if (!listed || !favourites || !catalogued)
+        return DeleteOwnResult::NotWritten;
+    return fileThere || recordDropped || lineDropped ? DeleteOwnResult::Deleted
+                                                     : DeleteOwnResult::AlreadyDeleted;
 }
 
 } // namespace savorel

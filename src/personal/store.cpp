@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace savorel {
@@ -180,7 +181,13 @@ std::optional<std::string> NextOwnRecipeFileName() {
     std::uint64_t number = any ? largest + 1 : 1;
     // A recipe file that the catalogue does not name (its line could not be appended, or
     // the catalogue was installed afresh) still belongs to the user: never write over it.
-    while (DataEntryExists(OwnRecipeFileName(number)))
+    // Nor the name of a deleted recipe kept in sterse/: a list or editor of another copy that
+    // still shows the deleted one would reach the new recipe under it.
+    const auto kept = [](const std::string& name) {
+        struct stat st;
+        return ::lstat((std::string(kDeletedFolder) + "/" + name).c_str(), &st) == 0;
+    };
+    while (DataEntryExists(OwnRecipeFileName(number)) || kept(OwnRecipeFileName(number)))
         ++number;
     return OwnRecipeFileName(number);
 }
@@ -218,10 +225,27 @@ const char* StoreMessage(StoreResult result) {
     case StoreResult::RecipeNotWritten:
     case StoreResult::ListsNotUpdated:
         return kStoreNotWritten;
+    case StoreResult::RecipeDeleted:
+        return kRecipeDeletedMeanwhile;
     case StoreResult::Stored:
         break;
     }
     return nullptr;
+}
+
+bool OwnRecipeStillExists(const std::string& fileName) {
+    if (!IsSafeDataName(fileName) || !DataFileExists(fileName))
+        return false;
+    std::string bytes;
+    if (!ReadWholeDataFile(kOwnRecipeList, bytes))
+        return false;
+    // A last record without its line feed (a hand-edited list) still names its recipe, as
+    // the delete, which drops it, counts it.
+    const std::vector<std::string> records =
+        CompleteLines(ScrambleBytes(bytes), UnendedLine::KeptUnlessEmpty);
+    return std::any_of(records.begin(), records.end(), [&](const std::string& record) {
+        return EqualsIgnoreAsciiCase(FileNameFromEntry(record), fileName);
+    });
 }
 
 StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
@@ -230,7 +254,18 @@ StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
     const std::string working = ResolveDataName(kWorkingFile);
     if (mode == SaveMode::Modification) {
         outcome.fileName = fileName;
-        if (!IsSafeDataName(fileName) || !CopyFileAtomically(working, fileName))
+        // Checked and written under one hold of the lock, which a delete takes too: a recipe
+        // deleted meanwhile is never brought back as a file no list names.
+        const StoreLock lock;
+        if (!lock.Held()) {
+            outcome.result = StoreResult::RecipeNotWritten;
+            return outcome;
+        }
+        if (!IsSafeDataName(fileName))
+            outcome.result = StoreResult::RecipeNotWritten;
+        else if (!OwnRecipeStillExists(fileName))
+            outcome.result = StoreResult::RecipeDeleted;
+        else if (!CopyFileAtomically(working, fileName))
             outcome.result = StoreResult::RecipeNotWritten;
         return outcome;
     }

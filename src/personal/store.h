@@ -12,6 +12,8 @@ namespace savorel {
 
 inline constexpr const char* kWorkingFile = "reteta.tmp";
 inline constexpr const char* kOwnRecipeList = "pers.txt";
+// Where a deleted own recipe's file is kept.
+inline constexpr const char* kDeletedFolder = "sterse";
 // Between the fields of an own recipe file: line feed, "#", line feed.
 inline constexpr std::string_view kOwnRecipeMarker = "\n#\n";
 // Blanks between the name and the "#" of a pers.txt record: they push the file name out of
@@ -39,6 +41,10 @@ inline constexpr const char* kCatalogueUnreadable = "Cannot open the input file"
 inline constexpr const char* kRecipeUnreadable = "Cannot open the file";
 // A file the store had to write and could not (the data folder read-only, a full disk).
 inline constexpr const char* kStoreNotWritten = "Cannot open the output file...";
+// A modification whose recipe another copy of the program deleted meanwhile; the editor asks
+// whether to keep the text as a new recipe.
+inline constexpr const char* kRecipeDeletedMeanwhile =
+    "Reteta a fost stearsa intre timp. O pastrati ca reteta noua?";
 
 // The four fields of the editor as Windows-1250 text; the multi-line fields hold their line
 // breaks as carriage return and line feed pairs.
@@ -88,8 +94,9 @@ const char* RefusalMessage(WorkingFileResult result);
                                                  OwnRecipeFields& cleaned);
 
 // "xet" + (the largest number of an own recipe file named in the catalogue, plus one) +
-// ".txt", passing over numbers whose file exists already. No value when the catalogue
-// cannot be read.
+// ".txt", passing over numbers whose file exists already or whose deleted recipe is kept in
+// "sterse/" (a window still showing the deleted one then never reaches a new recipe under its
+// name). No value when the catalogue cannot be read.
 [[nodiscard]] std::optional<std::string> NextOwnRecipeFileName();
 
 // Where new own recipes go: the last category of the shipped catalogue and its one subcategory
@@ -108,7 +115,8 @@ enum class StoreResult {
     Stored,
     CatalogueUnreadable, // new recipe: nothing stored, the editor closes
     RecipeNotWritten,    // the recipe file could not be written: it is as it was
-    ListsNotUpdated      // the recipe file is stored, its catalogue line or record is not
+    ListsNotUpdated,     // the recipe file is stored, its catalogue line or record is not
+    RecipeDeleted        // modification: the recipe was deleted meanwhile, nothing written
 };
 
 struct StoreOutcome {
@@ -120,8 +128,14 @@ struct StoreOutcome {
 // The message for an outcome, or nullptr.
 const char* StoreMessage(StoreResult result);
 
+// Whether an own recipe still exists: its file is in the data folder and a record of
+// pers.txt names it. Asked under the store's lock, it holds until the lock is let go.
+bool OwnRecipeStillExists(const std::string& fileName);
+
 // Stores the working file: as a new recipe (file, catalogue line, record), or over the
-// recipe file `fileName` of a modification. Every replacement is atomic.
+// recipe file `fileName` of a modification. Every replacement is atomic. A modification of a
+// recipe that no longer exists (deleted by another copy of the program) writes nothing and
+// answers RecipeDeleted. Takes the store's lock (nested under the editor's save).
 [[nodiscard]] StoreOutcome SaveOwnRecipe(SaveMode mode, const OwnRecipeFields& cleaned,
                                          const std::string& fileName = std::string());
 

@@ -1,8 +1,10 @@
 // The own recipe editor on the offscreen platform: its checks and messages, new recipes and
 // modifications, and the faults it must survive.
 #include "core/files.h"
+#include "core/records.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
+#include "personal/own_delete.h"
 #include "personal/store.h"
 #include "personal/ui/COwnRecipeEditDlg.h"
 #include "support/read_only_folder.h"
@@ -283,6 +285,7 @@ private slots:
 
         // Modifying shows it again; unchanged, the item is saved with its own bytes.
         WriteScrambled("xet2.txt", "\n#\nSupa\n#\n2 por\xFEii;1 l apa\n#\nP");
+        QVERIFY(AppendListLine("pers.txt", PersonalRecord("Supa", "xet2.txt")));
         auto modify = [&](auto&& act) {
             COwnRecipeEditDlg m;
             m.SetEditing(SaveMode::Modification);
@@ -337,6 +340,69 @@ private slots:
         QVERIFY(ReadBack("pers.txt") == list);
         QVERIFY(ReadBack("virt-dir.txt") == catalogue);
         QVERIFY(!Exists("xet2.txt"));
+    }
+
+    // Another copy deletes the recipe while it is open here. The save writes nothing and asks
+    // whether to keep the text as a new recipe: "Nu" leaves the window open with the text,
+    // "Da" stores it as a new recipe in both lists. Each box is answered by a click.
+    void modificationOfARecipeDeletedMeanwhileAsksToKeepItAsNew() {
+        MessageLog log;
+        ModalScript script;
+        const std::string original = "Ana\n#\nCiorba\n#\napa\n#\nvechi";
+        WriteScrambled("virt-dir.txt", kCatalogue + "i Ciorba ~ xet1.txt\n");
+        WriteScrambled("pers.txt", PersonalRecord("Ciorba", "xet1.txt") + "\n");
+        WriteScrambled("xet1.txt", original);
+        COwnRecipeEditDlg w;
+        w.SetEditing(SaveMode::Modification);
+        w.SetRecipeFileName("xet1.txt");
+        w.OnInitDialog();
+        w.setResult(-7);
+        Text(w, 1012)->setPlainText(QStringLiteral("nou"));
+        QCOMPARE(DeleteOwnRecipe("xet1.txt"), DeleteOwnResult::Deleted);
+        const std::string list = ReadBack("pers.txt"), catalogue = ReadBack("virt-dir.txt");
+
+        QStringList asked;
+        for (const char* answer : {"no", "yes"})
+            script.Push([&, answer](QDialog& box) {
+                box.show();
+                if (!QTest::qWaitForWindowExposed(&box))
+                    return -1;
+                asked << box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+                QTest::mouseClick(box.findChild<QPushButton*>(QString::fromLatin1(answer)),
+                                  Qt::LeftButton);
+                return box.result();
+            });
+        Save(w);
+        QCOMPARE(asked, QStringList{QStringLiteral(
+                            "Reteta a fost stearsa intre timp. O pastrati ca reteta noua?")});
+        QVERIFY(log.records.empty());
+        QCOMPARE(w.result(), -7);
+        QVERIFY(!w.Saving());
+        QCOMPARE(Text(w, 1012)->toPlainText(), QStringLiteral("nou"));
+        QCOMPARE(Line(w, 1009)->text(), QStringLiteral("Ciorba"));
+        QVERIFY(!Exists("xet1.txt"));
+        QVERIFY(!Exists("xet2.txt"));
+        QVERIFY(ReadBack("pers.txt") == list);
+        QVERIFY(ReadBack("virt-dir.txt") == catalogue);
+        QCOMPARE(QByteArray::fromStdString(Plain("sterse/xet1.txt")),
+                 QByteArray::fromStdString(original));
+
+        Save(w);
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked.last(), asked.first());
+        QVERIFY(log.records.empty());
+        QCOMPARE(w.result(), int(QDialog::Accepted));
+        QCOMPARE(w.Editing(), SaveMode::NewRecipe);
+        // A new file: the kept copy's name is not given again.
+        QVERIFY(!Exists("xet1.txt"));
+        QCOMPARE(QByteArray::fromStdString(Plain("xet2.txt")),
+                 QByteArray("Ana\n#\nCiorba\n#\napa\n#\nnou"));
+        QCOMPARE(QByteArray::fromStdString(Plain("pers.txt")),
+                 QByteArray::fromStdString(PersonalRecord("Ciorba", "xet2.txt") + "\n"));
+        QVERIFY(Plain("virt-dir.txt").ends_with(CatalogueEntry("Ciorba", "xet2.txt") + "\n"));
+        QCOMPARE(QByteArray::fromStdString(Plain("sterse/xet1.txt")),
+                 QByteArray::fromStdString(original));
+        QCOMPARE(script.opened.size(), 2);
     }
 
     void modificationOfAMissingFileRefusesEverySave() {

@@ -292,6 +292,41 @@ private slots:
         QCOMPARE(log.Messages().size(), 1);
     }
 
+    // The list still shows a recipe another copy deleted, and a new recipe has taken its file
+    // name since: the delete of the stale entry says so, touches nothing, and lists afresh.
+    void deleteOfAnEntryDeletedMeanwhileSaysSoAndTouchesNothing() {
+        MessageLog log;
+        ModalScript script;
+        WriteScrambled("virt-dir.txt",
+                       "m Supe\nh Ciorbe\n             i Ciorba        ~ xet1.txt\n");
+        WriteScrambled("pers.txt", Record("Ciorba", "xet1.txt") + Record("Ardei", "xet2.txt"));
+        WriteScrambled("xet1.txt", "Ana\n#\nCiorba\n#\napa\n#\nfierbe");
+        COwnRecipesDlg w(m_session);
+        QCOMPARE(Names(w.List()), (QStringList{"Ardei", "Ciorba"}));
+        // The other copy: Ciorba deleted, then a new recipe stored under its file name.
+        WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n             i Noua        ~ xet1.txt\n");
+        WriteScrambled("pers.txt", Record("Ardei", "xet2.txt") + Record("Noua", "xet1.txt"));
+        WriteScrambled("xet1.txt", "\n#\nNoua\n#\napa\n#\nx");
+        const std::string list = ReadBack("pers.txt"), catalogue = ReadBack("virt-dir.txt");
+
+        ClickRow(w.List(), 1); // the stale "Ciorba"
+        script.Push([&](QDialog& box) {
+            box.show();
+            if (!QTest::qWaitForWindowExposed(&box))
+                return -1;
+            QTest::mouseClick(box.findChild<QPushButton*>(QStringLiteral("yes")), Qt::LeftButton);
+            return box.result();
+        });
+        log.records.clear();
+        Click(w, 1004);
+        QCOMPARE(log.Messages(), QStringList{"Reteta a fost stearsa intre timp."});
+        QCOMPARE(ReadBack("xet1.txt", true), std::string("\n#\nNoua\n#\napa\n#\nx"));
+        QVERIFY(!Exists("sterse"));
+        QVERIFY(ReadBack("pers.txt") == list);
+        QVERIFY(ReadBack("virt-dir.txt") == catalogue);
+        QCOMPARE(Names(w.List()), (QStringList{"Ardei", "Noua"}));
+    }
+
     void growsKeepsItsPlaceAndTellsCutNames() {
         MessageLog log;
         const std::string longName = "Ciorba " + std::string(60, 'a') + " de la bunica";

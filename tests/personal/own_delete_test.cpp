@@ -106,3 +106,54 @@ TEST(OwnDeleteTest, FavouritesOfTheRecipeLeaveWithIt) {
     EXPECT_EQ(DeleteOwnRecipe("xet2.txt"), DeleteOwnResult::Deleted);
     EXPECT_FALSE(Exists("pref.txt"));
 }
+
+// A delete chosen from a list shown a while ago: what another copy deleted (or replaced with
+// a new recipe under the same name) meanwhile is left as it is.
+TEST(OwnDeleteTest, ARecipeDeletedMeanwhileIsLeftAsItIs) {
+    const std::string ciorba = Record("Ciorba", "xet1.txt");
+    const std::string ardei = Record("Ardei", "xet2.txt");
+    const struct {
+        const char* what;
+        bool file;
+        std::string list;
+        std::string catalogue;
+        std::string record; // as the window hands it; empty: none given
+        DeleteOwnResult expected;
+    } cases[] = {
+        {"the chosen record is there", true, ciorba + ardei, " i C ~ xet1.txt\n", ciorba,
+         DeleteOwnResult::Deleted},
+        {"its record as the last line without a line feed", true,
+         ardei + ciorba.substr(0, ciorba.size() - 1), " i C ~ xet1.txt\n", ciorba,
+         DeleteOwnResult::Deleted},
+        {"record there, file already gone", false, ciorba, " i C ~ xet1.txt\n", ciorba,
+         DeleteOwnResult::Deleted},
+        {"deleted meanwhile", false, ardei, "", ciorba, DeleteOwnResult::AlreadyDeleted},
+        {"a new recipe under the name since", true, ardei + Record("Noua", "xet1.txt"),
+         " i N ~ xet1.txt\n", ciorba, DeleteOwnResult::AlreadyDeleted},
+        {"nothing left, no record given", false, ardei, "", "", DeleteOwnResult::AlreadyDeleted},
+        {"only the catalogue line left", false, ardei, " i C ~ xet1.txt\n", "",
+         DeleteOwnResult::Deleted},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n" + c.catalogue);
+        WriteScrambled("pers.txt", c.list);
+        if (c.file)
+            WriteScrambled("xet1.txt", "reteta");
+        const std::string list = ReadBack("pers.txt"), catalogue = ReadBack("virt-dir.txt");
+        EXPECT_EQ(DeleteOwnRecipe("xet1.txt", c.record), c.expected) << c.what;
+        if (c.expected == DeleteOwnResult::AlreadyDeleted) {
+            EXPECT_EQ(ReadBack("pers.txt"), list) << c.what;
+            EXPECT_EQ(ReadBack("virt-dir.txt"), catalogue) << c.what;
+            EXPECT_EQ(Exists("xet1.txt"), c.file) << c.what;
+            EXPECT_FALSE(Exists("sterse/xet1.txt")) << c.what;
+        } else {
+            EXPECT_FALSE(Exists("xet1.txt")) << c.what;
+            EXPECT_EQ(Exists("sterse/xet1.txt"), c.file) << c.what;
+            EXPECT_EQ(ReadBack("pers.txt", true).find("#xet1.txt"), std::string::npos) << c.what;
+            EXPECT_EQ(ReadBack("virt-dir.txt", true), "m Supe\nh Ciorbe\n") << c.what;
+        }
+    }
+    EXPECT_STREQ(DeleteOwnMessage(DeleteOwnResult::AlreadyDeleted),
+                 "Reteta a fost stearsa intre timp.");
+}

@@ -5,6 +5,7 @@
 #include "core/folders.h"
 #include "core/records.h"
 #include "core/store_lock.h"
+#include "personal/own_delete.h"
 #include "personal/own_list.h"
 #include "personal/store.h"
 #include "support/read_only_folder.h"
@@ -13,6 +14,7 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <set>
 
 #include <fcntl.h>
@@ -47,7 +49,118 @@ int InChild(const std::function<bool()>& body) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// Whether a list names `file` on one of its lines (pers.txt after the "#", the catalogue
+// after the "~").
+bool ListNames(const char* list, const std::string& file) {
+    const auto lines = ReadListFile(list);
+    if (!lines)
+        return false;
+    for (const std::string& line : *lines) {
+        const std::size_t mark = line.find(std::string_view(list) == "pers.txt" ? '#' : '~');
+        if (mark == std::string::npos)
+            continue;
+        std::string named = line.substr(mark + 1);
+        named.erase(0, named.find_first_not_of(' '));
+        if (named == file)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+// One copy deletes an own recipe while another saves a modification of it, started at the
+// same moment, many times over. Whichever comes first, no save is lost: a modification
+// stored before the delete is the copy kept in sterse/; one that comes after is refused as
+// deleted, writes nothing, and is then kept as a new recipe (as the editor offers), named by
+// both lists. No recipe file is ever left that no list names.
+TEST(SharedDataFolder, DeleteRacingAModificationLeavesNoUnlistedFile) {
+    TempDataDir dir;
+    const std::string original = "Ana\n#\nCiorba\n#\napa\n#\nvechi";
+    constexpr int kRounds = 20;
+    int savedFirst = 0, deletedFirst = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        std::filesystem::remove_all("sterse");
+        for (const char* name : {"xet1.txt", "xet2.txt", "reteta.tmp"})
+            std::filesystem::remove(name);
+        WriteScrambled("virt-dir.txt", kCatalogue + CatalogueEntry("Ciorba", "xet1.txt") + "\n");
+        WriteScrambled("pers.txt", PersonalRecord("Ciorba", "xet1.txt") + "\n");
+        WriteScrambled("xet1.txt", original);
+        const std::string modified = "nou " + std::to_string(round);
+
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        const auto start = [&](const std::function<int()>& body) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                char c = 0;
+                ::_exit(::read(go[0], &c, 1) == 1 ? body() : 9);
+            }
+            return pid;
+        };
+        // 0: stored over xet1.txt; 1: refused as deleted, then stored as a new recipe.
+        const pid_t saver = start([&] {
+            const OwnRecipeFields fields{"Ana", "Ciorba", "apa", modified};
+            const EditorSaveResult r = SaveFromEditor(SaveMode::Modification, fields, "xet1.txt");
+            if (r.busy || r.written != WorkingFileResult::Written)
+                return 2;
+            if (r.outcome.result == StoreResult::Stored)
+                return 0;
+            if (r.outcome.result != StoreResult::RecipeDeleted || r.outcome.fileName != "xet1.txt")
+                return 3;
+            const EditorSaveResult kept = SaveFromEditor(SaveMode::NewRecipe, fields);
+            return kept.outcome.result == StoreResult::Stored && kept.outcome.fileName == "xet2.txt"
+                       ? 1
+                       : 4;
+        });
+        const pid_t deleter = start([] {
+            return DeleteOwnRecipe("xet1.txt", PersonalRecord("Ciorba", "xet1.txt")) ==
+                           DeleteOwnResult::Deleted
+                       ? 0
+                       : 1;
+        });
+        ASSERT_EQ(::write(go[1], "gg", 2), 2);
+        int saved = 0, deleted = 0;
+        ::waitpid(saver, &saved, 0);
+        ::waitpid(deleter, &deleted, 0);
+        ::close(go[0]);
+        ::close(go[1]);
+        ASSERT_TRUE(WIFEXITED(saved) && WIFEXITED(deleted)) << "round " << round;
+        ASSERT_EQ(WEXITSTATUS(deleted), 0) << "round " << round;
+        const int save = WEXITSTATUS(saved);
+        ASSERT_TRUE(save == 0 || save == 1) << "round " << round << ": save answered " << save;
+
+        // The delete always ran, so xet1.txt left every list and went to sterse/.
+        EXPECT_FALSE(Exists("xet1.txt")) << "round " << round << ": a file no list names";
+        EXPECT_FALSE(ListNames("pers.txt", "xet1.txt"));
+        EXPECT_FALSE(ListNames("virt-dir.txt", "xet1.txt"));
+        const std::string kept = ReadBack("sterse/xet1.txt", true);
+        if (save == 0) {
+            ++savedFirst;
+            EXPECT_EQ(kept, "Ana\n#\nCiorba\n#\napa\n#\n" + modified) << "round " << round;
+            EXPECT_FALSE(Exists("xet2.txt"));
+        } else {
+            ++deletedFirst;
+            EXPECT_EQ(kept, original) << "round " << round << ": the refused save wrote over it";
+            EXPECT_TRUE(ListNames("pers.txt", "xet2.txt")) << "round " << round;
+            EXPECT_TRUE(ListNames("virt-dir.txt", "xet2.txt")) << "round " << round;
+            EXPECT_EQ(ReadBack("xet2.txt", true), "Ana\n#\nCiorba\n#\napa\n#\n" + modified);
+        }
+        // Nothing else of a recipe lies about: every own recipe file is named by both lists,
+        // and no temporary copy was left.
+        for (const auto& entry : std::filesystem::directory_iterator(".")) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with("xet")) {
+                EXPECT_TRUE(ListNames("pers.txt", name) && ListNames("virt-dir.txt", name))
+                    << "round " << round << ": " << name << " is named by no list";
+            }
+        }
+    }
+    std::cout << "[ race ] " << kRounds << " rounds: modification first " << savedFirst
+              << ", delete first " << deletedFirst << "\n";
+    RecordProperty("savedFirst", savedFirst);
+    RecordProperty("deletedFirst", deletedFirst);
+}
 
 // Two copies saving own recipes and favourites at once: every save that reports success is
 // in every list, and no file name is given twice.

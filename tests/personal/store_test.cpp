@@ -170,6 +170,81 @@ TEST(NextOwnRecipeFileName, NeverTakesTheNameOfAnExistingRecipeFile) {
     EXPECT_EQ(Plain("xet3.txt"), "\n#\nNou\n#\n\n#\n");
 }
 
+TEST(NextOwnRecipeFileName, NeverGivesTheNameOfADeletedRecipeKeptInSterse) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", kCatalogue + "i Mine ~ xet1.txt\n");
+    std::filesystem::create_directory("sterse");
+    // xet2.txt was deleted: its catalogue line is gone, its file kept.
+    WriteScrambled("sterse/xet2.txt", "deleted");
+    EXPECT_EQ(NextOwnRecipeFileName().value_or(""), "xet3.txt");
+    std::filesystem::remove("sterse/xet2.txt");
+    EXPECT_EQ(NextOwnRecipeFileName().value_or(""), "xet2.txt");
+}
+
+// A modification stores only over a recipe that still exists: its file there and a record
+// of pers.txt naming it. Otherwise nothing is written and the answer says it was deleted.
+TEST(OwnRecipeFaults, AModificationOfADeletedRecipeWritesNothing) {
+    const std::string record = PersonalRecord("Ciorba", "xet1.txt");
+    const struct {
+        const char* what;
+        bool file;
+        const char* list; // nullptr: no pers.txt
+        StoreResult expected;
+    } cases[] = {
+        {"file and record", true, "", StoreResult::Stored},
+        {"record in capitals", true, "upper", StoreResult::Stored},
+        {"last record without its line feed", true, "unended", StoreResult::Stored},
+        {"file gone, record left", false, "", StoreResult::RecipeDeleted},
+        {"record gone, file left", true, "other", StoreResult::RecipeDeleted},
+        {"no pers.txt", true, nullptr, StoreResult::RecipeDeleted},
+        {"neither", false, "other", StoreResult::RecipeDeleted},
+    };
+    for (const auto& c : cases) {
+        TempDataDir dir;
+        WriteScrambled("virt-dir.txt", kCatalogue + "i Ciorba ~ xet1.txt\n");
+        if (c.file)
+            WriteScrambled("xet1.txt", "Ana\n#\nCiorba\n#\napa\n#\nvechi");
+        const std::string other = PersonalRecord("Alta", "xet7.txt") + "\n";
+        if (c.list) {
+            const std::string list = c.list;
+            WriteScrambled("pers.txt", list == "other" ? other
+                                       : list == "upper"
+                                           ? other + PersonalRecord("Ciorba", "XET1.TXT") + "\n"
+                                       : list == "unended" ? other + record
+                                                           : record + "\n" + other);
+        }
+        const std::string before = c.file ? ReadBack("xet1.txt") : std::string();
+        const std::string list = c.list ? ReadBack("pers.txt") : std::string();
+        const std::string catalogue = ReadBack("virt-dir.txt");
+        EXPECT_EQ(OwnRecipeStillExists("xet1.txt"), c.expected == StoreResult::Stored) << c.what;
+        const StoreOutcome out =
+            Save({"Ana", "Ciorba", "apa", "nou"}, SaveMode::Modification, "xet1.txt");
+        EXPECT_EQ(out.result, c.expected) << c.what;
+        EXPECT_EQ(out.fileName, "xet1.txt") << c.what;
+        EXPECT_FALSE(out.fieldsEmptied) << c.what;
+        if (c.expected == StoreResult::Stored) {
+            EXPECT_EQ(Plain("xet1.txt"), "Ana\n#\nCiorba\n#\napa\n#\nnou") << c.what;
+        } else {
+            EXPECT_EQ(Exists("xet1.txt"), c.file) << c.what;
+            if (c.file) {
+                EXPECT_EQ(ReadBack("xet1.txt"), before) << c.what;
+            }
+        }
+        if (c.list) {
+            EXPECT_EQ(ReadBack("pers.txt"), list) << c.what;
+        }
+        EXPECT_EQ(Exists("pers.txt"), c.list != nullptr) << c.what;
+        EXPECT_EQ(ReadBack("virt-dir.txt"), catalogue) << c.what;
+        EXPECT_FALSE(Exists("xet2.txt")) << c.what;
+    }
+    EXPECT_STREQ(StoreMessage(StoreResult::RecipeDeleted),
+                 "Reteta a fost stearsa intre timp. O pastrati ca reteta noua?");
+    // A name that is no file of the data folder is refused as before, never "deleted".
+    TempDataDir dir;
+    EXPECT_EQ(Save({"", "X", "a", ""}, SaveMode::Modification, "../xet1.txt").result,
+              StoreResult::RecipeNotWritten);
+}
+
 TEST(OwnRecipeStore, LoadGivesBackWhatTheEditorShows) {
     TempDataDir dir;
     WriteScrambled("xet4.txt", "Ana\r\n#\nCio\r\nrba\n#\n1 l apa\r\nsare\n#\nSe fierbe\r\nbine");
@@ -289,7 +364,9 @@ TEST(OwnRecipeFaults, InterruptedReplacementKeepsTheOldRecipeWhole) {
     EXPECT_EQ(ReadBack("virt-dir.txt"), catalogue);
     EXPECT_EQ(ReadBack("pers.txt"), list);
     EXPECT_FALSE(Exists("xet2.txt"));
-    EXPECT_EQ(FilesIn("."), 4) << "the temporary files are removed";
+    // The modification took the store's lock: its lock file stays, the temporary files go.
+    EXPECT_TRUE(Exists("savorel.lock"));
+    EXPECT_EQ(FilesIn("."), 5) << "the temporary files are removed";
 }
 
 TEST(OwnRecipeFaults, ListsThatCannotBeAppendedStayWholeAndTheFailureIsTold) {

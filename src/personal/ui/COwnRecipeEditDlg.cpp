@@ -181,15 +181,29 @@ void COwnRecipeEditDlg::OnSaveRecipe() {
                                 m_preparation->toPlainText().toStdString(), m_servings->value()};
     const bool asLoaded =
         m_editing == SaveMode::Modification && m_ingredients->toPlainText() == m_loadedIngredients;
-    EditorSaveResult saved;
-    if (m_loadedLossless || NeedsLosslessForm(typedText, asLoaded)) {
-        saved = SaveLosslessFromEditor(m_editing, RecipeFromTyped(typedText, m_loadedFacts),
-                                       m_recipeFileName);
-    } else {
+    const bool lossless = m_loadedLossless || NeedsLosslessForm(typedText, asLoaded);
+    const auto save = [&] {
+        if (lossless)
+            return SaveLosslessFromEditor(m_editing, RecipeFromTyped(typedText, m_loadedFacts),
+                                          m_recipeFileName);
         const OwnRecipeFields typed{ToCp1250(m_author->text()), ToCp1250(m_name->text()),
                                     IngredientsToStore(),
                                     StoredLineBreaks(ToCp1250(m_preparation->toPlainText()))};
-        saved = SaveFromEditor(m_editing, typed, m_recipeFileName);
+        return SaveFromEditor(m_editing, typed, m_recipeFileName);
+    };
+    EditorSaveResult saved = save();
+    if (!saved.busy && saved.written == WorkingFileResult::Written &&
+        saved.outcome.result == StoreResult::RecipeDeleted) {
+        // Another copy deleted the recipe while it was open here: nothing was written. The
+        // text is kept as a new recipe only when the user says so; otherwise it stays here.
+        if (!AskQuestion(this, QString::fromLatin1(kRecipeDeletedMeanwhile))) {
+            m_saving = false;
+            return;
+        }
+        m_editing = SaveMode::NewRecipe;
+        m_recipeFileName.clear();
+        m_loadedFacts.identifier.clear(); // a recipe of its own, beside the kept copy
+        saved = save();
     }
     if (saved.busy) {
         // Another copy of the program is saving: nothing was written, the text stays.

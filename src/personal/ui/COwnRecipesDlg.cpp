@@ -128,7 +128,8 @@ void COwnRecipesDlg::OnDeleteRecipe() {
                                           "\"sterse\" al cartii.")
                                .arg(name)))
         return;
-    const DeleteOwnResult result = DeleteOwnRecipe(FileNameFromEntry(*record));
+    // The record goes along: a list shown a while ago may name a recipe deleted meanwhile.
+    const DeleteOwnResult result = DeleteOwnRecipe(FileNameFromEntry(*record), *record);
     if (const char* message = DeleteOwnMessage(result))
         ShowMessage(this, QString::fromLatin1(message));
     // Listed afresh, and the size taken anew: the shorter list is no "Begin" for the watch.
