@@ -309,6 +309,19 @@ bool StreamCopy(const std::string& src, const std::string& dst, IndexEntry& entr
     return true;
 }
 
+// A new file (created exclusively, no link followed) holding `bytes`, synced.
+bool WriteNewFile(const std::string& path, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = WriteAllTo(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
 // Whether two files hold the same bytes, read side by side through bounded buffers.
 bool SameContent(const std::string& a, const std::string& b) {
     long long sizeA = 0, sizeB = 0;
@@ -487,6 +500,9 @@ public:
                 return BackupResult::NotWritten;
         }
 
+        // The copies reach the disk before the lock is taken: a save must not wait for that.
+        SyncFolder(m_staging, true);
+        m_locked = true;
         std::optional<StoreLock> lock;
         for (int attempt = 0; attempt < 20; ++attempt) {
             if (Stopped())
@@ -533,9 +549,9 @@ public:
         m_index.made = 1;
         for (const BackupEntry& b : backups)
             m_index.made = std::max(m_index.made, std::min(b.made, kMaxMade - 1) + 1);
-        if (!WriteFileAtomically(m_staging + "/" + kBackupIndex, IndexText(m_index), false))
+        if (!WriteNewFile(m_staging + "/" + kBackupIndex, IndexText(m_index)))
             return BackupResult::NotWritten;
-        SyncFolder(m_staging, true);
+        SyncFolder(m_staging, false);
         const auto name = FreeBackupName(m_today);
         if (!name || !RenameNoReplace(m_staging, FolderOfBackup(*name)))
             return BackupResult::NotWritten;
@@ -588,7 +604,7 @@ private:
         }
         IndexEntry entry;
         bool stable = false;
-        if (!StreamCopy(name, target, entry, stable, false)) {
+        if (!StreamCopy(name, target, entry, stable, m_locked)) {
             // Gone meanwhile (a delete): it is simply not in this backup.
             return !Exists(name);
         }
@@ -628,6 +644,7 @@ private:
 
     std::string m_today;
     bool m_force;
+    bool m_locked = false; // the last step: what is copied now is synced one by one
     const std::atomic<bool>* m_stop;
     std::string m_previousFolder;
     Index m_previous;
