@@ -217,6 +217,8 @@ TEST(BackupTest, RestoreTakesOnlyAWholeBackupAndTouchesNothingOtherwise) {
         WritePlain("copii/2024-06-15/" + std::string(kBackupIndex), index); // cut short
     }
     std::filesystem::create_directory_symlink(dir.path() + "/copii/2024-06-10", "copii/2024-06-16");
+    std::filesystem::copy("copii/2024-06-10", "copii/2024-06-10-99999999999999999999");
+    EXPECT_EQ(BackupIfChanged("2024-06-10"), BackupResult::AlreadyToday); // listed without a throw
     const struct {
         const char* name;
         RestoreResult result;
@@ -230,6 +232,7 @@ TEST(BackupTest, RestoreTakesOnlyAWholeBackupAndTouchesNothingOtherwise) {
         {"2024-06-16", RestoreResult::NotABackup},
         {"2024-06-17", RestoreResult::NoSuchBackup},
         {"../copii/2024-06-10", RestoreResult::NotABackup},
+        {"2024-06-10-99999999999999999999", RestoreResult::NotABackup},
     };
     for (const auto& c : cases) {
         RestoreReport report;
