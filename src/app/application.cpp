@@ -15,8 +15,6 @@ Application::~Application() {
 }
 
 void Application::Start(Reporter& reporter) {
-    // Copies that an interrupted save left behind are of no use to anyone.
-    RemoveStaleWorkingCopies();
     (void)ReloadCatalogue(reporter); // a missing catalogue was said and beeped
     m_watch.emplace();
     TakeTempFolder(reporter);
@@ -30,6 +28,9 @@ void Application::StartDailyBackup() {
     // A copy a day of the user's own files, when they changed; quietly skipped when it cannot
     // be made (a read-only folder, another copy saving): the book still opens.
     m_backup = std::thread([this] {
+        // Copies that an interrupted save left behind are of no use to anyone; with a large
+        // collection, looking for them is a walk through a long folder, so it is done here.
+        RemoveStaleWorkingCopies();
         m_backupResult = BackupIfChanged(m_backupDay, &m_stopBackup, &m_backupNotes);
         m_backupDone.store(true, std::memory_order_release);
     });

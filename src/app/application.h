@@ -22,16 +22,17 @@ public:
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // The start-up steps, in this order: copies an interrupted save left behind are removed,
-    // the catalogue is loaded, the watch on pers.txt starts and the temporary folder is taken
-    // (cook.ini). Messages go to `reporter`, owned by the main window that is being built. The
-    // day's backup is not among them: see StartDailyBackup.
+    // The start-up steps before the main window appears, in this order: the catalogue is
+    // loaded, the watch on pers.txt starts and the temporary folder is taken (cook.ini).
+    // Messages go to `reporter`, owned by the main window that is being built. The rest of the
+    // start-up runs beside the window: see StartDailyBackup.
     void Start(Reporter& reporter);
 
-    // The day's backup, on a thread of its own, so that a large collection never keeps the
-    // main window from appearing or answering: the main window starts it once it is shown.
-    // It takes the store's lock only for its last short step. Started once; the object's end
-    // stops it (leaving nothing half-made) and waits for it.
+    // The start-up work that grows with the collection, on a thread of its own, so that it
+    // never keeps the main window from appearing or answering: copies an interrupted save left
+    // behind are removed, then the day's backup is made. The main window starts it once it is
+    // shown. The backup takes the store's lock only for its last short step. Started once; the
+    // object's end stops it (leaving nothing half-made) and waits for it.
     void StartDailyBackup();
     // Whether the backup was started and has finished.
     [[nodiscard]] bool DailyBackupDone() const;
