@@ -52,3 +52,10 @@ own = b'             i Reteta 1        ~ xet1.txt\n'
 put('fuzz_own_delete', 'listed', catalogue[-600:] + own + b'@@' + pers + b'@@\x01xet1.txt@@' +
     b'Reteta 1' + b' ' * 137 + b'#xet1.txt')
 put('fuzz_own_delete', 'gone', own + b'@@' + pers + b'@@\x00XET2.TXT@@')
+put('fuzz_backup', 'names', b'2026-12-10-2@@2026-12-10@@2026-12-09 3\n2099-01-01 2\n'
+    b'2026-12-10 4\n2026-13-45 9\n2026-12-10-99999999999999999999 1\n@@'
+    b'savorel-copii 1\nmade 1\nf 9 0000000000000000 1 2 9 3 4 pers.txt\nend 1\n')
+put('fuzz_backup', 'leap', b'2024-02-29@@2023-02-28@@2024-02-29 1\n2024-02-29-2 1\n@@')
+put('fuzz_delete', 'catalogue', b'xet1.txt@@' + catalogue[-2000:] +
+    b'\r\n i Ciorba ~   XET1.TXT\r\n i Supa ~ xet10.txt@@\x05')
+put('fuzz_delete', 'plain', b'noext@@ i A ~ noext\n@@\xff')

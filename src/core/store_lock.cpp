@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <mutex>
 #include <sys/file.h>
 #include <thread>
 #include <unistd.h>
@@ -10,16 +11,20 @@ namespace savorel {
 
 namespace {
 
-// One lock per process: the lock file's descriptor and how deep the holders nest. Plain
-// globals, unguarded: the program takes the lock on its one thread (the windows' and
-// cookbook's), and a second thread taking it would nest into the first's lock, not wait for
-// it. A thread of its own would need a mutex here and a depth per thread.
+// One lock per process: the lock file's descriptor and how deep the holders nest. The mutex
+// keeps the threads of one process apart (the day's backup runs beside the windows); it is
+// recursive, so a holder's own nested locks pass, and it guards the two values below.
+std::recursive_timed_mutex g_threads;
 int g_fd = -1;
 int g_depth = 0;
 
 } // namespace
 
 StoreLock::StoreLock(std::chrono::milliseconds patience) {
+    const auto deadline = std::chrono::steady_clock::now() + patience;
+    if (!g_threads.try_lock_until(deadline))
+        return; // another thread of ours held it for the whole wait
+    m_thread = true;
     if (g_depth > 0) {
         ++g_depth;
         m_held = true;
@@ -37,13 +42,14 @@ StoreLock::StoreLock(std::chrono::milliseconds patience) {
         m_held = true;
         return;
     }
-    const auto deadline = std::chrono::steady_clock::now() + patience;
     while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
             break; // a file system without locks: go on as a single copy would
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             ::close(fd);
+            m_thread = false;
+            g_threads.unlock();
             return;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -55,12 +61,12 @@ StoreLock::StoreLock(std::chrono::milliseconds patience) {
 }
 
 StoreLock::~StoreLock() {
-    if (!m_held || g_depth == 0)
-        return;
-    if (--g_depth == 0 && m_outer) {
+    if (m_held && g_depth > 0 && --g_depth == 0 && m_outer) {
         ::close(g_fd); // closing releases the lock
         g_fd = -1;
     }
+    if (m_thread)
+        g_threads.unlock();
 }
 
 } // namespace savorel

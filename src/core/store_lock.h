@@ -16,8 +16,8 @@ class StoreLock final {
 public:
     // Waits at most `patience` for the lock. A data folder where the lock file cannot be
     // created at all (read-only) is not locked against anyone: the change itself then fails
-    // and says so. Taken again by the same process, it nests; it is for one thread only
-    // (the state it keeps is the process's, unguarded).
+    // and says so. Taken again by the same thread, it nests; another thread of the process
+    // waits for it as another process would.
     explicit StoreLock(std::chrono::milliseconds patience = std::chrono::seconds(5));
     ~StoreLock();
     StoreLock(const StoreLock&) = delete;
@@ -29,6 +29,7 @@ public:
 private:
     bool m_held = false;
     bool m_outer = false;
+    bool m_thread = false; // this object holds the process's thread mutex
 };
 
 } // namespace savorel

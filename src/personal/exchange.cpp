@@ -15,7 +15,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -377,13 +379,16 @@ std::string PlainText(std::string_view html) {
                     {"ldquo", 0x201C},  {"frac12", 0xBD},  {"frac14", 0xBC},  {"frac34", 0xBE},
                     {"deg", 0xB0}};
                 char32_t ch = 0;
+                std::uint32_t ch32 = 0;
                 if (name.size() > 1 && name[0] == '#') {
                     const bool hex = name[1] == 'x' || name[1] == 'X';
                     const std::string digits(name.substr(hex ? 2 : 1));
                     if (!digits.empty() &&
                         digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
                             std::string::npos)
-                        ch = static_cast<char32_t>(std::stoul(digits, nullptr, hex ? 16 : 10));
+                        std::from_chars(digits.data(), digits.data() + digits.size(), ch32,
+                                        hex ? 16 : 10); // out of range leaves 0: no letter
+                    ch = static_cast<char32_t>(ch32);
                 } else if (const auto found = kNamed.find(name); found != kNamed.end()) {
                     ch = found->second;
                 }
@@ -530,7 +535,8 @@ std::optional<int> ServingsOfYield(const Json& yield) {
     const std::string number = text.substr(digit, end == std::string::npos ? end : end - digit);
     if (number.size() > 2)
         return std::nullopt;
-    const int value = std::stoi(number);
+    int value = 0;
+    std::from_chars(number.data(), number.data() + number.size(), value);
     if (value < kMinServings || value > kMaxServings)
         return std::nullopt;
     return value;

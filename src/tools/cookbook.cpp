@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,9 +66,11 @@ const std::vector<Command>& Commands() {
          "Exit 1 when a file is refused or a recipe not stored, other than one already there.",
          RunImport},
         {"restore", "cookbook restore [DATE]",
-         "Puts the backup of DATE (YYYY-MM-DD; the newest when absent) from copii/ back over "
-         "pers.txt, pref.txt, virt-dir.txt and the own recipes; the files as they were are "
-         "saved first as one more backup.",
+         "Puts the backup of DATE (YYYY-MM-DD; the newest made when absent) from copii/ back "
+         "over pers.txt, pref.txt, virt-dir.txt and the own recipes, after checking it whole; "
+         "the files as they were are saved first as one more backup, files the backup does "
+         "not hold stay, and what changed is listed. A newest backup dated after today is "
+         "restored only when named.",
          RunRestore},
     };
     return commands;
@@ -118,7 +121,9 @@ int FileOutputAndServings(const Args& args, const char* command, std::string& fi
         return kOk;
     const bool digits = !wanted.empty() && wanted.size() <= 2 &&
                         wanted.find_first_not_of("0123456789") == std::string::npos;
-    servings = digits ? std::stoi(wanted) : 0;
+    servings = 0;
+    if (digits)
+        std::from_chars(wanted.data(), wanted.data() + wanted.size(), servings);
     if (servings < savorel::kMinServings || servings > savorel::kMaxServings)
         return Failure(std::string("cookbook ") + command + ": --portii \"" + wanted +
                        "\" is not a number of servings from 1 to 99");

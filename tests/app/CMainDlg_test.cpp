@@ -75,6 +75,7 @@ private slots:
     void titleButtonsListsAndCookIniAtStart() {
         MessageLog log;
         CMainDlg w(*m_app);
+        QVERIFY(!m_app->DailyBackupDone()); // not while the window is being built
         QCOMPARE(w.windowTitle(), QStringLiteral("Savorel v1.2"));
         QCOMPARE(w.size(), QSize(600, 354));
         const std::pair<int, const char*> buttons[] = {
@@ -95,7 +96,11 @@ private slots:
         QCOMPARE(QString::fromStdString(w.TempFolder()),
                  QString::fromStdString(m_dir->path() + "/tmp/"));
         VerifyNothingClipped(w, "main_start");
-        // Start-up kept a dated copy of the user's files, the catalogue among them.
+        // Start-up kept a dated copy of the user's files, the catalogue among them: once the
+        // window is shown, beside it.
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QTRY_VERIFY(m_app->DailyBackupDone());
         QCOMPARE(ReadBack("copii/" + Today() + "/virt-dir.txt"), ReadBack("virt-dir.txt"));
         const QImage shot = w.grab().toImage();
         QVERIFY(shot.pixelColor(590, 10) != QColor(Qt::black)); // the backdrop is painted

@@ -54,14 +54,44 @@ TEST(ApplicationTest, StartClearsStaleCopiesBacksUpLoadsAndTakesTheTempFolder) {
 
     EXPECT_TRUE(reporter.entries.empty());
     EXPECT_EQ(reporter.beeps, 0);
+    // The stale copies and the day's backup are no part of Start: the main window starts
+    // them once shown.
+    EXPECT_TRUE(Exists("pers.txt.a1b2c3"));
+    EXPECT_FALSE(Exists("copii/" + Today()));
+    EXPECT_FALSE(app.DailyBackupDone());
+    app.StartDailyBackup();
+    app.WaitForDailyBackup();
+    EXPECT_TRUE(app.DailyBackupDone());
     EXPECT_FALSE(Exists("pers.txt.a1b2c3"));
     EXPECT_TRUE(Exists("pref.txt.d4e5f6"));
+    EXPECT_EQ(app.TakeBackupNotice(), std::nullopt);
     EXPECT_EQ(ReadBack("copii/" + Today() + "/virt-dir.txt"), ReadBack("virt-dir.txt"));
     ASSERT_EQ(app.Catalogue().categories.size(), 2u);
     EXPECT_EQ(app.Catalogue().Recipe(0, 0, 0)->fileName, "RET001.TXT");
     EXPECT_EQ(ReadBack(kCookIni), dir.path() + "/tmp/");
     EXPECT_EQ(session.tempFolder, dir.path() + "/tmp/");
     EXPECT_EQ(&app.GetSession(), &session);
+}
+
+TEST(ApplicationTest, TheDaysBackupSaysOnceWhenTheClockLooksWrong) {
+    TempDataDir dir;
+    TmpFolder tmp(dir.path() + "/tmp");
+    WriteScrambled("virt-dir.txt", "m Supe\n");
+    ASSERT_EQ(BackupIfChanged("2099-05-01"), BackupResult::Made); // the clock was ahead
+    WriteScrambled("virt-dir.txt", "m Supe\nm Dulciuri\n");
+    Session session;
+    Application app(session);
+    CollectingReporter reporter;
+    app.Start(reporter);
+    EXPECT_EQ(app.TakeBackupNotice(), std::nullopt); // not before the backup has run
+    app.StartDailyBackup();
+    app.WaitForDailyBackup();
+    const auto notice = app.TakeBackupNotice();
+    ASSERT_TRUE(notice.has_value());
+    EXPECT_NE(notice->find("2099-05-01"), std::string::npos) << *notice;
+    EXPECT_NE(notice->find(Today()), std::string::npos) << *notice;
+    EXPECT_EQ(app.TakeBackupNotice(), std::nullopt); // once
+    EXPECT_EQ(ListBackups().back(), Today());        // today's is the newest all the same
 }
 
 TEST(ApplicationTest, AMissingCatalogueIsSaidAndTheRestOfTheStartUpStillHappens) {

@@ -144,6 +144,21 @@ TEST(HostileFolder, NamesAndLinksLeadingOutsideCannotBeOpened) {
     EXPECT_EQ(ScrambleBytes("#\nSecret\n#\nx\n#\ny"), ReadBack(secret));
 }
 
+// A folder beside the data folder whose name begins with the data folder's own ("savorel"
+// and "savorel-old") is outside all the same.
+TEST(HostileFolder, ALinkIntoASiblingFolderOfTheSameNameStartIsOutside) {
+    TempDataDir dir;
+    const std::string sibling = dir.path() + "-old";
+    ASSERT_TRUE(std::filesystem::create_directory(sibling));
+    WriteScrambled(sibling + "/RET009.TXT", "#\nVechi\n#\nx\n#\ny");
+    ASSERT_EQ(0, ::symlink((sibling + "/RET009.TXT").c_str(), "RET009.TXT"));
+    const bool opened = static_cast<bool>(OpenDataFile("RET009.TXT", "rb"));
+    const long long size = DataFileSize("RET009.TXT");
+    std::filesystem::remove_all(sibling);
+    EXPECT_FALSE(opened);
+    EXPECT_EQ(-1, size);
+}
+
 TEST(HostileFolder, CatalogueNamingItselfAndADictionaryOfAMillionLines) {
     TempDataDir dir;
     WriteScrambled("virt-dir.txt", "m A\nh B\ni Bucla ~ virt-dir.txt\n");

@@ -317,6 +317,17 @@ TEST(RecipeExchange, OwnRecipesSurviveARoundTrip) {
     }
 }
 
+// The figure per portion is the nearest whole number, never the one below it.
+TEST(RecipeExchange, ExportedKcalPerPortionIsRounded) {
+    const std::string book = W("#\nSupă\n#\n4 porţii; 500 g fasole\n#\nFierbe.");
+    const std::pair<double, const char*> cases[] = {
+        {1003.0, "251 kcal"}, {1002.0, "251 kcal"}, {1001.0, "250 kcal"}, {3.9, "1 kcal"}};
+    for (const auto& [total, expected] : cases) {
+        const Json recipe = Json::parse(RecipeJsonLd({"RET009.TXT", "", ""}, book, {true, total}));
+        EXPECT_EQ(expected, recipe["nutrition"]["calories"]) << total;
+    }
+}
+
 TEST(RecipeExchange, ExportedObjectFollowsTheSchema) {
     const std::string book = W("#\nCiorbă de fasole\n#\n4 porţii; Pentru ciorbă: 500 g fasole; "
                                "1 ceapă\n#\nFierbe fasolea.\r\n\r\nAdaugă ceapa.");

@@ -12,10 +12,12 @@
 #include "support/support.h"
 #include "viewing/favourites.h"
 
+#include <atomic>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iostream>
 #include <set>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -244,6 +246,30 @@ TEST(SharedDataFolder, ASaveThatCannotTakeTheLockWritesNothing) {
     EXPECT_TRUE(lock.Held());
     close(ready[0]);
     close(ready[1]);
+}
+
+// The day's backup runs on a thread of its own: within one process the lock keeps threads
+// apart as it keeps processes apart, and still nests within one thread.
+TEST(SharedDataFolder, TheLockKeepsThreadsOfOneProcessApart) {
+    TempDataDir dir;
+    std::atomic<bool> held{false}, release{false};
+    std::thread holder([&] {
+        const StoreLock outer;
+        const StoreLock nested(std::chrono::milliseconds(0));
+        held = outer.Held() && nested.Held();
+        while (!release)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    while (!held)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    {
+        const StoreLock lock(std::chrono::milliseconds(50));
+        EXPECT_FALSE(lock.Held());
+    }
+    release = true;
+    holder.join();
+    const StoreLock lock(std::chrono::milliseconds(50));
+    EXPECT_TRUE(lock.Held());
 }
 
 // Links planted under the names the store writes, and temporary copies left by a save that

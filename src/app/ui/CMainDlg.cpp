@@ -373,7 +373,16 @@ void CMainDlg::OnPersonalListTimer() {
     m_timerBusy = true;
     if (m_app.PersonalListChanged())
         OnRefresh();
+    if (const auto notice = m_app.TakeBackupNotice())
+        ShowMessage(this, QString::fromStdString(*notice));
     m_timerBusy = false;
+}
+
+void CMainDlg::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The day's backup starts once the window is up, after its first paint has been queued,
+    // and runs beside it (see Application::StartDailyBackup).
+    QTimer::singleShot(0, this, [this] { m_app.StartDailyBackup(); });
 }
 
 void CMainDlg::paintEvent(QPaintEvent*) {
