@@ -13,8 +13,17 @@ namespace {
 // One lock per process: the lock file's descriptor and how deep the holders nest.
 int g_fd = -1;
 int g_depth = 0;
+std::chrono::milliseconds g_patience = kDefaultStorePatience;
 
 } // namespace
+
+std::chrono::milliseconds StorePatience() {
+    return g_patience;
+}
+
+void SetStorePatience(std::chrono::milliseconds patience) {
+    g_patience = patience;
+}
 
 StoreLock::StoreLock(std::chrono::milliseconds patience) {
     if (g_depth > 0) {
