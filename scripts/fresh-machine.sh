@@ -108,12 +108,13 @@ run_test "as a user with sudo" ana
 run_test "as root" root
 
 # The Debian package, installed with apt as a new user would, and its command.
-deb=$(ls "$fs"/root/savorel/build/savorel_*.deb 2>/dev/null | head -1)
+# deb_package_test leaves the package it inspected in build/deb-package.
+deb=$(ls "$fs"/root/savorel/build/deb-package/savorel_*.deb "$fs"/root/savorel/build/savorel_*.deb 2>/dev/null | head -1)
 if [ -z "$deb" ]; then
     inroot sh -c 'cd /root/savorel/build && cpack -G DEB' >"$logs/cpack.log" 2>&1
     deb=$(ls "$fs"/root/savorel/build/savorel_*.deb 2>/dev/null | head -1)
 fi
-if [ -n "$deb" ] && inroot env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/root/savorel/build/${deb##*/}" \
+if [ -n "$deb" ] && inroot env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${deb#"$fs"}" \
     >"$logs/deb.log" 2>&1 && inroot runuser -l ion -c 'savorel-cookbook --data /usr/share/savorel/book check' \
     >>"$logs/deb.log" 2>&1; then
     results+=("the .deb: installs, savorel-cookbook checks its book")
