@@ -3,8 +3,8 @@
 # files that the build folder compiles, from its compile_commands.json:
 #   scripts/tidy.sh [BUILD_DIR]
 # ./test.sh runs it on build/. A file found clean is remembered in BUILD_DIR/tidy-clean/ under
-# a digest of itself, every header of src/, .clang-tidy, this script and the compile commands, so a second
-# run over unchanged files costs nothing.
+# a digest of itself, every header of src/, .clang-tidy, this script and the compile commands,
+# so a second run over unchanged files costs nothing.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-$root/build}" && pwd)"
@@ -28,7 +28,7 @@ cmp -s "$work/compile_commands.json.new" "$work/compile_commands.json" ||
 rm -f "$work/compile_commands.json.new"
 
 shared=$( {
-    cat "$0" .clang-tidy "$work/compile_commands.json"
+    cat scripts/tidy.sh .clang-tidy "$work/compile_commands.json"
     clang-tidy --version
     find src -name '*.h' -type f -print0 | sort -z | xargs -0 cat
 } | sha256sum | cut -c1-64)
