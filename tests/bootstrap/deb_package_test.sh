@@ -20,11 +20,11 @@ trap cleanup EXIT
 pkg=$build/deb-package
 deb=$(find "$pkg" -maxdepth 1 -name 'savorel_*.deb' 2>/dev/null | head -1)
 stale="no package yet"
-# Links are left out: CMake makes the link savorel-cookbook again at every configure.
+# Files only: CMake makes the link savorel-cookbook, and so its folder, anew at each configure.
 if [ -n "$deb" ]; then
     stale=$(find "$build/CPackConfig.cmake" "$build/cmake_install.cmake" "$build/src/cmake_install.cmake" \
         "$build/src/cook" "$build/src/cookbook" "$build/data.stamp" "$build/packaging" "$@" \
-        ! -type l -newer "$deb" -print -quit 2>&1)
+        -type f -newer "$deb" -print -quit 2>&1)
 fi
 if [ -n "$stale" ]; then
     rm -rf -- "$pkg.new"
