@@ -10,7 +10,7 @@ packages=(
   libgl-dev
   nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang-format clang libclang-rt-14-dev
+  clang-format clang-tidy clang libclang-rt-14-dev
   xvfb xauth imagemagick
   poppler-utils # pdftotext: printed pages keep their text
   hunspell hunspell-ro
@@ -18,6 +18,7 @@ packages=(
   locales # the Romanian locale the window tests run under a second time
   valgrind
   coreutils util-linux # sha256sum and flock, which the installer install.exe uses
+  file dpkg-dev # CPack's Debian package finds the programs' libraries with these
 )
 
 missing=()
@@ -43,7 +44,8 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "Installing: ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Through env, since sudo resets the environment: no package may stop to ask a question.
+apt=(env DEBIAN_FRONTEND=noninteractive apt-get)
+"${sudo_cmd[@]}" "${apt[@]}" update -qq
+"${sudo_cmd[@]}" "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 ensure_romanian_locale

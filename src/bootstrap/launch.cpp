@@ -13,10 +13,24 @@ namespace bootstrap {
 
 namespace {
 
-bool IsUsableFolder(const char* path) {
+// A folder that only its owner, this user, may change.
+bool IsOwnFolder(const char* path) {
     struct stat st {};
     return path && *path && ::stat(path, &st) == 0 && S_ISDIR(st.st_mode) &&
+           st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
            ::access(path, W_OK | X_OK) == 0;
+}
+
+// The user's private folder: created when missing, and taken only when it is a real folder
+// (not a link) of the user's, closed to everyone else.
+bool MakePrivateFolder(const std::string& path) {
+    ::mkdir(path.c_str(), 0700);
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return false;
+    if ((st.st_mode & 077) != 0 && ::chmod(path.c_str(), 0700) != 0)
+        return false;
+    return ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
 } // namespace
@@ -28,10 +42,21 @@ std::optional<std::string> ChooseTempFolder(const EnvLookup& env, const std::str
             return std::string(value);
     }
     const char* tmpdir = env("TMPDIR");
-    if (IsUsableFolder(tmpdir))
+    if (IsOwnFolder(tmpdir))
         return std::string(tmpdir);
-    if (IsUsableFolder(systemFolder.c_str()))
-        return systemFolder;
+    const char* runtime = env("XDG_RUNTIME_DIR");
+    if (runtime && runtime[0] == '/') {
+        const std::string folder = std::string(runtime) + "/savorel";
+        if (MakePrivateFolder(folder))
+            return folder;
+    }
+    const std::string own = systemFolder + "/savorel-" + std::to_string(::geteuid());
+    if (MakePrivateFolder(own))
+        return own;
+    // Someone else took the name first: a fresh folder of ours beside it.
+    std::string pattern = own + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) != nullptr)
+        return pattern;
     return std::nullopt;
 }
 

@@ -17,8 +17,10 @@ inline constexpr const char* kInstaller = "install.exe";
 using EnvLookup = std::function<const char*(const char* name)>;
 
 // TEMP, then TMP, each taken as it stands when set and non-empty. When both are unset or
-// empty: TMPDIR, then the system's folder (/tmp), the first that names an existing, writable
-// folder. None: no value.
+// empty, the rule cook follows: TMPDIR when it names a folder of the user's own that no one
+// else may write (in a shared one such as /tmp every account would meet the same KIT), else a
+// private folder of the user: $XDG_RUNTIME_DIR/savorel, else systemFolder/savorel-<uid>, else,
+// when another account holds that name, a fresh one made there with mkdtemp. None: no value.
 [[nodiscard]] std::optional<std::string> ChooseTempFolder(const EnvLookup& env,
                                                           const std::string& systemFolder = "/tmp");
 

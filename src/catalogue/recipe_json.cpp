@@ -323,16 +323,11 @@ private:
             return false;
         const char c = m_text[m_pos];
         if (c == '"') {
-            std::string value;
-            if (!String(key != Key::Other ? &value : nullptr))
+            if (key == Key::Other)
+                return String(nullptr);
+            if (!String(&m_out))
                 return false;
-            if (key != Key::Other) {
-                const std::string folded = Utf8ToCp1250Folded(OneLine(value, kLosslessFileLimit));
-                if (!folded.empty()) {
-                    m_out += folded;
-                    m_out += '\n';
-                }
-            }
+            m_out += '\n';
             return true;
         }
         if (c == '{')
@@ -402,18 +397,30 @@ private:
         }
     }
 
-    // A JSON string at m_pos; its decoded UTF-8 goes to `out` when given.
+    // A JSON string at m_pos; when `out` is given its text is appended to it as one line
+    // folded to the code page, as LosslessRecipeSearchText writes each text.
     bool String(std::string* out) {
         ++m_pos; // "
         while (m_pos < m_text.size()) {
-            const char c = m_text[m_pos++];
-            if (c == '"')
+            const char c = m_text[m_pos];
+            if (c == '"') {
+                ++m_pos;
                 return true;
+            }
             if (c != '\\') {
-                if (out)
+                if (!out) {
+                    ++m_pos;
+                } else if (static_cast<unsigned char>(c) >= 0x20 &&
+                           static_cast<unsigned char>(c) < 0x80) {
                     out->push_back(c);
+                    ++m_pos;
+                } else {
+                    const char32_t ch = NextUtf8(m_text, m_pos);
+                    AppendCp1250Folded(*out, ch == '\r' || ch == '\n' || ch == '\t' ? U' ' : ch);
+                }
                 continue;
             }
+            ++m_pos;
             if (m_pos >= m_text.size())
                 return false;
             const char e = m_text[m_pos++];
@@ -430,17 +437,19 @@ private:
                              ? 0x10000 + ((ch - 0xD800) << 10) + (low - 0xDC00)
                              : 0xFFFD;
                 }
-                if (out)
-                    AppendUtf8(*out, ch >= 0xD800 && ch <= 0xDFFF ? 0xFFFD : ch);
+                if (out) {
+                    ch = ch >= 0xD800 && ch <= 0xDFFF ? 0xFFFD : ch;
+                    AppendCp1250Folded(*out, ch == '\r' || ch == '\n' || ch == '\t' ? U' ' : ch);
+                }
                 continue;
             }
             const std::string_view simple = "\"\\/bfnrt";
-            const std::string_view meant = "\"\\/\b\f\n\r\t";
+            const std::string_view meant = "\"\\/\b\f   ";
             const std::size_t at = simple.find(e);
             if (at == std::string_view::npos)
                 return false;
             if (out)
-                out->push_back(meant[at]);
+                AppendCp1250Folded(*out, static_cast<unsigned char>(meant[at]));
         }
         return false;
     }
@@ -474,17 +483,21 @@ private:
 
 std::string LosslessRecipeSearchText(const Recipe& recipe) {
     // The order LosslessRecipeText writes them in, so that the scan of a file finds the same.
+    // Each text one line: its line breaks and tabs blanks, its letters folded to the code page.
     std::string text;
     const auto add = [&](std::string_view piece) {
-        const std::string folded = Utf8ToCp1250Folded(OneLine(piece, kLosslessFileLimit));
-        if (!folded.empty()) {
-            text += folded;
-            text += '\n';
+        std::size_t i = 0;
+        while (i < piece.size()) {
+            const char32_t ch = NextUtf8(piece, i);
+            AppendCp1250Folded(text, ch == '\r' || ch == '\n' || ch == '\t' ? U' ' : ch);
         }
+        text += '\n';
     };
     add(recipe.title);
-    add(recipe.author);
-    add(recipe.facts.description);
+    if (!recipe.author.empty())
+        add(recipe.author);
+    if (!recipe.facts.description.empty())
+        add(recipe.facts.description);
     for (const RecipeSection& section : recipe.sections)
         for (const std::string& item : section.items)
             add(item);

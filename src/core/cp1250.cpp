@@ -222,29 +222,31 @@ char32_t NextUtf8(std::string_view utf8, std::size_t& i) {
     return ch;
 }
 
+void AppendCp1250Folded(std::string& out, char32_t ch) {
+    const int byte = ch == 0xFFFD ? -1 : UnicodeToCp1250(ch);
+    if (byte >= 0 && (byte >= 0x20 || ch == '\n' || ch == '\r' || ch == '\t')) {
+        out.push_back(static_cast<char>(ch == '\t' ? ' ' : byte));
+        return;
+    }
+    if (IsOtherBlank(ch)) {
+        out.push_back(' ');
+        return;
+    }
+    const char* spelling = SpellingOf(ch);
+    if (!spelling)
+        return;
+    // "1½" is one and a half: a blank keeps the fraction apart from the whole number.
+    if (IsFraction(ch) && !out.empty() && out.back() >= '0' && out.back() <= '9')
+        out.push_back(' ');
+    out += spelling;
+}
+
 std::string Utf8ToCp1250Folded(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     std::size_t i = 0;
-    while (i < utf8.size()) {
-        const char32_t ch = NextUtf8(utf8, i);
-        const int byte = ch == 0xFFFD ? -1 : UnicodeToCp1250(ch);
-        if (byte >= 0 && (byte >= 0x20 || ch == '\n' || ch == '\r' || ch == '\t')) {
-            out.push_back(static_cast<char>(ch == '\t' ? ' ' : byte));
-            continue;
-        }
-        if (IsOtherBlank(ch)) {
-            out.push_back(' ');
-            continue;
-        }
-        const char* spelling = SpellingOf(ch);
-        if (!spelling)
-            continue;
-        // "1½" is one and a half: a blank keeps the fraction apart from the whole number.
-        if (IsFraction(ch) && !out.empty() && out.back() >= '0' && out.back() <= '9')
-            out.push_back(' ');
-        out += spelling;
-    }
+    while (i < utf8.size())
+        AppendCp1250Folded(out, NextUtf8(utf8, i));
     return out;
 }
 

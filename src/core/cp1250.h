@@ -32,6 +32,8 @@ char32_t NextUtf8(std::string_view utf8, std::size_t& i);
 // what has no spelling (emoji, other scripts, broken bytes, zero-width marks) is left out.
 // Never a "?" that the text did not hold.
 std::string Utf8ToCp1250Folded(std::string_view utf8);
+// One character of that conversion appended to `out` (whose last byte the fractions look at).
+void AppendCp1250Folded(std::string& out, char32_t ch);
 
 // One Windows-1250 byte for one character, as Utf8ToCp1250Folded would begin it, or '?' when it
 // has none: for positions that must stay one byte per character.

@@ -17,8 +17,17 @@ namespace {
 std::recursive_timed_mutex g_threads;
 int g_fd = -1;
 int g_depth = 0;
+std::chrono::milliseconds g_patience = kDefaultStorePatience;
 
 } // namespace
+
+std::chrono::milliseconds StorePatience() {
+    return g_patience;
+}
+
+void SetStorePatience(std::chrono::milliseconds patience) {
+    g_patience = patience;
+}
 
 StoreLock::StoreLock(std::chrono::milliseconds patience) {
     const auto deadline = std::chrono::steady_clock::now() + patience;

@@ -12,13 +12,20 @@ inline constexpr const char* kStoreLockFile = "savorel.lock";
 inline constexpr const char* kStoreBusy =
     "Alt exemplar Savorel salveaza chiar acum. Incercati din nou peste cateva secunde.";
 
+// How long every saver waits for the lock (5 s, a pause a user sits out without wondering).
+// The process's one setting, made before any save runs (tests that hold the lock elsewhere
+// shorten it rather than sit out the wait).
+inline constexpr std::chrono::milliseconds kDefaultStorePatience = std::chrono::seconds(5);
+std::chrono::milliseconds StorePatience();
+void SetStorePatience(std::chrono::milliseconds patience);
+
 class StoreLock final {
 public:
     // Waits at most `patience` for the lock. A data folder where the lock file cannot be
     // created at all (read-only) is not locked against anyone: the change itself then fails
     // and says so. Taken again by the same thread, it nests; another thread of the process
     // waits for it as another process would.
-    explicit StoreLock(std::chrono::milliseconds patience = std::chrono::seconds(5));
+    explicit StoreLock(std::chrono::milliseconds patience = StorePatience());
     ~StoreLock();
     StoreLock(const StoreLock&) = delete;
     StoreLock& operator=(const StoreLock&) = delete;

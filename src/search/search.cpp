@@ -293,8 +293,8 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
 }
 
 // A lossless own recipe is searched by its recipe text, not by its JSON: the title, author,
-// items, steps and headings, folded to Windows-1250 and scrambled again so that the one scan
-// table serves both forms. False when the head is no lossless recipe.
+// items, steps and headings, folded to Windows-1250 and scanned through the fold table alone.
+// False when the head is no lossless recipe.
 bool LosslessExamined(const std::string& name, const unsigned char* head, std::size_t got,
                       std::string& examined) {
     char start[64];
@@ -317,7 +317,7 @@ bool LosslessExamined(const std::string& name, const unsigned char* head, std::s
             return true; // nothing of it is searched
         text = ScrambleBytes(text);
     }
-    examined = ScrambleBytes(LosslessSearchText(text).value_or(std::string()));
+    examined = LosslessSearchText(text).value_or(std::string());
     return true;
 }
 
@@ -499,7 +499,7 @@ int RunSearch(const SearchFields& fields, Reporter& reporter,
         const bool passes =
             LosslessExamined(fileName, buffer.get(), got, lossless)
                 ? scanner.Passes(reinterpret_cast<const unsigned char*>(lossless.data()),
-                                 lossless.size(), kFoldedUnscramble)
+                                 lossless.size(), kFoldTable)
                 : scanner.Passes(buffer.get(), got, kFoldedUnscramble);
         if (!passes)
             return;

@@ -4,14 +4,15 @@
 # recipe page into a PDF file there too, its text selectable.
 cook="$1"
 data="$2"
+version="$3" # the project() line's version: cook reports that one
 for option in --help --version; do
     if ! out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 "$cook" "$option" 2>&1); then
         echo "cook $option failed: $out"
         exit 1
     fi
     case "$option" in
-    --help) expected="--data" ;;
-    --version) expected="1.2" ;;
+    --help) expected="[--pdf RECIPE OUT.pdf]" ;;
+    --version) expected="cook $version" ;;
     esac
     case "$out" in
     *"$expected"*) ;;
@@ -20,6 +21,15 @@ for option in --help --version; do
         exit 1
         ;;
     esac
+    if [ "$option" = --help ]; then
+        case "$out" in
+        *--data*) ;;
+        *)
+            echo "cook --help names no --data: $out"
+            exit 1
+            ;;
+        esac
+    fi
 done
 
 out_dir=$(mktemp -d)

@@ -102,7 +102,7 @@ private slots:
         const std::string mark = scratch / "mark";
         std::vector<PayloadFile> files = {{"install.exe", MarkingInstaller(mark)}};
         for (int i = 1; i <= 40; ++i) {
-            char name[16];
+            char name[24]; // room for any int: GCC at -O1 cannot tell i stays below 1000
             std::snprintf(name, sizeof name, "RET%03d.TXT", i);
             files.push_back({name, PatternBytes(static_cast<std::size_t>(100 * i), i)});
         }

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # The Debian package of this build: cpack -G DEB, its dependencies and files, and its
-# command started as a user with no data folder yet: seeded, cook runs in it.
-#   deb_package_test.sh BUILD_DIR
+# command started as a user with no data folder yet: seeded, cook runs in it. The package is
+# made once, in BUILD_DIR/deb-package, and made again only when something it carries or its
+# recipe is newer than it.
+#   deb_package_test.sh BUILD_DIR SOURCE_FILE...   (the source files the package carries)
 set -uo pipefail
 build=$1
+shift
 source "$(dirname "$0")/checks.sh"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/savorel-deb.XXXXXX")
@@ -14,12 +17,26 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if ! (cd "$build" && cpack -G DEB -B "$root/pkg" --config CPackConfig.cmake) >"$root/cpack.out" 2>&1; then
-    cat "$root/cpack.out"
-    echo "FAILED: cpack -G DEB"
-    exit 1
+pkg=$build/deb-package
+deb=$(find "$pkg" -maxdepth 1 -name 'savorel_*.deb' 2>/dev/null | head -1)
+stale="no package yet"
+# Files only: CMake makes the link savorel-cookbook, and so its folder, anew at each configure.
+if [ -n "$deb" ]; then
+    stale=$(find "$build/CPackConfig.cmake" "$build/cmake_install.cmake" "$build/src/cmake_install.cmake" \
+        "$build/src/cook" "$build/src/cookbook" "$build/data.stamp" "$build/packaging" "$@" \
+        -type f -newer "$deb" -print -quit 2>&1)
 fi
-deb=$(find "$root/pkg" -maxdepth 1 -name 'savorel_*.deb' | head -1)
+if [ -n "$stale" ]; then
+    rm -rf -- "$pkg.new"
+    if ! (cd "$build" && cpack -G DEB -B "$pkg.new" --config CPackConfig.cmake) >"$root/cpack.out" 2>&1; then
+        cat "$root/cpack.out"
+        echo "FAILED: cpack -G DEB"
+        exit 1
+    fi
+    rm -rf -- "$pkg" && mv -T -- "$pkg.new" "$pkg"
+    echo "packaging: $stale"
+fi
+deb=$(find "$pkg" -maxdepth 1 -name 'savorel_*.deb' | head -1)
 check "a package is made" [ -n "$deb" ]
 
 depends=$(dpkg-deb -f "$deb" Depends)

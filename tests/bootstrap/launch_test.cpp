@@ -66,9 +66,12 @@ TEST(OwnProgram, IsTheRunningTestsOwnFile) {
     EXPECT_EQ(Canonical(OwnProgramPath()), Canonical("/proc/self/exe"));
 }
 
-TEST(TempFolder, TempThenTmpAsTheyStandThenTmpdirThenTheSystemFolder) {
-    ScratchFolder a, b, system;
+TEST(TempFolder, TempThenTmpAsTheyStandThenAnOwnTmpdirThenAPrivateFolder) {
+    ScratchFolder a, b, shared, runtime, system;
+    ::chmod(a.path().c_str(), 0700);
+    ::chmod(shared.path().c_str(), 01777); // as /tmp is: every account writes there
     const std::string missing = a / "no such folder";
+    const std::string privateOne = system / ("savorel-" + std::to_string(::geteuid()));
     const struct {
         const char* what;
         std::map<std::string, std::string> env;
@@ -78,15 +81,49 @@ TEST(TempFolder, TempThenTmpAsTheyStandThenTmpdirThenTheSystemFolder) {
         {"TEMP empty, TMP set", {{"TEMP", ""}, {"TMP", b.path()}}, b.path()},
         {"TEMP unset, TMP set", {{"TMP", b.path()}, {"TMPDIR", a.path()}}, b.path()},
         {"TEMP names no folder: taken as it stands", {{"TEMP", missing}}, missing},
-        {"both empty: TMPDIR", {{"TEMP", ""}, {"TMP", ""}, {"TMPDIR", a.path()}}, a.path()},
-        {"both unset, TMPDIR no folder: system", {{"TMPDIR", missing}}, system.path()},
-        {"nothing set: system", {}, system.path()},
+        {"both empty: an own TMPDIR", {{"TEMP", ""}, {"TMP", ""}, {"TMPDIR", a.path()}}, a.path()},
+        {"a shared TMPDIR: the private folder", {{"TMPDIR", shared.path()}}, privateOne},
+        {"TMPDIR no folder: the private folder", {{"TMPDIR", missing}}, privateOne},
+        {"XDG_RUNTIME_DIR: its savorel folder",
+         {{"XDG_RUNTIME_DIR", runtime.path()}},
+         runtime / "savorel"},
+        {"XDG_RUNTIME_DIR not absolute: the private folder",
+         {{"XDG_RUNTIME_DIR", "run/user"}},
+         privateOne},
+        {"nothing set: the private folder", {}, privateOne},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ChooseTempFolder(Env(c.env), system.path()), c.expected) << c.what;
+    struct stat st {};
+    ASSERT_EQ(::lstat(privateOne.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
 
     EXPECT_EQ(ChooseTempFolder(Env({}), missing), std::nullopt);
     EXPECT_EQ(ChooseTempFolder(Env({{"TMPDIR", ""}}), missing), std::nullopt);
+}
+
+TEST(TempFolder, APrivateFolderAnotherAccountHoldsIsNeverUsed) {
+    ScratchFolder system, elsewhere;
+    const std::string name = system / ("savorel-" + std::to_string(::geteuid()));
+    // What another account can leave under the name: a link to its own folder, or a file.
+    std::filesystem::create_directory_symlink(elsewhere.path(), name);
+    const auto first = ChooseTempFolder(Env({}), system.path());
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(first->rfind(name + "-", 0), 0u) << *first;
+    struct stat st {};
+    ASSERT_EQ(::lstat(first->c_str(), &st), 0);
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+
+    std::filesystem::remove(name);
+    WriteFile(name, "theirs");
+    const auto second = ChooseTempFolder(Env({}), system.path());
+    ASSERT_TRUE(second.has_value());
+    EXPECT_EQ(second->rfind(name + "-", 0), 0u) << *second;
+    EXPECT_NE(*second, *first);
+    EXPECT_EQ(ReadFile(name), "theirs");
 }
 
 TEST(KitFolder, PathAddsTheSeparatorAlways) {
@@ -172,6 +209,20 @@ TEST_F(Road, AShortProgramFileStillStartsTheInstaller) {
     EXPECT_EQ(ReadFile(kit + "/dict.txt").size(), 2000u);
     EXPECT_EQ(ReadFile(kit + "/cook.xxx"), "");
     EXPECT_TRUE(WaitForFile(mark, 10));
+}
+
+TEST_F(Road, WithoutTempOrTmpItExtractsIntoThePrivateFolderAndStartsTheInstallerThere) {
+    const std::string runtime = scratch / "run user";
+    std::filesystem::create_directory(runtime);
+    const std::string privateKit = runtime + "/savorel/KIT";
+    const TestPayload payload({{"install.exe", MarkingInstaller(mark)}, {"dict.txt", "d"}});
+    payload.WriteProgram(self);
+    RunBootstrap(payload.Table(), Env({{"XDG_RUNTIME_DIR", runtime}, {"TMPDIR", "/tmp"}}), self,
+                 sink);
+    EXPECT_TRUE(sink.messages.empty());
+    EXPECT_EQ(ReadFile(privateKit + "/dict.txt"), "d");
+    ASSERT_TRUE(WaitForFile(mark, 10));
+    EXPECT_EQ(ReadFile(mark), Canonical(privateKit) + "\n0\n");
 }
 
 TEST_F(Road, AFailedExtractionStillStartsAnInstallerLeftByAnEarlierRun) {

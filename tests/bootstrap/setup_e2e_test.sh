@@ -4,10 +4,11 @@
 # installed program starts on the seeded data folder; a reinstall keeps the user's own files;
 # the uninstaller removes the program and the menu entry and keeps the data folder. A setup
 # cut short or damaged changes nothing of the installation; two setups at once, or an
-# installer killed between any two of its steps, leave a whole book folder.
-#   setup_e2e_test.sh SAVOREL_SETUP PACKED_BOOK_DIR SEED_SCRIPT
+# installer killed between any two of its steps, leave a whole book folder (shown on an
+# installer made here for a small book, as the property does not depend on the book's size).
+#   setup_e2e_test.sh SAVOREL_SETUP PACKED_BOOK_DIR SEED_SCRIPT PACKAGING_DIR ICON
 set -uo pipefail
-setup=$1 book=$2 seed=$3
+setup=$1 book=$2 seed=$3 packaging=$4 icon=$5
 source "$(dirname "$0")/checks.sh"
 
 root=$(mktemp -d "${TMPDIR:-/tmp}/savorel-e2e.XXXXXX")
@@ -43,9 +44,9 @@ check "the KIT folder is under TMP" [ -f "$kit/install.exe" ] && [ -f "$kit/cook
 check "the installed program is the carried one" cmp -s "$kit/cook.xxx" "$prog/cook"
 check "the program can run" [ -x "$prog/cook" ]
 check "the installer seeds with the project's one seeding script" cmp -s "$seed" "$prog/seed-data.sh"
-all_book_files() {
+all_book_files() { # FOLDER [BOOK]: holds every file of the book
     local f
-    for f in "$book"/*; do
+    for f in "${2:-$book}"/*; do
         cmp -s -- "$f" "$1/${f##*/}" || return 1
     done
 }
@@ -88,9 +89,10 @@ check "reinstall brings back a lost book file" cmp -s "$book/dict.txt" "$data/di
 check "the KIT folder keeps its other files" [ "$(cat "$kit/mine.txt")" = "mine" ]
 
 # The installed book: every file of the packed book, and nothing else.
-whole_book() {
-    all_book_files "$prog/book" &&
-        [ "$(find -H "$prog/book" -mindepth 1 | wc -l)" -eq "$(find "$book" -mindepth 1 | wc -l)" ]
+whole_book() { # [BOOK]: the installed book is that one, whole, and nothing else
+    local b=${1:-$book}
+    all_book_files "$prog/book" "$b" &&
+        [ "$(find -H "$prog/book" -mindepth 1 | wc -l)" -eq "$(find "$b" -mindepth 1 | wc -l)" ]
 }
 check "the installed book is whole" whole_book
 
@@ -102,6 +104,9 @@ setup_size=$(stat -c %s "$setup")
 payload_size=$(cat "$kit/install.exe" "$kit/un.xxx" "$kit/cook.xxx" "$book"/* | wc -c)
 payload_at=$((setup_size - payload_size))
 installer_size=$(stat -c %s "$kit/install.exe")
+# The installer looks at damaged files again after a pause, as another setup may be writing
+# them; here they stay damaged, and the pause need not be sat out.
+export SAVOREL_RETRY_PAUSE=0.05
 for damage in "cut short:-" "program:$((setup_size - 3000))" \
     "recipe:$((payload_at + installer_size + 5000))" "installer:$((payload_at + 300))"; do
     what=${damage%%:*} at=${damage#*:}
@@ -119,6 +124,7 @@ for damage in "cut short:-" "program:$((setup_size - 3000))" \
     check "$what: the program is the one installed before" cmp -s "$root/cook.good" "$prog/cook"
     check "$what: the book is whole" whole_book
 done
+unset SAVOREL_RETRY_PAUSE
 cp -- "$root/setup.good" "$program"
 run_setup
 check "a whole setup after damaged ones installs" grep -q "^Savorel a fost instalat.$" "$kit/install.log"
@@ -148,7 +154,19 @@ for pair in "setup:$program" "installer:$kit/install.exe"; do
 done
 
 # An installer killed right after its Nth rename outside its staging folder, for every N
-# until one runs to its end: the book folder is whole after each.
+# until one runs to its end: the book folder is whole after each, the book installed before
+# or the new one. The installer is made here, as the build makes it, for a book of four files.
+small=$root/small
+mkdir -p "$small/book" "$small/kit"
+for f in virt-dir.txt dict.txt RET001.TXT RET002.TXT; do cp -- "$book/$f" "$small/book/"; done
+cp -- "$kit/un.xxx" "$kit/cook.xxx" "$small/kit/"
+cmake -DTEMPLATE="$packaging/install.exe.in" -DSEED="$seed" \
+    -DLAUNCHER="$packaging/savorel-launcher.in" -DDESKTOP="$packaging/savorel.desktop.in" \
+    -DICON="$icon" -DBOOK_DIR="$small/book" -DUNINSTALLER="$small/kit/un.xxx" \
+    -DPROGRAM="$small/kit/cook.xxx" -DVERSION=0 -DOUTPUT="$small/kit/install.exe" \
+    -P "$packaging/make-installer.cmake" >"$root/make-installer.out" 2>&1
+check "an installer for the small book is made" [ -x "$small/kit/install.exe" ]
+cp -- "$small/book"/* "$small/kit/"
 mkdir "$root/shim"
 cat >"$root/shim/mv" <<EOF
 #!/usr/bin/env bash
@@ -164,15 +182,16 @@ for ((n = 1; n <= 40; n++)); do
     echo 0 >"$root/cut.count"
     # A session of its own: the kill takes the installer and everything it started.
     PATH="$root/shim:$PATH" CUT_AT=$n CUT_COUNT="$root/cut.count" \
-        setsid -w "$kit/install.exe" >"$root/cut.out" 2>&1
+        setsid -w "$small/kit/install.exe" >"$root/cut.out" 2>&1
     status=$?
-    whole_book || broken+=" $n"
+    whole_book || whole_book "$small/book" || broken+=" $n"
     [ "$status" -eq 0 ] && break
 done
 check "an installer cut after any rename leaves a whole book folder" [ -z "$broken" ]
 check "and one left alone runs to its end" grep -q "^Savorel a fost instalat.$" "$root/cut.out"
 check "the installer was cut at each of its renames" [ "$n" -ge 8 ]
 check "the program is the carried one" cmp -s "$kit/cook.xxx" "$prog/cook"
+check "the small book is the one installed" whole_book "$small/book"
 
 # The plain book folder an earlier installer made is replaced too.
 target=$(readlink -- "$prog/book")

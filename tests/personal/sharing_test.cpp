@@ -235,8 +235,14 @@ TEST(SharedDataFolder, ASaveThatCannotTakeTheLockWritesNothing) {
         const StoreLock lock(std::chrono::milliseconds(50));
         EXPECT_FALSE(lock.Held());
     }
+    // Every saver waits as long as StorePatience(); the 5 s it is need not be sat out here.
+    EXPECT_EQ(StorePatience(), std::chrono::seconds(5));
+    SetStorePatience(std::chrono::milliseconds(200));
+    const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(RemoveFavourite("Supa" + std::string(55, ' ') + "#RET001.TXT"),
               RemoveFavouriteResult::Busy);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(200));
+    SetStorePatience(kDefaultStorePatience);
     EXPECT_STREQ(RemoveFavouriteMessage(RemoveFavouriteResult::Busy), kStoreBusy);
     EXPECT_EQ(ReadBack("pref.txt"), before);
     ::kill(holder, SIGKILL);

@@ -1,6 +1,7 @@
 // cook: the recipe book. The data folder is the current directory, or the one --data names.
 #include "app/application.h"
 #include "app/ui/CMainDlg.h"
+#include "app/version.h"
 #include "catalogue/servings.h"
 #include "core/guard.h"
 #include "core/session.h"
@@ -23,7 +24,7 @@
 namespace {
 
 int RunCook(int argc, char** argv) {
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.2"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(savorel::kVersion));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Savorel, the recipe book."));
     const QCommandLineOption help = parser.addHelpOption();
@@ -46,8 +47,10 @@ int RunCook(int argc, char** argv) {
     parser.addOption(plain);
     parser.addOption(pdf);
     parser.addOption(portii);
+    // OUT.pdf belongs to --pdf: the usage line shows the pair, never OUT.pdf on its own.
     parser.addPositionalArgument(QStringLiteral("OUT.pdf"),
-                                 QStringLiteral("With --pdf: the file written."));
+                                 QStringLiteral("With --pdf: the file written."),
+                                 QStringLiteral("[--pdf RECIPE OUT.pdf]"));
 
     // --help and --version need no window: they are answered before the GUI application
     // exists, which aborts without a display.
