@@ -346,10 +346,23 @@ private:
         SkipBlanks();
         if (Peek('}'))
             return ++m_pos, true;
+        std::string decoded;
         while (true) {
-            std::string key;
-            if (!Peek('"') || !String(&key))
+            if (!Peek('"'))
                 return false;
+            std::string_view key;
+            // A key without escapes is read where it stands; one with them is decoded.
+            const std::size_t close = m_text.find('"', m_pos + 1);
+            if (close != std::string_view::npos &&
+                m_text.substr(m_pos + 1, close - m_pos - 1).find('\\') == std::string_view::npos) {
+                key = m_text.substr(m_pos + 1, close - m_pos - 1);
+                m_pos = close + 1;
+            } else {
+                decoded.clear();
+                if (!String(&decoded))
+                    return false;
+                key = decoded;
+            }
             SkipBlanks();
             if (!Peek(':'))
                 return false;
@@ -408,11 +421,20 @@ private:
                 return true;
             }
             if (c != '\\') {
-                if (!out) {
-                    ++m_pos;
-                } else if (static_cast<unsigned char>(c) >= 0x20 &&
-                           static_cast<unsigned char>(c) < 0x80) {
-                    out->push_back(c);
+                // A run of plain characters at once: to the next quote, escape or letter
+                // beyond ASCII.
+                std::size_t end = m_pos;
+                while (end < m_text.size()) {
+                    const auto u = static_cast<unsigned char>(m_text[end]);
+                    if (u == '"' || u == '\\' || u < 0x20 || u >= 0x80)
+                        break;
+                    ++end;
+                }
+                if (end > m_pos) {
+                    if (out)
+                        out->append(m_text.substr(m_pos, end - m_pos));
+                    m_pos = end;
+                } else if (!out) {
                     ++m_pos;
                 } else {
                     const char32_t ch = NextUtf8(m_text, m_pos);
