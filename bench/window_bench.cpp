@@ -10,8 +10,8 @@
 #include "core/scramble.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_messages.h"
-#include "personal/store.h"
 #include "personal/backup.h"
+#include "personal/store.h"
 #include "search/ui/CSearchDlg.h"
 #include "viewing/ui/qt_open_recipe.h"
 

@@ -4,10 +4,10 @@
 // there (odd) or not.
 #include "catalogue/catalogue.h"
 #include "core/files.h"
+#include "core/records.h"
 #include "core/scramble.h"
 #include "fuzz_util.h"
 #include "personal/own_delete.h"
-#include "core/records.h"
 #include "personal/store.h"
 
 #include <cstdint>

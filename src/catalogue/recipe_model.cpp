@@ -123,7 +123,8 @@ CalorieInput CalorieInputOf(const Recipe& recipe) {
         // The whole item is one ingredient; its punctuation separates words as blanks do, so
         // that "6 galbenusuri, batute" finds its food as the book's "6 galbenusuri" does. A
         // decimal comma or point stays.
-        // What precedes a ":" names the use, as the calculator's own rule has it ("to serve: tofu").
+        // What precedes a ":" names the use, as the calculator's own rule has it ("to serve:
+        // tofu").
         std::string token = Utf8ToCp1250Folded(item);
         if (const std::size_t colon = token.rfind(':'); colon != std::string::npos)
             token.erase(0, colon + 1);
