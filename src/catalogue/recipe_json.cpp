@@ -70,21 +70,23 @@ std::string StringOf(const Json& value) {
     return {};
 }
 
+// The non-empty texts `of` gives for the elements of an array, joined by ", ".
+template <typename Of> std::string Joined(const Json& array, Of of) {
+    std::string joined;
+    for (const Json& element : array) {
+        const std::string text = of(element);
+        if (text.empty())
+            continue;
+        if (!joined.empty())
+            joined += ", ";
+        joined += text;
+    }
+    return joined;
+}
+
 // A text fact: a string, a number, or the strings of an array joined.
 std::string TextOf(const Json& value) {
-    if (value.is_array()) {
-        std::string joined;
-        for (const Json& element : value) {
-            const std::string text = StringOf(element);
-            if (text.empty())
-                continue;
-            if (!joined.empty())
-                joined += ", ";
-            joined += text;
-        }
-        return joined;
-    }
-    return StringOf(value);
+    return value.is_array() ? Joined(value, StringOf) : StringOf(value);
 }
 
 // A person or a thing with a name, or a list of them.
@@ -93,19 +95,7 @@ std::string NameOf(const Json& value) {
         const auto name = value.find("name");
         return name == value.end() ? std::string() : StringOf(*name);
     }
-    if (value.is_array()) {
-        std::string names;
-        for (const Json& element : value) {
-            const std::string name = NameOf(element);
-            if (name.empty())
-                continue;
-            if (!names.empty())
-                names += ", ";
-            names += name;
-        }
-        return names;
-    }
-    return StringOf(value);
+    return value.is_array() ? Joined(value, NameOf) : StringOf(value);
 }
 
 std::string ImageOf(const Json& value) {
