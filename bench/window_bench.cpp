@@ -316,7 +316,7 @@ int main(int argc, char** argv) {
             // Typing while the ingredients are still being read.
             TypeIntoSearchBox(w, QStringLiteral("proprie 77"), ownKeysIndexing);
             t.restart();
-            while (!w.QuickSearchIndex().Complete())
+            while (!w.QuickIndexReady())
                 QCoreApplication::processEvents();
             ownIndexMs = t.nsecsElapsed() / 1e6;
             for (const char* word : {"ceapa", "reteta proprie 9", "morcovi ceapa", "ciorba"})

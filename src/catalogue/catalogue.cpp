@@ -5,16 +5,6 @@
 
 namespace savorel {
 
-namespace {
-
-std::string Cut(std::string text) {
-    if (text.size() > kCatalogueNameLimit)
-        text.resize(kCatalogueNameLimit);
-    return text;
-}
-
-} // namespace
-
 const CatalogueSubcategory* CategoryTable::Subcategory(int category, int subcategory) const {
     if (category < 0 || category > LastIndex() || subcategory < 0)
         return nullptr;
@@ -31,38 +21,68 @@ const CatalogueRecipe* CategoryTable::Recipe(int category, int subcategory, int 
     return &sub->recipes[static_cast<std::size_t>(recipe)];
 }
 
-CatalogueLine ReadCatalogueLine(std::FILE* f) {
-    CatalogueLine result;
-    const std::string line = ReadScrambledLine(f, kCatalogueLineLimit);
+namespace {
+
+// One line into `line` (kept between calls, so 100,000 lines cost no allocation each), by
+// the rule of ReadScrambledLine: carriage returns dropped, the limit cuts the line.
+void ReadLineInto(std::FILE* f, std::string& line) {
+    line.clear();
+    int c = ReadScrambledChar(f);
+    while (c != -1 && c != '\n' && line.size() < kCatalogueLineLimit) {
+        if (c != '\r')
+            line.push_back(static_cast<char>(c));
+        c = ReadScrambledChar(f);
+    }
+}
+
+void AssignCut(std::string& to, std::string_view text) {
+    to.assign(text.substr(0, kCatalogueNameLimit));
+}
+
+void ReadCatalogueLineInto(std::FILE* f, std::string& line, CatalogueLine& result) {
+    result.tag = ' ';
+    result.name.clear();
+    result.fileName.clear();
+    result.hasTilde = false;
+    ReadLineInto(f, line);
     if (std::feof(f))
-        return result;
+        return;
+    const std::string_view view(line);
     std::size_t i = 0;
-    while (i < line.size() && (line[i] == ' ' || line[i] == '\t'))
+    while (i < view.size() && (view[i] == ' ' || view[i] == '\t'))
         ++i;
-    result.tag = i < line.size() ? line[i] : '\0';
+    result.tag = i < view.size() ? view[i] : '\0';
     ++i;
     if (result.tag == 'm' || result.tag == 'h') {
-        if (i < line.size() && line[i] == ' ')
-            while (i < line.size() && line[i] == ' ')
+        if (i < view.size() && view[i] == ' ')
+            while (i < view.size() && view[i] == ' ')
                 ++i;
-        result.name = Cut(line.substr(std::min(i, line.size())));
+        AssignCut(result.name, view.substr(std::min(i, view.size())));
     } else if (result.tag == 'i') {
-        while (i < line.size() && line[i] == ' ')
+        while (i < view.size() && view[i] == ' ')
             ++i;
-        const std::size_t tilde = line.find('~', std::min(i, line.size()));
-        result.hasTilde = tilde != std::string::npos;
-        const std::size_t nameEnd = result.hasTilde ? tilde : line.size();
-        result.name = Cut(line.substr(std::min(i, nameEnd), nameEnd - std::min(i, nameEnd)));
+        const std::size_t tilde = view.find('~', std::min(i, view.size()));
+        result.hasTilde = tilde != std::string_view::npos;
+        const std::size_t nameEnd = result.hasTilde ? tilde : view.size();
+        AssignCut(result.name, view.substr(std::min(i, nameEnd), nameEnd - std::min(i, nameEnd)));
         if (result.hasTilde) {
             std::size_t j = tilde + 1;
-            while (j < line.size() && line[j] == ' ')
+            while (j < view.size() && view[j] == ' ')
                 ++j;
             std::size_t end = j;
-            while (end < line.size() && line[end] != ' ' && line[end] != '\t')
+            while (end < view.size() && view[end] != ' ' && view[end] != '\t')
                 ++end;
-            result.fileName = Cut(line.substr(j, end - j));
+            AssignCut(result.fileName, view.substr(j, end - j));
         }
     }
+}
+
+} // namespace
+
+CatalogueLine ReadCatalogueLine(std::FILE* f) {
+    std::string line;
+    CatalogueLine result;
+    ReadCatalogueLineInto(f, line, result);
     return result;
 }
 
@@ -77,8 +97,10 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
     bool overflow = false; // content after the tenth category is left out
     std::size_t entries = 0;
     // A read error sets neither the end of the file nor stops the reads: it ends the loop.
+    std::string buffer;
+    CatalogueLine line;
     while (!std::feof(f) && !std::ferror(f)) {
-        const CatalogueLine line = ReadCatalogueLine(f);
+        ReadCatalogueLineInto(f, buffer, line);
         ++lineNumber;
         if ((line.tag == 'h' || line.tag == 'i') && !overflow && entries >= kMaxCatalogueEntries) {
             // Memory stays bounded whatever the file holds; the lists could not show more.
@@ -96,7 +118,7 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
                                         " categories: \"" + line.name + "\" is left out");
                 break;
             }
-            table.categories.push_back({line.name, {}});
+            table.categories.push_back({std::move(line.name), {}});
             break;
         case 'h':
             if (overflow)
@@ -109,7 +131,7 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
                 problem(lineNumber, "subcategory without a name");
                 break;
             }
-            table.categories.back().subcategories.push_back({line.name, {}});
+            table.categories.back().subcategories.push_back({std::move(line.name), {}});
             ++entries;
             break;
         case 'i':
@@ -124,7 +146,7 @@ bool LoadCatalogueFrom(std::FILE* f, CategoryTable& table,
                 break;
             }
             table.categories.back().subcategories.back().recipes.push_back(
-                {line.name, line.fileName});
+                {std::move(line.name), std::move(line.fileName)});
             ++entries;
             break;
         default:

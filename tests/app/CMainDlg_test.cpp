@@ -289,7 +289,7 @@ private slots:
         QListWidget* answers = w.QuickResults();
         QVERIFY(box->hasFocus());
         QVERIFY(box->geometry().bottom() < List(w, 1000)->geometry().top());
-        QTRY_VERIFY(w.QuickSearchIndex().Complete()); // read in the background
+        QTRY_VERIFY(w.QuickIndexReady()); // read in the background
         QTest::keyClicks(box, QStringLiteral("CEAPA"));
         QVERIFY(answers->isVisible());
         // The title first, then the book's and the own recipe that use it.

@@ -140,7 +140,8 @@ void CMainDlg::OnInitDialog() {
     m_app.Start(reporter);
     FillCategories();
     m_timer.start(500);
-    m_quickIndex.Reset(m_app.Catalogue());
+    // Titles of a large collection take a while to index: the window is painted first.
+    m_quickIndexStale = true;
     m_quickTimer.start(kQuickIndexDelayMs);
     m_quickBox->setFocus();
 }
@@ -229,11 +230,21 @@ void CMainDlg::OnRefresh() {
     FillCategories();
     // The answers shown point into the old catalogue: gone until the new one answers.
     m_quickResults->clear();
-    m_quickIndex.Reset(m_app.Catalogue());
+    m_quickIndexStale = true;
     OnQuickTextChanged();
 }
 
+void CMainDlg::EnsureQuickIndex() {
+    if (!m_quickIndexStale)
+        return;
+    m_quickIndexStale = false;
+    m_quickIndex.Reset(m_app.Catalogue());
+    // A query typed before the index was there is asked again of it.
+    m_quickSearch.SetQuery(ToCp1250(m_quickBox->text()));
+}
+
 void CMainDlg::OnQuickTextChanged() {
+    EnsureQuickIndex();
     m_quickSearch.SetQuery(ToCp1250(m_quickBox->text()));
     m_quickShown = false;
     OnQuickWork();
@@ -244,6 +255,7 @@ void CMainDlg::OnQuickTextChanged() {
 void CMainDlg::OnQuickWork() {
     QElapsedTimer slice;
     slice.start();
+    EnsureQuickIndex();
     while (!m_quickSearch.Step(2048) && slice.nsecsElapsed() < kQuickSliceNs) {
     }
     if (m_quickSearch.Done() && !m_quickShown) {
@@ -263,6 +275,7 @@ void CMainDlg::OnQuickWork() {
 
 void CMainDlg::FinishQuickWork() {
     m_quickTimer.stop();
+    EnsureQuickIndex();
     while (!m_quickIndex.ReadIngredients(4096)) {
     }
     OnQuickTextChanged();

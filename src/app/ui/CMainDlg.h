@@ -32,6 +32,8 @@ public:
     QLineEdit* QuickBox() const { return m_quickBox; }
     QListWidget* QuickResults() const { return m_quickResults; }
     const QuickIndex& QuickSearchIndex() const { return m_quickIndex; }
+    // Every title and ingredient of the catalogue known to the quick search box.
+    bool QuickIndexReady() const { return !m_quickIndexStale && m_quickIndex.Complete(); }
     // The answer painted is that of the text in the box.
     bool QuickAnswered() const { return m_quickShown; }
     // Does what the box's background work would do, all at once.
@@ -59,6 +61,7 @@ private:
     void FillCategories();
     void OnQuickTextChanged();
     void OnQuickWork();
+    void EnsureQuickIndex();
     void ShowQuickResults();
     void AnswerNow();
     void MoveQuickSelection(int by);
@@ -76,6 +79,7 @@ private:
     QLineEdit* m_quickBox;
     SortedListBox* m_quickResults;
     QuickIndex m_quickIndex;
+    bool m_quickIndexStale = true; // built after the window is first painted
     QuickSearch m_quickSearch{m_quickIndex};
     QTimer m_quickTimer;            // the box's work in slices between key presses
     bool m_quickShown = true;       // the answer on screen is the query's latest
