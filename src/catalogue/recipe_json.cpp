@@ -296,13 +296,11 @@ namespace {
 // with the structure it needs to tell them apart (the key each value belongs to).
 class SearchScanner {
 public:
-    explicit SearchScanner(std::string_view text) : m_text(text) {}
+    SearchScanner(std::string_view text, std::string& out) : m_text(text), m_out(out) {}
 
-    std::optional<std::string> Run() {
+    bool Run() {
         SkipBlanks();
-        if (!Value(0, Key::Other))
-            return std::nullopt;
-        return std::move(m_out);
+        return Value(0, Key::Other);
     }
 
 private:
@@ -488,7 +486,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos = 0;
-    std::string m_out;
+    std::string& m_out;
 };
 
 } // namespace
@@ -522,9 +520,22 @@ std::string LosslessRecipeSearchText(const Recipe& recipe) {
 }
 
 std::optional<std::string> LosslessSearchText(std::string_view text) {
-    if (text.size() > kLosslessFileLimit)
+    std::string out;
+    if (!LosslessSearchTextInto(text, out))
         return std::nullopt;
-    return SearchScanner(text).Run();
+    return out;
+}
+
+bool LosslessSearchTextInto(std::string_view text, std::string& out) {
+    out.clear();
+    if (text.size() > kLosslessFileLimit)
+        return false;
+    // The search text is never longer than the JSON it comes from: one allocation at most.
+    out.reserve(text.size());
+    if (SearchScanner(text, out).Run())
+        return true;
+    out.clear();
+    return false;
 }
 
 } // namespace savorel

@@ -113,6 +113,9 @@ std::string LosslessRecipeSearchText(const Recipe& recipe); // SearchTextOf's lo
 // as SearchTextOf(ReadLosslessRecipe(text)) for every file LosslessRecipeText writes. No
 // value for text that is not well-formed enough to scan.
 std::optional<std::string> LosslessSearchText(std::string_view text);
+// The same into `out`, whose room is kept from call to call; false (and `out` empty) where
+// the other gives no value.
+bool LosslessSearchTextInto(std::string_view text, std::string& out);
 
 // The text in which dictionary terms are looked for (Windows-1250, the author left out).
 std::string TermsTextOf(const Recipe& recipe);

@@ -294,16 +294,15 @@ bool ReadStoredHead(const std::string& name, unsigned char* buffer, std::size_t&
 
 // A lossless own recipe is searched by its recipe text, not by its JSON: the title, author,
 // items, steps and headings, folded to Windows-1250 and scanned through the fold table alone.
-// False when the head is no lossless recipe.
+// False when the head is no lossless recipe. `text` is room for the file, kept between calls.
 bool LosslessExamined(const std::string& name, const unsigned char* head, std::size_t got,
-                      std::string& examined) {
+                      std::string& text, std::string& examined) {
     char start[64];
     const std::size_t n = std::min(got, sizeof start);
     for (std::size_t i = 0; i < n; ++i)
         start[i] = static_cast<char>(ScrambleTable[head[i]]);
     if (!IsLosslessText(std::string_view(start, n)))
         return false;
-    std::string text;
     examined.clear();
     if (got < kExaminedLimit) {
         // The head is the whole file (the read stops at the size the file had).
@@ -317,7 +316,7 @@ bool LosslessExamined(const std::string& name, const unsigned char* head, std::s
             return true; // nothing of it is searched
         text = ScrambleBytes(text);
     }
-    examined = LosslessSearchText(text).value_or(std::string());
+    (void)LosslessSearchTextInto(text, examined); // what cannot be scanned has nothing to find
     return true;
 }
 
@@ -486,7 +485,7 @@ int RunSearch(const SearchFields& fields, Reporter& reporter,
     int recipeNumber = 0;
     int count = 0;
     std::string fileName;
-    std::string lossless;
+    std::string losslessFile, lossless;
     ForEachSearchLine(catalogue, [&](std::string_view line) {
         const auto recipe = ParseRecipeLine(line);
         if (!recipe)
@@ -497,7 +496,7 @@ int RunSearch(const SearchFields& fields, Reporter& reporter,
         if (!ReadStoredHead(fileName, buffer.get(), got))
             reporter.Show(BoxForm::CaptionOnly, kSearchNoRecipe);
         const bool passes =
-            LosslessExamined(fileName, buffer.get(), got, lossless)
+            LosslessExamined(fileName, buffer.get(), got, losslessFile, lossless)
                 ? scanner.Passes(reinterpret_cast<const unsigned char*>(lossless.data()),
                                  lossless.size(), kFoldTable)
                 : scanner.Passes(buffer.get(), got, kFoldedUnscramble);
