@@ -8,6 +8,8 @@
 #include "dictionary/ui/CDictionaryDlg.h"
 #include "personal/ui/CFavouritesDlg.h"
 #include "personal/ui/COwnRecipesDlg.h"
+#include "planning/ui/CPlanDlg.h"
+#include "planning/ui/qt_plan_offer.h"
 #include "search/ui/CSearchDlg.h"
 #include "viewing/ui/qt_open_recipe.h"
 
@@ -77,6 +79,8 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
         MakeButton(this, 1016, "ownRecipes", QStringLiteral("Retete proprii"), 17, 148, 104, 19);
     QPushButton* help = MakeButton(this, 1007, "help", QStringLiteral("Ajutor"), 17, 175, 104, 19);
     QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 244, 175, 104, 19);
+    QPushButton* plan =
+        MakeButton(this, 1018, "weekPlan", QStringLiteral("Planul săptămânii"), 131, 175, 104, 19);
     QPushButton* refresh =
         MakeButton(this, 1017, "refresh", QStringLiteral("Refresh"), 19, 202, 102, 8);
     refresh->setVisible(false);
@@ -107,6 +111,7 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
     m_frame->Anchor(m_subcategories, {0, 0, 0.5, 1});
     m_frame->Anchor(m_recipes, {0.5, 0, 0.5, 1});
     m_frame->Anchor(exit, {0.5, 1, 0, 0});
+    m_frame->Anchor(plan, {0.25, 1, 0, 0});
     m_frame->Anchor(m_quickBox, {0, 0, 1, 0});
     m_frame->Anchor(m_quickResults, kGrow);
 
@@ -118,11 +123,16 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
     connect(favourites, &QPushButton::clicked, this, &CMainDlg::OnFavourites);
     connect(own, &QPushButton::clicked, this, &CMainDlg::OnOwnRecipes);
     connect(help, &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    connect(plan, &QPushButton::clicked, this, &CMainDlg::OnWeekPlan);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(refresh, &QPushButton::clicked, this, &CMainDlg::OnRefresh);
     connect(&m_timer, &QTimer::timeout, this, &CMainDlg::OnPersonalListTimer);
     m_quickResults->onSelchange = [this] { OpenQuickResult(m_quickResults->currentRow()); };
     connect(m_quickBox, &QLineEdit::textChanged, this, &CMainDlg::OnQuickTextChanged);
+    // Recipes are dragged from the lists onto the week plan, or added to it from their menu.
+    for (SortedListBox* list : {m_recipes, m_quickResults})
+        OfferRecipesToPlan(list, this, m_session,
+                           [this, list](int row) { return RecipeOfRow(list, row); });
     m_quickTimer.setSingleShot(true);
     connect(&m_quickTimer, &QTimer::timeout, this, &CMainDlg::OnQuickWork);
 
@@ -196,6 +206,7 @@ void CMainDlg::OnSelchangeRecipes() {
 // Each window is built afresh, run modally and dropped; it reads what it needs itself.
 void CMainDlg::OnSearch() {
     CSearchDlg dialog(m_session, this);
+    dialog.setWindowModality(Qt::WindowModal); // the plan window beside takes its drags
     RunModal(dialog);
 }
 
@@ -206,12 +217,45 @@ void CMainDlg::OnDictionary() {
 
 void CMainDlg::OnFavourites() {
     CFavouritesDlg dialog(m_session, this);
+    dialog.setWindowModality(Qt::WindowModal); // the plan window beside takes its drags
     RunModal(dialog);
 }
 
 void CMainDlg::OnOwnRecipes() {
     COwnRecipesDlg dialog(m_session, this);
+    dialog.setWindowModality(Qt::WindowModal); // the plan window beside takes its drags
     RunModal(dialog);
+}
+
+// One plan window, shown beside this one and kept when closed: it shows the same week when
+// it is opened again.
+void CMainDlg::OnWeekPlan() {
+    if (!m_plan) {
+        m_plan = new CPlanDlg(m_session, this);
+        m_plan->openRecipe = [this](QWidget* owner, const std::string& fileName) {
+            (void)OpenRecipeFrom(owner, m_session, fileName, Opener::ListWindow);
+        };
+    }
+    m_plan->show();
+    m_plan->raise();
+    m_plan->activateWindow();
+}
+
+std::optional<RecipeRef> CMainDlg::RecipeOfRow(const QListWidget* list, int row) const {
+    const QListWidgetItem* item = row >= 0 ? list->item(row) : nullptr;
+    if (!item || !(item->flags() & Qt::ItemIsEnabled))
+        return std::nullopt;
+    if (list == m_quickResults) {
+        const auto i = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
+        if (i >= m_quickIndex.Size())
+            return std::nullopt;
+        return RecipeRef{std::string(m_quickIndex.FileName(i)), std::string(m_quickIndex.Title(i))};
+    }
+    const CatalogueRecipe* recipe =
+        m_app.Catalogue().Recipe(m_selectedCategory, m_selectedSubcategory, row);
+    if (!recipe)
+        return std::nullopt;
+    return RecipeRef{recipe->fileName, recipe->name};
 }
 
 void CMainDlg::OnHelp() {
