@@ -25,6 +25,7 @@ inline constexpr char kRecipeMimeType[] = "application/x-savorel-recipe";
 struct RecipeRef {
     std::string fileName;
     std::string title;
+    bool operator==(const RecipeRef&) const = default;
 };
 
 // The drag data for `recipe` (text/plain carries the title too, for other programs).
