@@ -273,7 +273,7 @@ void CShoppingListDlg::OnSavePdf() {
 }
 
 void CShoppingListDlg::OnCopy() {
-    QApplication::clipboard()->setText(ShoppingText(m_list));
+    QApplication::clipboard()->setText(m_list.text);
 }
 
 QString CShoppingListDlg::AskExportFile(const QString& title, const QString& name,

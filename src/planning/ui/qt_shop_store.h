@@ -32,23 +32,23 @@ struct ShownShopSection {
 
 struct ShownShopList {
     QString source; // what the list was made from, in words
+    QString sourceDetail; // the recipes, one a line, with their portions
     std::vector<ShownShopSection> sections;
     int lineCount = 0;
+    QString text; // the list as plain text, as copied and exported
 };
 
 // The list kept in the data folder: the plan's week it was made for, if any, and the recipes
 // added to it one by one.
 ShownShopList LoadShoppingList(QString* problem);
-// Makes the list anew from the week of the plan from `monday` (keeping the recipes added by
-// hand, and the ticks of lines still there).
+// Makes the list anew from the recipes cooked in the week of the plan from `monday` (the ticks
+// and marks of lines still there stay).
 QString MakeListFromWeek(QDate monday);
 QString AddRecipeToList(const RecipeRef& recipe, int portions);
 QString SetLineTicked(const std::string& key, bool ticked);
 QString SetLineAtHome(const std::string& key, bool atHome);
 QString ClearShoppingList();
 
-// The list as plain text (UTF-8, one line each), as copied and exported.
-QString ShoppingText(const ShownShopList& list);
 // Written where the user said: plain text, and iCalendar to-dos.
 QString ExportShoppingText(const QString& path);
 QString ExportShoppingCalendar(const QString& path);
