@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -235,10 +236,31 @@ void CMainDlg::OnWeekPlan() {
         m_plan->openRecipe = [this](QWidget* owner, const std::string& fileName) {
             (void)OpenRecipeFrom(owner, m_session, fileName, Opener::ListWindow);
         };
+        PlaceBeside(*m_plan);
     }
     m_plan->show();
     m_plan->raise();
     m_plan->activateWindow();
+}
+
+// Beside this window where the screen has room, so that recipes can be dragged across; a
+// place remembered from an earlier run wins when the window is shown.
+void CMainDlg::PlaceBeside(QWidget& window) const {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect main = frameGeometry();
+    const int margin = frameGeometry().width() - width();
+    const int wide = window.width() + margin;
+    int x = main.right() + 1;
+    if (x + wide > area.right() + 1)
+        x = main.left() - wide;
+    if (x < area.left())
+        x = area.left() + std::max(0, (area.width() - wide) / 2);
+    const int y = std::clamp(main.top(), area.top(),
+                             std::max(area.top(), area.bottom() + 1 - window.height() - margin));
+    window.move(x, y);
 }
 
 std::optional<RecipeRef> CMainDlg::RecipeOfRow(const QListWidget* list, int row) const {

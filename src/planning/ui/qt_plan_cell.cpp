@@ -16,8 +16,11 @@ PlanCell::PlanCell(int day, int meal, QWidget* parent)
     setDragDropMode(QAbstractItemView::DragDrop);
     setDefaultDropAction(Qt::MoveAction);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setTextElideMode(Qt::ElideRight);
-    setWordWrap(false);
+    // Titles are long and cells narrow: an entry takes the lines it needs.
+    setTextElideMode(Qt::ElideNone);
+    setWordWrap(true);
+    setResizeMode(QListView::Adjust);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
 std::optional<qulonglong> PlanCell::ChosenKey() const {

@@ -69,9 +69,9 @@ ShownWeek LoadWeek(QDate monday, QString* problem) {
         *problem = read.status == PlanStatus::Ok ? QString() : ProblemOf(read);
     const Plan& plan = read.plan;
     for (const Person& person : plan.household.people)
-        week.people.push_back(
-            {FromCp1250(person.name),
-             person.dailyGoal > 0 ? std::optional<int>(person.dailyGoal) : std::nullopt});
+        week.people.push_back({FromCp1250(person.name), person.dailyGoal > 0
+                                                            ? std::optional<int>(person.dailyGoal)
+                                                            : std::nullopt});
     if (week.people.empty())
         week.people.push_back({QStringLiteral("Persoana 1"), std::nullopt});
 
@@ -79,9 +79,8 @@ ShownWeek LoadWeek(QDate monday, QString* problem) {
     CalorieCache cache;
     for (const PlanEntry* entry : EntriesEatenInWeek(plan, first)) {
         const RecipeCalories& kcal = cache.Of(entry->recipeFile, entry->portions);
-        const QString title = FromCp1250(kcal.found && !kcal.title.empty() ? kcal.title
-                                                                            : entry->title)
-                                  .trimmed();
+        const QString title =
+            FromCp1250(kcal.found && !kcal.title.empty() ? kcal.title : entry->title).trimmed();
         const std::vector<MealSlot> eaten = EatenAt(*entry);
         for (std::size_t i = 0; i < eaten.size(); ++i) {
             const QDate day = FromDate(eaten[i].day);
@@ -97,8 +96,7 @@ ShownWeek LoadWeek(QDate monday, QString* problem) {
             shown.missing = !kcal.found;
             shown.partial = kcal.found && kcal.partial;
             QString text = shown.leftover ? QStringLiteral("↪ ") + title
-                                          : title + QStringLiteral(" · ") +
-                                                PortionsText(entry->portions);
+                                          : title + QStringLiteral(" (%1 p.)").arg(entry->portions);
             if (shown.partial)
                 text = QStringLiteral("≈ ") + text;
             if (shown.missing)
@@ -125,11 +123,10 @@ ShownWeek LoadWeek(QDate monday, QString* problem) {
         }
     }
     // Within a cell, what is cooked comes before what is left over.
-    std::stable_sort(week.entries.begin(), week.entries.end(),
-                     [](const ShownEntry& a, const ShownEntry& b) {
-                         return std::tie(a.day, a.meal, a.leftover) <
-                                std::tie(b.day, b.meal, b.leftover);
-                     });
+    std::stable_sort(
+        week.entries.begin(), week.entries.end(), [](const ShownEntry& a, const ShownEntry& b) {
+            return std::tie(a.day, a.meal, a.leftover) < std::tie(b.day, b.meal, b.leftover);
+        });
 
     const WeekCalories figures = CaloriesOfWeek(plan, first, &cache);
     for (std::size_t d = 0; d < 7; ++d)
@@ -172,9 +169,9 @@ std::vector<ShownPerson> LoadHousehold(QString* problem) {
         *problem = ProblemOf(read);
     std::vector<ShownPerson> people;
     for (const Person& person : read.plan.household.people)
-        people.push_back(
-            {FromCp1250(person.name),
-             person.dailyGoal > 0 ? std::optional<int>(person.dailyGoal) : std::nullopt});
+        people.push_back({FromCp1250(person.name), person.dailyGoal > 0
+                                                       ? std::optional<int>(person.dailyGoal)
+                                                       : std::nullopt});
     return people;
 }
 

@@ -79,10 +79,10 @@ ShownShopList LoadShoppingList(QString* problem) {
     const ShoppingList list = BuildShoppingList(state.state.sources, state.state);
     ShownShopList shown;
     const std::size_t recipes = list.sources.size();
-    shown.source = recipes == 0   ? QStringLiteral("Lista de cumpărături este goală")
-                   : recipes == 1 ? QStringLiteral("Lista de cumpărături pentru o rețetă")
-                                  : QStringLiteral("Lista de cumpărături pentru %1 rețete")
-                                        .arg(recipes);
+    shown.source = recipes == 0 ? QStringLiteral("Lista de cumpărături este goală")
+                   : recipes == 1
+                       ? QStringLiteral("Lista de cumpărături pentru o rețetă")
+                       : QStringLiteral("Lista de cumpărături pentru %1 rețete").arg(recipes);
     QStringList detail;
     for (const ShoppingSource& source : list.sources)
         detail << FromCp1250(source.title).trimmed() +
@@ -100,9 +100,8 @@ ShownShopList LoadShoppingList(QString* problem) {
         shown.sections.push_back(std::move(section));
     }
     for (const UnmergedRecipe& recipe : list.unmerged) {
-        ShownShopSection section{QStringLiteral("Cum scrie în „%1”")
-                                     .arg(FromCp1250(recipe.title).trimmed()),
-                                 {}};
+        ShownShopSection section{
+            QStringLiteral("Cum scrie în „%1”").arg(FromCp1250(recipe.title).trimmed()), {}};
         for (const UnmergedItem& item : recipe.items) {
             ShownShopLine line;
             line.key = "as-written:" + recipe.recipeFile + ":" + item.text;

@@ -31,7 +31,7 @@ struct ShownShopSection {
 };
 
 struct ShownShopList {
-    QString source; // what the list was made from, in words
+    QString source;       // what the list was made from, in words
     QString sourceDetail; // the recipes, one a line, with their portions
     std::vector<ShownShopSection> sections;
     int lineCount = 0;
