@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -101,6 +102,7 @@ CShoppingListDlg::CShoppingListDlg(Session& session, QWidget* parent)
     connect(todo, &QPushButton::clicked, this, &CShoppingListDlg::OnExportCalendar);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     connect(m_tree, &QTreeWidget::itemChanged, this, &CShoppingListDlg::OnItemChanged);
+    m_tree->installEventFilter(this);
 
     Reload();
     m_tree->setFocus();
@@ -108,8 +110,8 @@ CShoppingListDlg::CShoppingListDlg(Session& session, QWidget* parent)
 
 void CShoppingListDlg::SetWeek(QDate monday) {
     m_week = monday;
-    m_fromWeek->setText(QStringLiteral("Din săptămâna %1").arg(WeekHeading(monday)));
-    FitFontToWidth(m_fromWeek, m_fromWeek->text(), m_fromWeek->width() - 12);
+    m_fromWeek->setToolTip(QStringLiteral("Lista se face din nou din rețetele săptămânii %1")
+                               .arg(WeekHeading(monday)));
     m_fromWeek->setVisible(true);
     // An empty list is made from the week at once: that is what the user came for.
     if (m_list.lineCount == 0)
@@ -148,7 +150,9 @@ void CShoppingListDlg::Fill() {
                 amount = amount.isEmpty() ? QStringLiteral("am acasă")
                                           : amount + QStringLiteral(" · am acasă");
             auto* item = new QTreeWidgetItem(head, {line.food, amount, line.recipes});
-            item->setData(0, kKeyRole, QString::fromStdString(line.key));
+            // The key's bytes as they are: Windows-1250 text is no UTF-8.
+            item->setData(0, kKeyRole,
+                          QByteArray(line.key.data(), static_cast<qsizetype>(line.key.size())));
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
             item->setCheckState(0, line.ticked ? Qt::Checked : Qt::Unchecked);
             item->setToolTip(2, line.recipes);
@@ -184,11 +188,25 @@ QTreeWidgetItem* CShoppingListDlg::LineItem(const QString& food) const {
 void CShoppingListDlg::OnItemChanged(QTreeWidgetItem* item, int column) {
     if (m_filling || column != 0 || !item->parent())
         return;
-    const std::string key = item->data(0, kKeyRole).toString().toStdString();
+    const std::string key = item->data(0, kKeyRole).toByteArray().toStdString();
     const QString problem = SetLineTicked(key, item->checkState(0) == Qt::Checked);
     // Shown anew once this signal is over: the item it came from is still in use.
     QMetaObject::invokeMethod(this, &CShoppingListDlg::Reload, Qt::QueuedConnection);
     Say(problem);
+}
+
+// The space bar ticks the chosen line whichever of its columns holds the focus.
+bool CShoppingListDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_tree && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space) {
+        QTreeWidgetItem* item = m_tree->currentItem();
+        if (item && item->parent()) {
+            item->setCheckState(0,
+                                item->checkState(0) == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CShoppingListDlg::OnFromWeek() {
@@ -202,7 +220,7 @@ void CShoppingListDlg::OnAtHome() {
     QTreeWidgetItem* item = m_tree->currentItem();
     if (!item || !item->parent())
         return;
-    const std::string key = item->data(0, kKeyRole).toString().toStdString();
+    const std::string key = item->data(0, kKeyRole).toByteArray().toStdString();
     bool atHome = false;
     for (const ShownShopSection& section : m_list.sections)
         for (const ShownShopLine& line : section.lines)

@@ -45,6 +45,9 @@ public slots:
     void OnExportCalendar();
     void Reload();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void Fill();
     void OnItemChanged(QTreeWidgetItem* item, int column);

@@ -115,7 +115,8 @@ ShownShopList LoadShoppingList(QString* problem) {
             shown.sections.push_back(std::move(section));
     }
     if (!list.atHome.empty()) {
-        ShownShopSection section{QStringLiteral("De obicei în casă"), {}};
+        ShownShopSection section{QStringLiteral("Am acasă (sare, piper, apă și ce ați marcat)"),
+                                 {}};
         for (const ShoppingLine& line : list.atHome)
             section.lines.push_back(Shown(line));
         shown.lineCount += static_cast<int>(section.lines.size());
