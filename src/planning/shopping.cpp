@@ -294,7 +294,8 @@ ShoppingList BuildShoppingList(const std::vector<ShoppingSource>& sources,
     list.sources = sources;
     std::map<std::string, ShoppingLine> lines;
     std::vector<std::string> order; // keys in the order first met
-    for (const ShoppingSource& source : sources) {
+    for (std::size_t i = 0; i < sources.size(); ++i) {
+        const ShoppingSource& source = sources[i];
         std::string text;
         if (!IsSafeDataName(source.recipeFile) || !ReadWholeDataFile(source.recipeFile, text)) {
             list.missing.push_back(source);
@@ -303,6 +304,7 @@ ShoppingList BuildShoppingList(const std::vector<ShoppingSource>& sources,
         text = ScrambleBytes(text);
         const Recipe recipe = ReadRecipe(text);
         const std::string title = recipe.hasTitle ? ListTitleOf(recipe) : source.title;
+        list.sources[i].title = title; // the title it has now
         const RecipeTokens input = TokensOf(text, recipe);
         const double factor = input.stated > 0 && source.portions > 0
                                   ? static_cast<double>(source.portions) / input.stated

@@ -532,6 +532,7 @@ IngredientReading ReadIngredient(std::string_view token, double factor) {
     if (!reading.matched)
         return reading;
     reading.food = Trimmed(line.field);
+    reading.foodKcal = line.number;
     reading.hasNumber = std::any_of(work.begin(), work.end(), [](char c) {
         return IsAsciiDigit(static_cast<unsigned char>(c));
     });

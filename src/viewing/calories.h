@@ -124,6 +124,7 @@ struct IngredientReading {
     bool understood = false; // matched, and nothing that matters is left over
     bool tableMissing = false;
     std::string food;
+    float foodKcal = 0;       // kcal in 100 g of the food, as zcalorii.txt gives it
     double quantity = 0;      // as written, times the factor (1 when none is written)
     std::string unit;         // the unit of zunitmas.txt found, empty when none
     float unitMass = kNoUnit; // its mass as zunitmas.txt gives it, or kNoUnit
