@@ -57,6 +57,14 @@ int SelectedRow(const QListWidget* list) {
     return items.isEmpty() ? -1 : list->row(items.first());
 }
 
+// A catalogue name without the blanks that line it up in the file.
+std::string Trimmed(std::string_view name) {
+    const std::size_t first = name.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(name.substr(first, name.find_last_not_of(" \t") - first + 1));
+}
+
 } // namespace
 
 CMainDlg::CMainDlg(Application& app, QWidget* parent)
@@ -277,7 +285,7 @@ std::optional<RecipeRef> CMainDlg::RecipeOfRow(const QListWidget* list, int row)
         m_app.Catalogue().Recipe(m_selectedCategory, m_selectedSubcategory, row);
     if (!recipe)
         return std::nullopt;
-    return RecipeRef{recipe->fileName, recipe->name};
+    return RecipeRef{recipe->fileName, Trimmed(recipe->name)};
 }
 
 void CMainDlg::OnHelp() {
