@@ -156,6 +156,10 @@ private slots:
                 QVERIFY(w.Cell(day, meal)->acceptDrops());
             }
         QVERIFY(!w.Cell(7, 0) && !w.Cell(0, 4) && !w.Cell(-1, 0));
+        // The legend keeps clear of the buttons beside it.
+        const QRect legend = w.findChild<QLabel*>(QStringLiteral("legend"))->geometry();
+        for (int id : {3010, 3011, 1})
+            QVERIFY(!legend.intersects(ui::FindControl(&w, id)->geometry()));
         QVERIFY(log.records.empty());
         VerifyNothingClipped(w, "plan");
         VerifyGrows(w, "plan");

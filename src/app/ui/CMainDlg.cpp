@@ -251,22 +251,29 @@ void CMainDlg::OnWeekPlan() {
     m_plan->activateWindow();
 }
 
-// Beside this window where the screen has room, so that recipes can be dragged across; a
-// place remembered from an earlier run wins when the window is shown.
-void CMainDlg::PlaceBeside(QWidget& window) const {
+// Beside this window where the screen has room, so that recipes can be dragged across: to
+// its right, else to its left, else both side by side when the screen holds them together;
+// a place remembered from an earlier run wins when the window is shown.
+void CMainDlg::PlaceBeside(QWidget& window) {
     const QScreen* screen = this->screen();
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
     const QRect main = frameGeometry();
-    const int margin = frameGeometry().width() - width();
+    const int margin = main.width() - width();
     const int wide = window.width() + margin;
     int x = main.right() + 1;
-    if (x + wide > area.right() + 1)
+    if (x + wide > area.right() + 1) {
         x = main.left() - wide;
-    if (x < area.left())
-        x = area.left() + std::max(0, (area.width() - wide) / 2);
-    const int y = std::clamp(main.top(), area.top(),
+        if (x < area.left() && main.width() + wide <= area.width()) {
+            const int left = area.left() + (area.width() - main.width() - wide) / 2;
+            move(left + (pos().x() - main.x()), pos().y());
+            x = left + main.width();
+        } else if (x < area.left()) {
+            x = area.left() + std::max(0, (area.width() - wide) / 2);
+        }
+    }
+    const int y = std::clamp(frameGeometry().top(), area.top(),
                              std::max(area.top(), area.bottom() + 1 - window.height() - margin));
     window.move(x, y);
 }

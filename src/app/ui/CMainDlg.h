@@ -71,7 +71,7 @@ private:
     void AnswerNow();
     void MoveQuickSelection(int by);
     void OpenQuickResult(int row);
-    void PlaceBeside(QWidget& window) const;
+    void PlaceBeside(QWidget& window);
 
     std::string m_selectedRecipePath;
     int m_selectedCategory = -1;

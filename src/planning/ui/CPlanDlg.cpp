@@ -128,11 +128,11 @@ CPlanDlg::CPlanDlg(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     }
     m_total = MakeLabel(this, "weekTotal", QString(), kDayX, kBottomY + 2, 260, 12);
     m_total->setFont(bold);
-    QLabel* legend =
-        MakeLabel(this, "legend",
-                  QStringLiteral("≈ calorii socotite doar în parte   ·   trageți rețetele aici din "
-                                 "listele ferestrei principale"),
-                  kDayX, kBottomY + 16, 330, 10);
+    QLabel* legend = MakeLabel(this, "legend",
+                               QStringLiteral("≈ calorii socotite doar în parte. Trageți aici "
+                                              "rețete din listele ferestrei principale."),
+                               kDayX, kBottomY + 15, kWindowWidth - 268, 20);
+    legend->setWordWrap(true);
     legend->setEnabled(false);
     QPushButton* shopping =
         MakeButton(this, 3010, "shoppingList", QStringLiteral("Lista de cumpărături…"),
