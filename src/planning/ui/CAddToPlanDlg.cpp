@@ -72,7 +72,7 @@ CAddToPlanDlg::CAddToPlanDlg(Session& session, const QString& title, const PlanC
     MakeLabel(this, QStringLiteral("&Ziua"), m_day, 8, 33, 80);
     MakeLabel(this, QStringLiteral("&Masa"), m_meal, 8, 51, 80);
     MakeLabel(this, QStringLiteral("&Porții gătite"), m_portions, 8, 69, 80);
-    MakeLabel(this, QStringLiteral("Mâncate în (&mese)"), m_meals, 8, 87, 80);
+    MakeLabel(this, QStringLiteral("Mâncate la &câte mese"), m_meals, 8, 87, 80);
 
     QPushButton* add = MakeButton(this, 1, "add", QStringLiteral("Adaugă"), 118, 104, 50, 14);
     QPushButton* cancel =

@@ -43,7 +43,7 @@ CHouseholdDlg::CHouseholdDlg(Session& session, QWidget* parent) : QDialog(parent
     m_table->setColumnWidth(1, DluX(80));
     m_table->verticalHeader()->setVisible(false);
     m_table->setTabKeyNavigation(false);
-    Place(m_table, 4002, 8, 28, 204, 114);
+    Place(m_table, 4002, 8, 28, 204, 92);
     auto* note = new QLabel(
         QStringLiteral("Caloriile zilei se socotesc de persoană; ținta stă alături."), this);
     note->setWordWrap(true);
@@ -52,7 +52,7 @@ CHouseholdDlg::CHouseholdDlg(Session& session, QWidget* parent) : QDialog(parent
     QPushButton* save = MakeButton(this, 1, "save", QStringLiteral("Salvează"), 108, 148, 50, 15);
     QPushButton* cancel =
         MakeButton(this, 2, "cancel", QStringLiteral("Renunță"), 162, 148, 50, 15);
-    Place(note, 65535, 8, 146, 96, 20);
+    Place(note, 65535, 8, 124, 204, 20);
     save->setDefault(true);
     connect(save, &QPushButton::clicked, this, &CHouseholdDlg::OnSave);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -71,7 +71,9 @@ CHouseholdDlg::CHouseholdDlg(Session& session, QWidget* parent) : QDialog(parent
     m_people->setValue(static_cast<int>(people.size()));
     OnPeopleChanged(m_people->value());
     for (std::size_t row = 0; row < people.size(); ++row) {
-        m_table->item(static_cast<int>(row), 0)->setText(people[row].name);
+        // A person kept without a name keeps the one the row proposes.
+        if (!people[row].name.isEmpty())
+            m_table->item(static_cast<int>(row), 0)->setText(people[row].name);
         Goal(static_cast<int>(row))->setValue(people[row].goal.value_or(0));
     }
     m_people->setFocus();

@@ -75,14 +75,14 @@ CPlanDlg::CPlanDlg(Session& session, QWidget* parent) : QDialog(parent), m_sessi
     m_weekChooser->setCalendarPopup(true);
     m_weekChooser->setDisplayFormat(QStringLiteral("d MMMM yyyy"));
     m_weekChooser->setToolTip(QStringLiteral("Alegeți o zi: se arată săptămâna ei"));
-    Place(m_weekChooser, 3002, 94, 6, 84, 15);
+    Place(m_weekChooser, 3002, 94, 6, 96, 15);
     QPushButton* next =
-        MakeButton(this, 3003, "nextWeek", QStringLiteral("Săptămâna viitoare ▶"), 182, 6, 84, 15);
+        MakeButton(this, 3003, "nextWeek", QStringLiteral("Săptămâna viitoare ▶"), 194, 6, 84, 15);
     QPushButton* today =
-        MakeButton(this, 3006, "thisWeek", QStringLiteral("Săptămâna aceasta"), 270, 6, 76, 15);
+        MakeButton(this, 3006, "thisWeek", QStringLiteral("Săptămâna aceasta"), 282, 6, 76, 15);
     QPushButton* household = MakeButton(this, 3005, "household", QStringLiteral("Gospodăria…"),
                                         kWindowWidth - 82, 6, 76, 15);
-    m_heading = MakeLabel(this, "weekHeading", QString(), 350, 6, kWindowWidth - 436, 15);
+    m_heading = MakeLabel(this, "weekHeading", QString(), 362, 6, kWindowWidth - 450, 15);
     m_heading->setAlignment(Qt::AlignCenter);
     QFont bold = m_heading->font();
     bold.setBold(true);
