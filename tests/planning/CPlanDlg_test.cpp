@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QtTest>
@@ -178,6 +179,37 @@ private slots:
         QTest::keyClick(&w, Qt::Key_Escape);
         QVERIFY(!w.isVisible());
         QCOMPARE(w.Monday(), kMonday);
+    }
+
+    // Every field of the plan's dialogs has a key of its own (Alt and the letter), and the
+    // arrow keys in the day box go from day to day across weeks.
+    void dialogKeysOfTheirOwn() {
+        MessageLog log;
+        ui::CAddToPlanDlg add(m_session, QStringLiteral("Ciorbă"), {kMonday, kLunch, 4, 1});
+        ui::CHouseholdDlg household(m_session);
+        for (QDialog* dialog : {static_cast<QDialog*>(&add), static_cast<QDialog*>(&household)}) {
+            QStringList keys;
+            for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+                const qsizetype at = label->text().indexOf(QLatin1Char('&'));
+                if (at >= 0 && at + 1 < label->text().size()) {
+                    QVERIFY2(label->buddy(), qPrintable(label->text()));
+                    keys << label->text().mid(at + 1, 1).toLower();
+                }
+            }
+            QVERIFY(!keys.isEmpty());
+            QCOMPARE(QSet<QString>(keys.begin(), keys.end()).size(), keys.size());
+        }
+        add.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&add));
+        QTest::keyClick(&add, Qt::Key_M, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(add.Meal()));
+        add.Day()->setFocus();
+        for (int i = 0; i < 7; ++i)
+            QTest::keyClick(add.Day(), Qt::Key_Up);
+        QCOMPARE(add.Choice().day, kMonday.addDays(7));
+        QTest::keyClick(&add, Qt::Key_Escape);
+        QCOMPARE(add.result(), int(QDialog::Rejected));
+        QVERIFY(log.records.empty());
     }
 
     // A recipe dropped on Monday's lunch: the dialog proposes that day and meal and the

@@ -54,7 +54,9 @@ CAddToPlanDlg::CAddToPlanDlg(Session& session, const QString& title, const PlanC
     m_day->setObjectName(QStringLiteral("day"));
     m_day->setLocale(PlanLocale());
     m_day->setCalendarPopup(true);
-    m_day->setDisplayFormat(QStringLiteral("dddd, d MMMM yyyy"));
+    // The day's number first: the arrow keys step the first part, and stepping the weekday's
+    // name would stop at the week's end.
+    m_day->setDisplayFormat(QStringLiteral("d MMMM yyyy, dddd"));
     Place(m_day, 2001, 92, 32, 130, 14);
     m_meal = new QComboBox(this);
     m_meal->setObjectName(QStringLiteral("meal"));
