@@ -36,7 +36,7 @@ CShoppingListDlg::CShoppingListDlg(Session& session, QWidget* parent)
     setWindowTitle(QStringLiteral("Lista de cumpărături"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    resize(DluX(400), DluY(270));
+    resize(DluX(500), DluY(270));
 
     m_source = new QLabel(this);
     m_source->setObjectName(QStringLiteral("source"));
@@ -44,7 +44,7 @@ CShoppingListDlg::CShoppingListDlg(Session& session, QWidget* parent)
     QFont bold = m_source->font();
     bold.setBold(true);
     m_source->setFont(bold);
-    Place(m_source, kStaticId, 6, 5, 300, 12);
+    Place(m_source, kStaticId, 6, 5, 400, 12);
 
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("lines"));
@@ -55,11 +55,11 @@ CShoppingListDlg::CShoppingListDlg(Session& session, QWidget* parent)
     m_tree->setUniformRowHeights(true);
     m_tree->setAllColumnsShowFocus(true);
     m_tree->header()->setStretchLastSection(true);
-    Place(m_tree, 5001, 6, 20, 300, 244);
-    m_tree->setColumnWidth(0, DluX(110));
-    m_tree->setColumnWidth(1, DluX(54));
+    Place(m_tree, 5001, 6, 20, 400, 244);
+    m_tree->setColumnWidth(0, DluX(112));
+    m_tree->setColumnWidth(1, DluX(66));
 
-    constexpr int x = 312, w = 82, h = 15;
+    constexpr int x = 412, w = 82, h = 15;
     m_fromWeek =
         MakeButton(this, 5010, "fromWeek", QStringLiteral("Din planul săptămânii"), x, 20, w, h);
     m_fromWeek->setVisible(false);
