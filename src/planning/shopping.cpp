@@ -71,6 +71,18 @@ std::string UnitKey(const std::string& unit) {
     return Folded(unit);
 }
 
+// The tables name many foods in both numbers ("ceapă" and "cepe", "căţel de usturoi" and
+// "căţei de usturoi"): a list has one line for both, under the plural, when the tables know it.
+std::string CanonicalFood(const std::string& food, const SectionTable& sections) {
+    const std::size_t blank = food.find(' ');
+    const auto forms = UnitFormsOf(food.substr(0, blank));
+    if (!forms || EqualsFolded(forms->singular, forms->plural))
+        return food;
+    const std::string plural =
+        forms->plural + (blank == std::string::npos ? std::string() : food.substr(blank));
+    return sections.Names(plural) && !EqualsFolded(plural, food) ? plural : food;
+}
+
 struct Measured {
     MeasureKind kind = MeasureKind::Unit;
     std::string unit;
@@ -321,21 +333,22 @@ ShoppingList BuildShoppingList(const std::vector<ShoppingSource>& sources,
                 unmerged.items.push_back({ScaleItemText(written, factor)});
                 continue;
             }
-            const std::string key = LineKey(reading.food, *measured);
+            const std::string food = CanonicalFood(reading.food, *sections);
+            const std::string key = LineKey(food, *measured);
             auto [it, added] = lines.try_emplace(key);
             ShoppingLine& line = it->second;
             if (added) {
                 order.push_back(key);
                 line.key = key;
-                line.food = reading.food;
+                line.food = food;
                 line.kind = measured->kind;
                 line.unit =
                     measured->kind == MeasureKind::Unit && !measured->unit.empty()
                         ? (UnitFormsOf(measured->unit) ? UnitFormsOf(measured->unit)->singular
                                                        : measured->unit)
                         : measured->unit;
-                line.section = sections->Of(reading.food);
-                line.staple = IsStaple(reading.food);
+                line.section = sections->Of(food);
+                line.staple = IsStaple(food);
             }
             line.amount += measured->amount;
             auto share =
@@ -401,8 +414,19 @@ std::string AmountText(const ShoppingLine& line) {
 }
 
 std::string LineText(const ShoppingLine& line) {
-    std::string text = line.food;
     const std::string amount = AmountText(line);
+    std::string text = line.food;
+    // "1 ceapă", "1/2 ceapă", "3 cepe": one piece or less is named in the singular.
+    const bool atMostOne = amount == "1" || (amount.find('/') != std::string::npos &&
+                                             amount.find(' ') == std::string::npos);
+    if (line.kind == MeasureKind::Pieces && atMostOne) {
+        const std::size_t blank = line.food.find(' ');
+        const std::string first = line.food.substr(0, blank);
+        const auto forms = UnitFormsOf(first);
+        if (forms && EqualsFolded(forms->plural, first))
+            text = forms->singular +
+                   (blank == std::string::npos ? std::string() : line.food.substr(blank));
+    }
     if (!amount.empty())
         text += " " + amount;
     text += " (";

@@ -293,3 +293,25 @@ TEST(ShoppingState, KeptUntilClearedAndReadWithLimits) {
     EXPECT_TRUE(Exists(std::string(kShoppingStateFile) + ".stricat-1"));
     EXPECT_EQ(LoadShoppingState().state.ticked, std::vector<std::string>{"UNT|g|G"});
 }
+
+TEST(ShoppingList, OneFoodInBothNumbersIsOneLine) {
+    TempDataDir dir;
+    WriteScrambled("zcalorii.txt", "40 cepe\n40 ceap\xE3\n50 usturoi\n");
+    WriteScrambled("zunitmas.txt", "1 g\n");
+    WriteScrambled("zbucati.txt", "100 cepe\n100 ceap\xE3\n");
+    WriteScrambled(kSectionTableFile, "[legume \xBAi fructe]\ncepe\nceap\xE3\n");
+    WriteScrambled("RET001.TXT",
+                   "#\nA\n#\n2 por\xFEii; 1 ceap\xE3; 2 cepe; 1 ceap\xE3 ro\xBAie\n#\nX");
+    WriteScrambled("RET002.TXT", "#\nB\n#\n2 por\xFEii; 1 ceap\xE3\n#\nX");
+    const ShoppingList both = BuildShoppingList({{"RET001.TXT", "A", 2}, {"RET002.TXT", "B", 1}});
+    const auto& produce = both.sections[static_cast<int>(ShopSection::Produce)];
+    ASSERT_EQ(produce.size(), 1u);
+    EXPECT_EQ(LineText(produce[0]), "cepe 4 1/2 (4 A, 1/2 B)");
+    const ShoppingList one = BuildShoppingList({{"RET002.TXT", "B", 2}});
+    ASSERT_EQ(one.sections[static_cast<int>(ShopSection::Produce)].size(), 1u);
+    EXPECT_EQ(LineText(one.sections[static_cast<int>(ShopSection::Produce)][0]),
+              "ceap\xE3 1 (1 B)");
+    const ShoppingList half = BuildShoppingList({{"RET002.TXT", "B", 1}});
+    EXPECT_EQ(LineText(half.sections[static_cast<int>(ShopSection::Produce)][0]),
+              "ceap\xE3 1/2 (1/2 B)");
+}

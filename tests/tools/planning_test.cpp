@@ -131,6 +131,57 @@ std::optional<std::pair<double, std::size_t>> RefQuantity(const std::vector<std:
     return std::make_pair(*first, std::size_t{1});
 }
 
+// Foods the tables name in both numbers, which a list shows as one, under the plural.
+const char* const kSameFood[][2] = {
+    {"conservă fasole cannellini", "conserve fasole cannellini"},
+    {"conservă fasole neagră", "conserve fasole neagră"},
+    {"conservă fasole roşie", "conserve fasole roşie"},
+    {"conservă fasole albă", "conserve fasole albă"},
+    {"pulpă de curcan cu os", "pulpe de curcan cu os"},
+    {"ştiulete de porumb", "ştiuleţi de porumb"},
+    {"antricot de vită", "antricoate de vită"},
+    {"căţel de usturoi", "căţei de usturoi"},
+    {"pulpă de curcan", "pulpe de curcan"},
+    {"felie de pâine", "felii de pâine"},
+    {"ciolan de porc", "ciolane de porc"},
+    {"limbă de mare", "limbi de mare"},
+    {"limbă de porc", "limbi de porc"},
+    {"piept de raţă", "piepturi de raţă"},
+    {"lup de mare", "lupi de mare"},
+    {"castravete", "castraveţi"},
+    {"păstârnac", "păstârnaci"},
+    {"portocală", "portocale"},
+    {"dovlecel", "dovlecei"},
+    {"gălbenuş", "gălbenuşuri"},
+    {"piersică", "piersici"},
+    {"calamar", "calamari"},
+    {"banană", "banane"},
+    {"cartof", "cartofi"},
+    {"doradă", "dorade"},
+    {"gutuie", "gutui"},
+    {"hering", "heringi"},
+    {"lămâie", "lămâi"},
+    {"morcov", "morcovi"},
+    {"şalotă", "şalote"},
+    {"vânătă", "vinete"},
+    {"albuş", "albuşuri"},
+    {"ceapă", "cepe"},
+    {"gulie", "gulii"},
+    {"lipie", "lipii"},
+    {"prună", "prune"},
+    {"roşie", "roşii"},
+    {"pară", "pere"},
+    {"măr", "mere"},
+    {"ou", "ouă"},
+};
+
+std::string SameFood(const std::string& folded) {
+    for (const auto& pair : kSameFood)
+        if (RefFold(Utf8ToCp1250(pair[0])) == folded)
+            return RefFold(Utf8ToCp1250(pair[1]));
+    return folded;
+}
+
 struct RefKey {
     std::string food;
     char kind; // 'g' grams, 'v' millilitres, 'p' pieces
@@ -170,6 +221,8 @@ Reference ReferenceList(const std::vector<std::pair<std::string, int>>& recipes)
                 }
             if (food.empty())
                 continue;
+            const std::string named = food;
+            food = SameFood(food);
             const std::vector<std::string> w = Words(item);
             const auto quantity = RefQuantity(w);
             if (!quantity || item.find('(') != std::string::npos ||
@@ -188,7 +241,7 @@ Reference ReferenceList(const std::vector<std::pair<std::string, int>>& recipes)
                 kind = 'v';
             else if (unit == "l")
                 kind = 'v', amount *= 1000;
-            else if (units.count(unit) || food.find(unit) != 0) {
+            else if (units.count(unit) || named.find(unit) != 0) {
                 // another unit, or words before the food: not this rule's to read
                 ref.tainted.insert(food);
                 continue;
