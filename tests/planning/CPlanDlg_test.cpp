@@ -420,6 +420,32 @@ private slots:
         QCOMPARE(opened, (QStringList{"RET002.TXT", "RET002.TXT"}));
     }
 
+    // A recipe with an ingredient the calculator does not know counts only in part: its entry
+    // and its day are marked, and the week's total too.
+    void partlyUnderstoodRecipesMarked() {
+        MessageLog log;
+        WriteScrambled("xet5.txt", "Ana\n#\nPlacinta\n#\n4 portii; 500 g faina; 3 bucati "
+                                   "zmeurica-de-munte\n#\nSe coace.");
+        AddToPlan({0, {D(2026, 12, 18), Meal::Snack}, "xet5.txt", "Placinta", 4, {}});
+        AddToPlan({0, {D(2026, 12, 18), Meal::Lunch}, "RET001.TXT", "Ciorba", 8, {}});
+        const RecipeCalories known = CaloriesOfRecipe("xet5.txt", 4);
+        QVERIFY(known.found && known.partial);
+        CPlanDlg w(m_session);
+        w.ShowWeek(kMonday);
+        const QStringList snack = Texts(w.Cell(4, 3));
+        QCOMPARE(snack.size(), 1);
+        QVERIFY2(snack[0].startsWith(QStringLiteral("≈ Placinta")), qPrintable(snack[0]));
+        QVERIFY(w.Cell(4, 3)->item(0)->toolTip().contains(QStringLiteral("nu au fost înțelese")));
+        QVERIFY(!w.Cell(4, kLunch)->item(0)->text().startsWith(QStringLiteral("≈")));
+        QCOMPARE(w.DayCalories(4)->text(),
+                 QStringLiteral("≈ ") +
+                     ui::KcalText(known.perPortion + PerPortion("RET001.TXT", 8)) +
+                     QStringLiteral(" kcal"));
+        QVERIFY(!w.DayCalories(4)->toolTip().isEmpty());
+        QVERIFY(w.WeekTotal()->text().startsWith(QStringLiteral("Săptămâna: ≈ ")));
+        QVERIFY(log.records.empty());
+    }
+
     // A damaged plan file is said once, kept aside, and the window shows an empty week it
     // can add to.
     void damagedFileSaidAndKeptAside() {
