@@ -59,3 +59,12 @@ put('fuzz_backup', 'leap', b'2024-02-29@@2023-02-28@@2024-02-29 1\n2024-02-29-2 
 put('fuzz_delete', 'catalogue', b'xet1.txt@@' + catalogue[-2000:] +
     b'\r\n i Ciorba ~   XET1.TXT\r\n i Supa ~ xet10.txt@@\x05')
 put('fuzz_delete', 'plain', b'noext@@ i A ~ noext\n@@\xff')
+# The week plan and the shopping list's state.
+put('fuzz_plan', 'week', b'{"savorel-plan":1,"nextId":4,"household":[{"name":"Ana","goal":2000},'
+    b'{"name":"Mihai"}],"entries":[{"id":1,"day":"2026-12-14","meal":"pranz","recipe":'
+    b'"RET001.TXT","title":"Ciorb\xc4\x83","portions":6,"leftovers":[{"day":"2026-12-15",'
+    b'"meal":"pranz"}]},{"id":3,"day":"2026-12-20","meal":"mic-dejun","recipe":"xet1.txt",'
+    b'"title":"Cl\\u0103tite \\"a\\"","portions":2,"leftovers":[]}]}')
+put('fuzz_plan', 'empty', b'{"savorel-plan":1}')
+put('fuzz_shopping_state', 'marks', b'{"savorel-cumparaturi":1,"sources":[{"recipe":"RET001.TXT",'
+    b'"title":"Ciorb\xc4\x83","portions":4}],"ticked":["UNT|g|G"],"atHome":["OUA|p|","\\u00e9"]}')

@@ -593,4 +593,11 @@ std::string RenderServingsPage(std::string_view sourceName, const Recipe& recipe
     return WithNoteBeforePreparation(std::move(page), book ? note : Cp1250ToUtf8(note));
 }
 
+std::optional<UnitForms> UnitFormsOf(std::string_view word) {
+    const UnitWord* unit = FindUnitWord(word);
+    if (!unit)
+        return std::nullopt;
+    return UnitForms{unit->singular, unit->plural};
+}
+
 } // namespace savorel

@@ -82,4 +82,12 @@ std::string RenderServingsPage(std::string_view sourceName, std::string_view rec
                                int wanted);
 std::string RenderServingsPage(std::string_view sourceName, const Recipe& recipe, int wanted);
 
+// The singular and plural the book writes a unit or counted word in ("lingura" ->
+// "lingură", "linguri"); no value for a word the table of units does not hold.
+struct UnitForms {
+    std::string singular;
+    std::string plural;
+};
+std::optional<UnitForms> UnitFormsOf(std::string_view word);
+
 } // namespace savorel

@@ -719,6 +719,9 @@ std::string Today() {
 bool IsBackedUpName(const std::string& name) {
     return EqualsIgnoreAsciiCase(name, "pers.txt") || EqualsIgnoreAsciiCase(name, "pref.txt") ||
            EqualsIgnoreAsciiCase(name, "virt-dir.txt") ||
+           // the week plan and the shopping list's state (planning/plan.h, shopping.h)
+           EqualsIgnoreAsciiCase(name, "plan.txt") ||
+           EqualsIgnoreAsciiCase(name, "cumparaturi.txt") ||
            (name.size() > 7 && EqualsIgnoreAsciiCase(std::string_view(name).substr(0, 3), "xet") &&
             EndsWithIgnoreCase(name, ".txt"));
 }

@@ -1,7 +1,8 @@
 #pragma once
 
-// Daily copies of the user's own files (pers.txt, pref.txt, virt-dir.txt, xet*.txt) in
-// "copii/YYYY-MM-DD/" of the data folder, so that a slip can be undone.
+// Daily copies of the user's own files (pers.txt, pref.txt, virt-dir.txt, xet*.txt, the week plan
+// plan.txt and the shopping list's cumparaturi.txt) in "copii/YYYY-MM-DD/" of the data folder, so
+// that a slip can be undone.
 //
 // Each backup folder holds, beside the files, its index (kBackupIndex): the number that orders
 // it among the backups (one more than the newest's when it was made, whatever the clock said),

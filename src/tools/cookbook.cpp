@@ -72,6 +72,24 @@ const std::vector<Command>& Commands() {
          "not hold stay, and what changed is listed. A newest backup dated after today is "
          "restored only when named.",
          RunRestore},
+        {"plan", "cookbook plan show|add|remove|move|household|ical [...]",
+         "The week plan of the data folder. show [--week DATE]: the week of DATE (this week when "
+         "absent), its meals, recipes ([N] is each one's number) and calories per person beside "
+         "each goal. add --day DATE --meal mic-dejun|pranz|cina|gustare --recipe FILE "
+         "[--portii N] [--resturi K]: cooks N portions (the recipe's own when absent), eaten "
+         "again at the next K days' lunches. remove --id N, or --day DATE --meal MEAL "
+         "[--recipe FILE]. move --id N --day DATE --meal MEAL. household NAME[:KCAL]...: who "
+         "eats, each with an optional daily goal. ical FILE [--week DATE]: the week as "
+         "iCalendar, one event per meal.",
+         RunPlan},
+        {"shop",
+         "cookbook shop --week DATE | --days DATE,... | RECIPE [--portii N]... "
+         "[--ical FILE] [--text FILE]",
+         "The shopping list of the plan's week or days, or of recipes for N portions each: "
+         "ingredients scaled and added up by food, grouped by shop section, what cannot be "
+         "added up under its recipe, salt, pepper, water and what is marked at home last. "
+         "Printed, or written as iCalendar to-dos (--ical) or UTF-8 text (--text).",
+         RunShop},
     };
     return commands;
 }

@@ -81,5 +81,7 @@ int RunTerms(const Args& args);
 int RunExport(const Args& args);
 int RunImport(const Args& args);
 int RunRestore(const Args& args);
+int RunPlan(const Args& args);
+int RunShop(const Args& args);
 
 } // namespace cookbook

@@ -493,4 +493,81 @@ bool CalculateFromBookText(std::string_view text, CalorieState& state, Reporter&
     return true;
 }
 
+namespace {
+
+std::string Trimmed(std::string_view field) {
+    const std::size_t first = field.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const std::size_t last = field.find_last_not_of(' ');
+    return std::string(field.substr(first, last - first + 1));
+}
+
+} // namespace
+
+// The steps of EvaluateIngredient, in its order, keeping what each found rather than its
+// product; the calorie tests check that both read every ingredient of the book alike.
+IngredientReading ReadIngredient(std::string_view token, double factor) {
+    IngredientReading reading;
+    if (OnlySpaces(token))
+        return reading;
+    std::string work = Normalise(token);
+    const StatedMeasure stated = TakeStatedMeasure(work);
+    FilePtr foods = OpenDataFile(kFoodTableFile, "rb");
+    if (!foods) {
+        reading.tableMissing = true;
+        return reading;
+    }
+    TableLine line;
+    float current = -1.0f;
+    while (ReadTableLine(foods.get(), line, current, 1)) {
+        if (!line.usable || OnlySpaces(line.field))
+            continue;
+        if (FindAndBlank(work, line.field) != 0) {
+            reading.matched = true;
+            break;
+        }
+    }
+    foods.reset();
+    if (!reading.matched)
+        return reading;
+    reading.food = Trimmed(line.field);
+    reading.foodKcal = line.number;
+    reading.hasNumber = std::any_of(work.begin(), work.end(), [](char c) {
+        return IsAsciiDigit(static_cast<unsigned char>(c));
+    });
+    reading.quantity = static_cast<double>(ParseQuantity(work)) * factor;
+    CollectingReporter quiet;
+    std::string unitField;
+    float mass = LookUpUnitMass(work, quiet, reading.tableMissing, &unitField);
+    reading.unit = Trimmed(unitField);
+    reading.unitMass = mass;
+    if (mass > 0) {
+        reading.byDensity = MillilitresOfUnit(reading.unit) > 0 && DensityOfFood(reading.food) > 0;
+        mass = UnitMassOfFood(unitField, line.field, mass);
+    } else {
+        mass = LookUpPieceMass(line.field, quiet, reading.tableMissing);
+    }
+    if (stated.found) {
+        reading.stated = true;
+        reading.statedQuantity = stated.quantity;
+        reading.statedUnit = Trimmed(stated.unitField);
+        reading.statedUnitMass = stated.tableMass;
+        mass = stated.quantity * UnitMassOfFood(stated.unitField, line.field, stated.tableMass);
+    }
+    reading.mass = mass;
+    if (reading.tableMissing)
+        return reading;
+    reading.understood = OnlySpaces(work) || !LeftoverMatters(work, quiet, reading.tableMissing);
+    return reading;
+}
+
+float MillilitresOfUnit(std::string_view unit) {
+    return LookUpOptional(kVolumeTableFile, " " + std::string(unit) + " ");
+}
+
+float DensityOfFood(std::string_view food) {
+    return LookUpOptional(kDensityTableFile, " " + std::string(food) + " ");
+}
+
 } // namespace savorel

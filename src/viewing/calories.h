@@ -115,4 +115,34 @@ void CalculateFromTokens(const std::vector<std::string>& tokens, int stated, Cal
                                      const std::string& tempFolderText, Reporter& reporter,
                                      CalorieState* result = nullptr, int servings = 0);
 
+// The calculator's reading of one ingredient, as EvaluateIngredient counts it, for whoever
+// adds ingredients up (the shopping list). Names are the tables' fields without the blanks
+// at their ends.
+struct IngredientReading {
+    bool matched = false;    // a food of zcalorii.txt was found
+    bool hasNumber = false;  // the ingredient states a quantity
+    bool understood = false; // matched, and nothing that matters is left over
+    bool tableMissing = false;
+    std::string food;
+    float foodKcal = 0;       // kcal in 100 g of the food, as zcalorii.txt gives it
+    double quantity = 0;      // as written, times the factor (1 when none is written)
+    std::string unit;         // the unit of zunitmas.txt found, empty when none
+    float unitMass = kNoUnit; // its mass as zunitmas.txt gives it, or kNoUnit
+    // A measure in parentheses ("1 conserva (400 g) rosii"): its quantity and unit.
+    bool stated = false;
+    float statedQuantity = 0;
+    std::string statedUnit;
+    float statedUnitMass = 0;
+    // Grams of one unit or piece as the calculation takes them, -1 when unknown, and whether
+    // they come from the unit's millilitres and the food's density.
+    float mass = -1.0f;
+    bool byDensity = false;
+};
+IngredientReading ReadIngredient(std::string_view token, double factor = 1.0);
+
+// The millilitres a unit of zunitmas.txt holds by zvolum.txt (named as the table names it,
+// blanks at its ends aside), or -1; and a food's grams per millilitre by zdensit.txt, or -1.
+float MillilitresOfUnit(std::string_view unit);
+float DensityOfFood(std::string_view food);
+
 } // namespace savorel

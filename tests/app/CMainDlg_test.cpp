@@ -5,15 +5,20 @@
 #include "core/files.h"
 #include "core/ui/qt_geometry.h"
 #include "personal/backup.h"
+#include "planning/ui/CPlanDlg.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
 #include "viewing/ui/CPlainRecipeDlg.h"
 
+#include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 #include <filesystem>
@@ -217,6 +222,66 @@ private slots:
         QCOMPARE(modals.opened,
                  (QStringList{"savorel::ui::CSearchDlg", "savorel::ui::CDictionaryDlg",
                               "savorel::ui::CFavouritesDlg", "savorel::ui::COwnRecipesDlg"}));
+    }
+
+    // "Planul săptămânii" shows one plan window beside this one, not modal, so that the
+    // lists stay usable; closed and opened again it is the same window on the same week.
+    // The recipe list offers its entries: dragged with their file and title, or from the menu.
+    void weekPlanBesideAndRecipesOffered() {
+        MessageLog log;
+        ModalScript modals;
+        CMainDlg w(*m_app);
+        auto* plan = ui::FindControlAs<QPushButton>(&w, 1018);
+        QCOMPARE(plan->text(), QStringLiteral("Planul săptămânii"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY(!w.PlanWindow());
+        QTest::mouseClick(plan, Qt::LeftButton);
+        ui::CPlanDlg* window = w.PlanWindow();
+        QVERIFY(window);
+        QVERIFY(window->isVisible());
+        QVERIFY(!window->isModal());
+        QVERIFY(modals.opened.isEmpty());
+        QVERIFY(!window->frameGeometry().intersects(w.frameGeometry()) ||
+                window->frameGeometry().width() + w.frameGeometry().width() >
+                    w.screen()->availableGeometry().width());
+        QTest::mouseClick(ui::FindControlAs<QPushButton>(window, 3003), Qt::LeftButton);
+        const QDate shown = window->Monday();
+        QTest::mouseClick(ui::FindControlAs<QPushButton>(window, 1), Qt::LeftButton);
+        QVERIFY(!window->isVisible());
+        QTest::mouseClick(plan, Qt::LeftButton);
+        QCOMPARE(w.PlanWindow(), window);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->Monday(), shown);
+
+        // The recipes of a subcategory, as the plan's drops and the menu see them.
+        Choose(List(w, 1000), 9);
+        Choose(List(w, 1001), 1);
+        modals.opened.clear();
+        const auto recipe = w.RecipeOfRow(List(w, 1002), 0);
+        QVERIFY(recipe);
+        QCOMPARE(recipe->fileName, std::string("RET001.TXT"));
+        QCOMPARE(recipe->title, std::string("Ciorba de burta"));
+        QVERIFY(!w.RecipeOfRow(List(w, 1002), 5));
+        QString planned;
+        modals.Push([&](QDialog& d) {
+            planned = d.findChild<QLabel*>(QStringLiteral("recipeTitle"))->text();
+            return int(QDialog::Rejected);
+        });
+        QTimer::singleShot(0, [] {
+            QMenu* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QAction* add =
+                popup ? popup->findChild<QAction*>(QStringLiteral("addToPlan")) : nullptr;
+            if (add)
+                QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(add).center());
+        });
+        QListWidget* recipes = List(w, 1002);
+        const QPoint at = recipes->visualItemRect(recipes->item(0)).center();
+        QContextMenuEvent right(QContextMenuEvent::Mouse, at, recipes->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(recipes->viewport(), &right);
+        QTRY_COMPARE(modals.opened, QStringList{"savorel::ui::CAddToPlanDlg"});
+        QCOMPARE(planned, QStringLiteral("Ciorba de burta"));
+        QVERIFY(log.records.empty());
     }
 
     void helpAndMissingCatalogue() {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The layout the build relies on: logic files include no Qt, and no folder reaches up.
 # Logic files (SUBSYSTEM/*) may include the logic of their own folder and of the folders
-# before theirs in: core catalogue dictionary viewing personal search app.
+# before theirs in: core catalogue dictionary viewing personal search planning app.
 # Window files (SUBSYSTEM/ui/*) may include any logic, and the windows of their own folder and
-# of the folders before theirs in the same order (app, cook's shell and main window, last).
+# of the folders before theirs in: core dictionary planning viewing personal search app (the
+# plan's windows come before those that add recipes to it; app, cook's shell and main window,
+# last).
 # tools/ (cookbook) may include any logic, never a window or Qt. bootstrap/ includes nothing
 # of the others, a header neither: it links nothing of cook. Nothing else may stand there.
 #   layout_test.sh [SRC_DIR]
@@ -12,8 +14,8 @@
 # src/ (the build's include folder), '..' followed.
 set -u
 src="$(cd "${1:-$(dirname "$0")/../../src}" && pwd)"
-logic_order=(core catalogue dictionary viewing personal search app)
-window_order=(core dictionary viewing personal search app)
+logic_order=(core catalogue dictionary viewing personal search planning app)
+window_order=(core dictionary planning viewing personal search app)
 declare -A logic_rank window_rank
 for i in "${!logic_order[@]}"; do logic_rank[${logic_order[$i]}]=$i; done
 for i in "${!window_order[@]}"; do window_rank[${window_order[$i]}]=$i; done

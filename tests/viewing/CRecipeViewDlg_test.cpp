@@ -2,6 +2,9 @@
 #include "catalogue/page.h"
 #include "core/folders.h"
 #include "core/ui/qt_geometry.h"
+#include "planning/plan.h"
+#include "planning/shopping.h"
+#include "planning/ui/CAddToPlanDlg.h"
 #include "support/support.h"
 #include "support/window_checks.h"
 #include "support/window_support.h"
@@ -11,6 +14,7 @@
 #include "viewing/ui/qt_open_recipe.h"
 #include "viewing/ui/qt_term_links.h"
 
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QFrame>
@@ -271,11 +275,68 @@ private slots:
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, direction);
                 reached.insert(QApplication::focusWidget());
             }
-            for (const int id : {1003, 1007, 1004, 1005, 1})
+            for (const int id : {1003, 1007, 1004, 1005, 1, 1010, 1011})
                 QVERIFY2(reached.contains(Button(w, id)), qPrintable(QString::number(id)));
             QVERIFY(reached.contains(ui::FindControl(&w, 1009)));
             QVERIFY(reached.contains(w.Browser()));
         }
+    }
+
+    // "Adaugă în plan…" proposes the portions the page shows and plans them; "Adaugă la
+    // cumpărături" puts the recipe with those portions on the kept list. Each says so briefly.
+    void addsToPlanAndShoppingWithThePortionsShown() {
+        WriteScrambled("RET008.TXT", "#\nCiorba\n#\n4 portii; 400 g faina; 2 ceapa\n#\nSe fierbe.");
+        CollectingReporter reporter;
+        QVERIFY(RenderRecipePage("RET008.TXT", m_tmp, BoxForm::Owned, reporter));
+        ModalScript modals;
+        MessageLog log;
+        modals.Push([](QDialog&) { return 1; });
+        CRecipeViewDlg w(m_session);
+        w.DoModal();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(Button(w, 1010)->text(), QStringLiteral("Adaugă în plan…"));
+        QCOMPARE(Button(w, 1011)->text(), QStringLiteral("Adaugă la cumpărături"));
+        auto* servings = ui::FindControlAs<QSpinBox>(&w, 1009);
+        QTest::keyClick(servings, Qt::Key_Up);
+        QTest::keyClick(servings, Qt::Key_Up);
+        QCOMPARE(servings->value(), 6);
+
+        ui::PlanChoice proposed;
+        QString title;
+        modals.Push([&](QDialog& d) {
+            auto& add = static_cast<ui::CAddToPlanDlg&>(d);
+            proposed = add.Choice();
+            title = d.findChild<QLabel*>(QStringLiteral("recipeTitle"))->text();
+            QTest::keyClick(add.Meal(), Qt::Key_Down); // lunch -> dinner
+            QTest::mouseClick(ui::FindControlAs<QPushButton>(&d, 1), Qt::LeftButton);
+            return d.result();
+        });
+        QTest::mouseClick(Button(w, 1010), Qt::LeftButton);
+        QCOMPARE(modals.opened.last(), QStringLiteral("savorel::ui::CAddToPlanDlg"));
+        QCOMPARE(title, QStringLiteral("Ciorba"));
+        QCOMPARE(proposed.portions, 6);
+        QCOMPARE(proposed.day, QDate::currentDate());
+        const PlanResult plan = LoadPlan();
+        QCOMPARE(plan.plan.entries.size(), std::size_t{1});
+        QCOMPARE(plan.plan.entries[0].recipeFile, std::string("RET008.TXT"));
+        QCOMPARE(plan.plan.entries[0].portions, 6);
+        QCOMPARE(plan.plan.entries[0].cooked.meal, Meal::Dinner);
+        QCOMPARE(w.Status()->text(),
+                 QStringLiteral("Rețeta a fost adăugată în planul săptămânii."));
+
+        // Cancelled, nothing is planned and nothing said.
+        modals.Push([](QDialog&) { return int(QDialog::Rejected); });
+        QTest::mouseClick(Button(w, 1010), Qt::LeftButton);
+        QCOMPARE(LoadPlan().plan.entries.size(), std::size_t{1});
+
+        QTest::mouseClick(Button(w, 1011), Qt::LeftButton);
+        const ShoppingState state = LoadShoppingState().state;
+        QCOMPARE(state.sources.size(), std::size_t{1});
+        QCOMPARE(state.sources[0], (ShoppingSource{"RET008.TXT", "Ciorba", 6}));
+        QCOMPARE(w.Status()->text(),
+                 QStringLiteral("Ingredientele au fost adăugate la lista de cumpărături."));
+        QVERIFY(log.records.empty());
     }
 
     void printsTheShownPageAndHelps() {

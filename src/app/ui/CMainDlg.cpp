@@ -8,6 +8,8 @@
 #include "dictionary/ui/CDictionaryDlg.h"
 #include "personal/ui/CFavouritesDlg.h"
 #include "personal/ui/COwnRecipesDlg.h"
+#include "planning/ui/CPlanDlg.h"
+#include "planning/ui/qt_plan_offer.h"
 #include "search/ui/CSearchDlg.h"
 #include "viewing/ui/qt_open_recipe.h"
 
@@ -17,6 +19,7 @@
 #include <QListWidget>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -54,6 +57,14 @@ int SelectedRow(const QListWidget* list) {
     return items.isEmpty() ? -1 : list->row(items.first());
 }
 
+// A catalogue name without the blanks that line it up in the file.
+std::string Trimmed(std::string_view name) {
+    const std::size_t first = name.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(name.substr(first, name.find_last_not_of(" \t") - first + 1));
+}
+
 } // namespace
 
 CMainDlg::CMainDlg(Application& app, QWidget* parent)
@@ -77,6 +88,8 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
         MakeButton(this, 1016, "ownRecipes", QStringLiteral("Retete proprii"), 17, 148, 104, 19);
     QPushButton* help = MakeButton(this, 1007, "help", QStringLiteral("Ajutor"), 17, 175, 104, 19);
     QPushButton* exit = MakeButton(this, 1, "exit", QStringLiteral("Iesire"), 244, 175, 104, 19);
+    QPushButton* plan =
+        MakeButton(this, 1018, "weekPlan", QStringLiteral("Planul săptămânii"), 131, 175, 104, 19);
     QPushButton* refresh =
         MakeButton(this, 1017, "refresh", QStringLiteral("Refresh"), 19, 202, 102, 8);
     refresh->setVisible(false);
@@ -107,6 +120,7 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
     m_frame->Anchor(m_subcategories, {0, 0, 0.5, 1});
     m_frame->Anchor(m_recipes, {0.5, 0, 0.5, 1});
     m_frame->Anchor(exit, {0.5, 1, 0, 0});
+    m_frame->Anchor(plan, {0.25, 1, 0, 0});
     m_frame->Anchor(m_quickBox, {0, 0, 1, 0});
     m_frame->Anchor(m_quickResults, kGrow);
 
@@ -118,11 +132,16 @@ CMainDlg::CMainDlg(Application& app, QWidget* parent)
     connect(favourites, &QPushButton::clicked, this, &CMainDlg::OnFavourites);
     connect(own, &QPushButton::clicked, this, &CMainDlg::OnOwnRecipes);
     connect(help, &QPushButton::clicked, this, &CMainDlg::OnHelp);
+    connect(plan, &QPushButton::clicked, this, &CMainDlg::OnWeekPlan);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(refresh, &QPushButton::clicked, this, &CMainDlg::OnRefresh);
     connect(&m_timer, &QTimer::timeout, this, &CMainDlg::OnPersonalListTimer);
     m_quickResults->onSelchange = [this] { OpenQuickResult(m_quickResults->currentRow()); };
     connect(m_quickBox, &QLineEdit::textChanged, this, &CMainDlg::OnQuickTextChanged);
+    // Recipes are dragged from the lists onto the week plan, or added to it from their menu.
+    for (SortedListBox* list : {m_recipes, m_quickResults})
+        OfferRecipesToPlan(list, this, m_session,
+                           [this, list](int row) { return RecipeOfRow(list, row); });
     m_quickTimer.setSingleShot(true);
     connect(&m_quickTimer, &QTimer::timeout, this, &CMainDlg::OnQuickWork);
 
@@ -197,6 +216,7 @@ void CMainDlg::OnSelchangeRecipes() {
 // Each window is built afresh, run modally and dropped; it reads what it needs itself.
 void CMainDlg::OnSearch() {
     CSearchDlg dialog(m_session, this);
+    dialog.setWindowModality(Qt::WindowModal); // the plan window beside takes its drags
     RunModal(dialog);
 }
 
@@ -207,12 +227,73 @@ void CMainDlg::OnDictionary() {
 
 void CMainDlg::OnFavourites() {
     CFavouritesDlg dialog(m_session, this);
+    dialog.setWindowModality(Qt::WindowModal); // the plan window beside takes its drags
     RunModal(dialog);
 }
 
 void CMainDlg::OnOwnRecipes() {
     COwnRecipesDlg dialog(m_session, this);
+    dialog.setWindowModality(Qt::WindowModal); // the plan window beside takes its drags
     RunModal(dialog);
+}
+
+// One plan window, shown beside this one and kept when closed: it shows the same week when
+// it is opened again.
+void CMainDlg::OnWeekPlan() {
+    if (!m_plan) {
+        m_plan = new CPlanDlg(m_session, this);
+        m_plan->openRecipe = [this](QWidget* owner, const std::string& fileName) {
+            (void)OpenRecipeFrom(owner, m_session, fileName, Opener::ListWindow);
+        };
+        PlaceBeside(*m_plan);
+    }
+    m_plan->show();
+    m_plan->raise();
+    m_plan->activateWindow();
+}
+
+// Beside this window where the screen has room, so that recipes can be dragged across: to
+// its right, else to its left, else both side by side when the screen holds them together;
+// a place remembered from an earlier run wins when the window is shown.
+void CMainDlg::PlaceBeside(QWidget& window) {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect main = frameGeometry();
+    const int margin = main.width() - width();
+    const int wide = window.width() + margin;
+    int x = main.right() + 1;
+    if (x + wide > area.right() + 1) {
+        x = main.left() - wide;
+        if (x < area.left() && main.width() + wide <= area.width()) {
+            const int left = area.left() + (area.width() - main.width() - wide) / 2;
+            move(left + (pos().x() - main.x()), pos().y());
+            x = left + main.width();
+        } else if (x < area.left()) {
+            x = area.left() + std::max(0, (area.width() - wide) / 2);
+        }
+    }
+    const int y = std::clamp(frameGeometry().top(), area.top(),
+                             std::max(area.top(), area.bottom() + 1 - window.height() - margin));
+    window.move(x, y);
+}
+
+std::optional<RecipeRef> CMainDlg::RecipeOfRow(const QListWidget* list, int row) const {
+    const QListWidgetItem* item = row >= 0 ? list->item(row) : nullptr;
+    if (!item || !(item->flags() & Qt::ItemIsEnabled))
+        return std::nullopt;
+    if (list == m_quickResults) {
+        const auto i = static_cast<std::size_t>(item->data(Qt::UserRole).toULongLong());
+        if (i >= m_quickIndex.Size())
+            return std::nullopt;
+        return RecipeRef{std::string(m_quickIndex.FileName(i)), std::string(m_quickIndex.Title(i))};
+    }
+    const CatalogueRecipe* recipe =
+        m_app.Catalogue().Recipe(m_selectedCategory, m_selectedSubcategory, row);
+    if (!recipe)
+        return std::nullopt;
+    return RecipeRef{recipe->fileName, Trimmed(recipe->name)};
 }
 
 void CMainDlg::OnHelp() {

@@ -2,11 +2,13 @@
 
 #include "app/application.h"
 #include "core/ui/qt_list_box.h"
+#include "core/ui/qt_recipe_drag.h"
 #include "search/quick_search.h"
 
 #include <QDialog>
 #include <QTimer>
 
+#include <optional>
 #include <string>
 
 class QLineEdit;
@@ -15,6 +17,7 @@ class QPushButton;
 
 namespace savorel::ui {
 
+class CPlanDlg;
 class WindowFrame;
 
 // The window of the recipe book: categories, subcategories and recipes side by side. It has
@@ -38,6 +41,10 @@ public:
     bool QuickAnswered() const { return m_quickShown; }
     // Does what the box's background work would do, all at once.
     void FinishQuickWork();
+    // The week plan's window, once it was opened.
+    CPlanDlg* PlanWindow() const { return m_plan; }
+    // The recipe an entry of the recipe list or of the search box's answers names.
+    std::optional<RecipeRef> RecipeOfRow(const QListWidget* list, int row) const;
 
 public slots:
     void OnSelchangeCategories();
@@ -48,6 +55,7 @@ public slots:
     void OnFavourites();
     void OnOwnRecipes();
     void OnHelp();
+    void OnWeekPlan();
     void OnRefresh();
     void OnPersonalListTimer();
 
@@ -66,6 +74,7 @@ private:
     void AnswerNow();
     void MoveQuickSelection(int by);
     void OpenQuickResult(int row);
+    void PlaceBeside(QWidget& window);
 
     std::string m_selectedRecipePath;
     int m_selectedCategory = -1;
@@ -84,6 +93,7 @@ private:
     QTimer m_quickTimer;            // the box's work in slices between key presses
     bool m_quickShown = true;       // the answer on screen is the query's latest
     WindowFrame* m_frame = nullptr; // sizes, anchors, remembered place
+    CPlanDlg* m_plan = nullptr;     // made on first use, kept for its week
     Application& m_app;
     Session& m_session;
 };

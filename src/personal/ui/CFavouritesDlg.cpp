@@ -8,6 +8,7 @@
 #include "core/ui/qt_window_frame.h"
 #include "personal/own_delete.h"
 #include "personal/ui/qt_record_list.h"
+#include "planning/ui/qt_plan_offer.h"
 #include "viewing/favourites.h"
 #include "viewing/ui/qt_open_recipe.h"
 
@@ -87,6 +88,13 @@ CFavouritesDlg::CFavouritesDlg(Session& session, QWidget* parent)
 
     connect(remove, &QPushButton::clicked, this, &CFavouritesDlg::OnDeleteFavourite);
     m_list->onSelchange = [this] { OnSelchangeFavourites(); };
+    OfferRecipesToPlan(m_list, this, m_session, [this](int row) -> std::optional<RecipeRef> {
+        const QListWidgetItem* item = m_list->item(row);
+        if (!item || IsGone(RecordOf(item)))
+            return std::nullopt;
+        const std::string record = RecordOf(item);
+        return RecipeRef{FileNameFromEntry(record), VisibleNameOfEntry(record)};
+    });
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     connect(&m_watch, &QTimer::timeout, this, &CFavouritesDlg::OnFavouritesTimer);
 

@@ -11,6 +11,7 @@
 #include "personal/store.h"
 #include "personal/ui/COwnRecipeEditDlg.h"
 #include "personal/ui/qt_record_list.h"
+#include "planning/ui/qt_plan_offer.h"
 #include "viewing/ui/qt_open_recipe.h"
 
 #include <QFile>
@@ -65,6 +66,13 @@ COwnRecipesDlg::COwnRecipesDlg(Session& session, QWidget* parent)
     m_frame->Anchor(exit, kStayBottomRight);
 
     m_list->onSelchange = [this] { OnSelchangeOwnRecipes(); };
+    OfferRecipesToPlan(m_list, this, m_session, [this](int row) -> std::optional<RecipeRef> {
+        const QListWidgetItem* item = m_list->item(row);
+        if (!item)
+            return std::nullopt;
+        const std::string record = RecordOf(item);
+        return RecipeRef{FileNameFromEntry(record), VisibleNameOfEntry(record)};
+    });
     connect(add, &QPushButton::clicked, this, &COwnRecipesDlg::OnAddRecipe);
     connect(modify, &QPushButton::clicked, this, &COwnRecipesDlg::OnModifyRecipe);
     connect(remove, &QPushButton::clicked, this, &COwnRecipesDlg::OnDeleteRecipe);

@@ -1,10 +1,12 @@
 #include "search/ui/CSearchDlg.h"
 
+#include "core/records.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_list_box.h"
 #include "core/ui/qt_messages.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/qt_window_frame.h"
+#include "planning/ui/qt_plan_offer.h"
 #include "search/search.h"
 #include "viewing/ui/qt_open_recipe.h"
 
@@ -100,6 +102,13 @@ CSearchDlg::CSearchDlg(Session& session, QWidget* parent) : QDialog(parent), m_s
     connect(help, &QPushButton::clicked, this, &CSearchDlg::OnHelp);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
     m_results->onSelchange = [this] { OnSelchangeResults(); };
+    OfferRecipesToPlan(m_results, this, m_session, [this](int row) -> std::optional<RecipeRef> {
+        const QListWidgetItem* item = m_results->item(row);
+        if (!item)
+            return std::nullopt;
+        const std::string entry = ToCp1250(item->text());
+        return RecipeRef{FileNameOfResult(entry), VisibleNameOfEntry(entry)};
+    });
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include "core/ui/qt_messages.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/qt_window_frame.h"
+#include "planning/ui/CAddToPlanDlg.h"
+#include "planning/ui/CShoppingListDlg.h"
 #include "viewing/calories.h"
 #include "viewing/favourites.h"
 #include "viewing/recipe_view.h"
@@ -68,7 +70,8 @@ CRecipeViewDlg::CRecipeViewDlg(Session& session, QWidget* parent)
     resize(DluX(408), DluY(270));
     if (!m_session.browserUnavailable) {
         m_browser = new CWebBrowser(this);
-        Place(m_browser, 1008, 0, 2, 406, 245);
+        // Below the strip of the plan's buttons and "Portii".
+        Place(m_browser, 1008, 0, 18, 406, 229);
         new TermLinks(this, m_browser, m_session); // dictionary terms as links, owned by the window
         m_browser->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(m_browser, &QWidget::customContextMenuRequested, this,
@@ -89,6 +92,14 @@ CRecipeViewDlg::CRecipeViewDlg(Session& session, QWidget* parent)
     connect(print, &QPushButton::clicked, this, &CRecipeViewDlg::OnPrint);
     connect(calories, &QPushButton::clicked, this, &CRecipeViewDlg::OnCalories);
     connect(exit, &QPushButton::clicked, this, &QDialog::accept);
+
+    // Above the page, on the left: the week plan and the shopping list take this recipe.
+    QPushButton* plan =
+        MakeButton(this, 1010, "addToPlan", QStringLiteral("Adaugă în plan…"), 2, 2, 74, 14);
+    QPushButton* shop = MakeButton(this, 1011, "addToShopping",
+                                   QStringLiteral("Adaugă la cumpărături"), 80, 2, 90, 14);
+    connect(plan, &QPushButton::clicked, this, &CRecipeViewDlg::OnAddToPlan);
+    connect(shop, &QPushButton::clicked, this, &CRecipeViewDlg::OnAddToShopping);
 
     // Above the page, shown only for a recipe that states its servings.
     m_servingsLabel = new QLabel(QStringLiteral("Portii"), this);
@@ -116,6 +127,8 @@ CRecipeViewDlg::CRecipeViewDlg(Session& session, QWidget* parent)
           static_cast<QWidget*>(calories), static_cast<QWidget*>(exit)})
         m_frame->Anchor(button, kStayBottomRight);
     m_frame->Anchor(m_servingsLabel, kStayTopRight);
+    m_frame->Anchor(plan, kStayTopLeft);
+    m_frame->Anchor(shop, kStayTopLeft);
     m_frame->Anchor(m_servings, kStayTopRight);
 
     // Says briefly, over the foot of the page, what the add button did: no box to dismiss.
@@ -208,16 +221,6 @@ void CRecipeViewDlg::SetUpServings() {
         return;
     const QSignalBlocker quiet(m_servings);
     m_servings->setValue(*own);
-    // The page gives up the strip the control stands in, and so does the explanation panel
-    // beside it: "Portii" stays in sight and usable while a term is explained.
-    if (m_browser) {
-        Place(m_browser, 1008, 0, 18, 406, 229);
-        if (auto* links = findChild<TermLinks*>()) {
-            links->PlaceBeside(DluRect(0, 18, 406, 229));
-            m_frame->Rebase(links->Panel());
-        }
-        m_frame->Rebase(m_browser);
-    }
 }
 
 int CRecipeViewDlg::ChosenServings() const {
@@ -308,6 +311,27 @@ void CRecipeViewDlg::OnCalories() {
 void CRecipeViewDlg::OnBackToRecipe() {
     ShowRecipePage();
     m_back->setEnabled(false);
+}
+
+RecipeRef CRecipeViewDlg::ShownRecipe() const {
+    const PageFavourite named = FavouriteFromPage(m_recipe.page);
+    return {m_pageRecipePath, named.ok ? named.title : m_pageRecipePath};
+}
+
+// The portions proposed are those the page shows.
+void CRecipeViewDlg::OnAddToPlan() {
+    if (m_pageRecipePath.empty())
+        return;
+    const RecipeRef recipe = ShownRecipe();
+    if (AddRecipeToPlan(this, m_session, recipe, ProposalFor(recipe, ChosenServings())))
+        ShowStatus(QStringLiteral("Rețeta a fost adăugată în planul săptămânii."));
+}
+
+void CRecipeViewDlg::OnAddToShopping() {
+    if (m_pageRecipePath.empty())
+        return;
+    if (AddRecipeToShopping(this, ShownRecipe(), ChosenServings()))
+        ShowStatus(QStringLiteral("Ingredientele au fost adăugate la lista de cumpărături."));
 }
 
 void CRecipeViewDlg::OnHelp() {

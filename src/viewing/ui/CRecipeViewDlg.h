@@ -5,6 +5,7 @@
 
 #include "catalogue/page.h"
 #include "core/session.h"
+#include "core/ui/qt_recipe_drag.h"
 
 #include <string>
 
@@ -53,6 +54,9 @@ public slots:
     void OnSavePdf();
     // Regenerates the page shown (recipe or calorie page) for `servings`.
     void OnServingsChanged(int servings);
+    // The recipe shown, with the portions shown, into the week plan or the shopping list.
+    void OnAddToPlan();
+    void OnAddToShopping();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +70,7 @@ private:
     int ChosenServings() const;
 
     void ShowRecipePage();
+    RecipeRef ShownRecipe() const;
     void ShowStatus(const QString& text);
     // The page view's menu: its own entries and "Salveaza ca PDF...".
     void ShowPageMenu(const QPoint& position);

@@ -2,85 +2,27 @@
 
 #include "catalogue/page.h"
 #include "catalogue/servings.h"
-#include "core/ui/qt_messages.h"
+#include "core/ui/qt_print.h"
 #include "viewing/ui/CWebBrowser.h"
 
 #include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QPrinter>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 
-#include <cerrno>
 #include <cstdio>
 
 namespace savorel::ui {
 
-namespace {
-
-// A PDF the printer finished: its header, and the end-of-file mark within its last bytes
-// (a printer cut short by a full disk leaves a file without it).
-bool IsCompletePdf(const std::string& bytes) {
-    constexpr std::size_t kTail = 1024;
-    const std::size_t from = bytes.size() > kTail ? bytes.size() - kTail : 0;
-    return bytes.rfind("%PDF-", 0) == 0 && bytes.find("%%EOF", from) != std::string::npos;
-}
-
-} // namespace
-
 WriteResult PrintToPdf(const CWebBrowser& browser, const QString& path) {
-    WriteResult result;
     if (!browser.HasDocument()) {
+        WriteResult result;
         result.failure = WriteFailure::Write;
         return result;
     }
-    // The printer writes straight into the file it is given and says nothing of a full disk,
-    // so it prints into a private folder; the user's file is written from there by the rule
-    // of every output file (links followed, FIFOs written into, the old file kept until the
-    // new one is whole).
-    const QTemporaryDir folder;
-    const QString printed = folder.filePath(QStringLiteral("page.pdf"));
-    if (folder.isValid()) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(printed);
-        printer.setDocName(QFileInfo(path).completeBaseName());
-        browser.PrintTo(printer);
-    }
-    std::string bytes;
-    if (!folder.isValid() || !ReadWholeFile(QFile::encodeName(printed).toStdString(), bytes)) {
-        result.failure = WriteFailure::Temporary;
-        result.error = errno;
-        return result;
-    }
-    if (!IsCompletePdf(bytes)) {
-        result.failure = WriteFailure::Write;
-        result.error = EIO;
-        return result;
-    }
-    return WriteUserFile(QFile::encodeName(path).toStdString(), bytes);
+    return PrintIntoPdf([&browser](QPrinter& printer) { browser.PrintTo(printer); }, path);
 }
 
 QString AskPdfFile(QWidget* owner, const QString& title) {
-    QString name = title.simplified();
-    // A title is no path: a slash in it would name a folder.
-    name.replace(QLatin1Char('/'), QLatin1Char('-'));
-    if (name.isEmpty())
-        name = QStringLiteral("reteta");
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty() || !QDir(folder).exists())
-        folder = QDir::homePath();
-    QFileDialog dialog(owner, QStringLiteral("Salveaza ca PDF"),
-                       QDir(folder).filePath(name + QStringLiteral(".pdf")),
-                       QStringLiteral("PDF (*.pdf)"));
-    dialog.setObjectName(QStringLiteral("savePdf"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    if (RunModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return QString();
-    return dialog.selectedFiles().constFirst();
+    return AskPdfFileNamed(owner, title, QStringLiteral("reteta"));
 }
 
 int PrintRecipeFileToPdf(const std::string& recipe, const QString& path, int servings) {
