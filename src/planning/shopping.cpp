@@ -64,9 +64,25 @@ bool IsStaple(const std::string& food) {
                      "sare grunjoasa", "piper negru", "piper macinat", "piper negru macinat"});
 }
 
+// The forms of a unit, of its first word for one of several ("vârf de cuţit": "vârfuri de
+// cuţit").
+std::optional<UnitForms> FormsOfUnit(const std::string& unit) {
+    if (auto forms = UnitFormsOf(unit))
+        return forms;
+    const std::size_t blank = unit.find(' ');
+    if (blank == std::string::npos)
+        return std::nullopt;
+    auto forms = UnitFormsOf(unit.substr(0, blank));
+    if (forms) {
+        forms->singular += unit.substr(blank);
+        forms->plural += unit.substr(blank);
+    }
+    return forms;
+}
+
 // The same unit in its singular and plural counts as one ("lingura", "linguri").
 std::string UnitKey(const std::string& unit) {
-    if (const auto forms = UnitFormsOf(unit))
+    if (const auto forms = FormsOfUnit(unit))
         return Folded(forms->singular);
     return Folded(unit);
 }
@@ -344,7 +360,7 @@ ShoppingList BuildShoppingList(const std::vector<ShoppingSource>& sources,
                 line.kind = measured->kind;
                 line.unit =
                     measured->kind == MeasureKind::Unit && !measured->unit.empty()
-                        ? (UnitFormsOf(measured->unit) ? UnitFormsOf(measured->unit)->singular
+                        ? (FormsOfUnit(measured->unit) ? FormsOfUnit(measured->unit)->singular
                                                        : measured->unit)
                         : measured->unit;
                 line.section = sections->Of(food);
@@ -400,7 +416,7 @@ std::string AmountText(MeasureKind kind, const std::string& unit, double amount)
     if (unit.empty() || amount <= 0)
         return amount > 0 ? FormatQuantity(amount, QuantityStyle::Piece) : std::string();
     const std::string number = FormatQuantity(amount, StyleOfUnit(unit));
-    const auto forms = UnitFormsOf(unit);
+    const auto forms = FormsOfUnit(unit);
     if (!forms)
         return number + " " + unit;
     // "1/2 legătură", "1 legătură", "1 1/2 legături"

@@ -209,6 +209,8 @@ TEST(ShoppingList, AmountsAsACookWritesThem) {
         {MeasureKind::Unit, "lingur\xE3", 0.5, "1/2 lingur\xE3"},
         {MeasureKind::Unit, "lingur\xE3", 2.5, "2 1/2 linguri"},
         {MeasureKind::Unit, "conserva", 2, "2 conserve"},
+        {MeasureKind::Unit, "v\xE2rf de cu\xFEit", 2, "2 v\xE2rfuri de cu\xFEit"},
+        {MeasureKind::Unit, "v\xE2rfuri de cu\xFEit", 1, "1 v\xE2rf de cu\xFEit"},
         {MeasureKind::Unit, "sacul", 2, "2 sacul"}, // no forms known: as the table has it
         {MeasureKind::Unit, "", 0, ""},
     };
