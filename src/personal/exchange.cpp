@@ -1009,8 +1009,8 @@ ImportPlan PlanImport(const std::vector<ForeignRecipe>& recipes) {
                                                    : CleanFields(foreign.fields, cleaned);
         result.name = !cleaned.name.empty()
                           ? cleaned.name
-                          : CleanField(OwnRecipeField::Name, lossless ? ListTitleOf(foreign.model)
-                                                                      : foreign.fields.name);
+                          : CleanField(OwnRecipeField::Name,
+                                       lossless ? ListTitleOf(foreign.model) : foreign.fields.name);
         if (checked != WorkingFileResult::Written) {
             const char* refusal = RefusalMessage(checked);
             result.reason = refusal ? refusal : kStoreNotWritten;
@@ -1032,8 +1032,8 @@ ImportPlan PlanImport(const std::vector<ForeignRecipe>& recipes) {
         }
         // An update keeps the identifier of the recipe it replaces, so the lossless form holds
         // it even where the book layout would hold the rest.
-        const bool keepIdentifier = match && !match->identifier.empty() && model.hasTitle &&
-                                    model.facts.identifier.empty();
+        const bool keepIdentifier =
+            match && !match->identifier.empty() && model.hasTitle && model.facts.identifier.empty();
         if (keepIdentifier)
             model.facts.identifier = match->identifier;
         if (lossless && model.facts.identifier.empty())

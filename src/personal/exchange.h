@@ -104,12 +104,10 @@ struct ImportReport {
 };
 
 // Windows-1250 text of the report.
-inline constexpr const char* kImportDuplicate =
-    "exist\xe3 deja printre re\xfe"
-    "etele proprii, la fel";
-inline constexpr const char* kImportDiffers =
-    "exist\xe3 deja printre re\xfe"
-    "etele proprii, diferit\xe3; neactualizat\xe3";
+inline constexpr const char* kImportDuplicate = "exist\xe3 deja printre re\xfe"
+                                                "etele proprii, la fel";
+inline constexpr const char* kImportDiffers = "exist\xe3 deja printre re\xfe"
+                                              "etele proprii, diferit\xe3; neactualizat\xe3";
 
 // A recipe is the same as an own recipe when it carries the same identifier, the same source
 // address, or the same title, ingredients and steps. It is identical when nothing a reader
@@ -119,10 +117,10 @@ inline constexpr const char* kImportDiffers =
 // identifier: that matches it again only together with its title.
 struct ImportPlan {
     struct Planned {
-        ImportedRecipe result;  // as far as known before storing
-        std::string text;       // the file text to store
-        std::string listName;   // the name the lists carry
-        std::string replaces;   // the own recipe file it matches, or empty
+        ImportedRecipe result; // as far as known before storing
+        std::string text;      // the file text to store
+        std::string listName;  // the name the lists carry
+        std::string replaces;  // the own recipe file it matches, or empty
     };
     std::vector<Planned> recipes;
     int differing = 0; // recipes that would update an own recipe
@@ -132,7 +130,7 @@ struct ImportPlan {
 [[nodiscard]] ImportPlan PlanImport(const std::vector<ForeignRecipe>& recipes);
 
 struct ImportOptions {
-    bool update = false;   // recipes that differ replace the own recipe they match
+    bool update = false;    // recipes that differ replace the own recipe they match
     BatchProgress progress; // told after each recipe; false stops the import
 };
 

@@ -86,7 +86,8 @@ std::string RecipeFolderName(std::string_view title, std::set<std::string>& take
     const std::size_t lead = name.find_first_not_of(" .");
     name.erase(0, lead == std::string::npos ? name.size() : lead);
     if (name.empty())
-        name = "Re\xC8\x9B" "et\xC4\x83"; // "Rețetă"
+        name = "Re\xC8\x9B"
+               "et\xC4\x83"; // "Rețetă"
     std::string unique = name;
     for (int n = 2; taken.count(LowerAsciiOf(unique)); ++n)
         unique = name + " (" + std::to_string(n) + ")";
@@ -148,10 +149,13 @@ bool RecipesFromFolderFiles(std::vector<std::pair<std::string, std::string>> fil
             recipes.push_back(std::move(recipe));
     }
     if (recipes.empty()) {
-        error = files.empty() ? "dosarul nu con\xFE" "ine niciun " + std::string(kFolderRecipeFile) +
-                                    "; nu s-a importat nimic."
+        error = files.empty() ? "dosarul nu con\xFE"
+                                "ine niciun " +
+                                    std::string(kFolderRecipeFile) + "; nu s-a importat nimic."
                               : "niciun " + std::string(kFolderRecipeFile) +
-                                    " al dosarului nu con\xFE" "ine o re\xFE" "et\xE3; nu s-a importat "
+                                    " al dosarului nu con\xFE"
+                                    "ine o re\xFE"
+                                    "et\xE3; nu s-a importat "
                                     "nimic.";
         return false;
     }
@@ -180,7 +184,8 @@ bool ReadRecipeFolders(const std::string& dir, std::vector<ForeignRecipe>& recip
             continue;
         if (files.size() >= kRecipeFolderLimit) {
             notes.push_back("dosarul are peste " + std::to_string(kRecipeFolderLimit) +
-                            " de re\xFE" "ete; s-au citit primele " +
+                            " de re\xFE"
+                            "ete; s-au citit primele " +
                             std::to_string(kRecipeFolderLimit) + ".");
             break;
         }

@@ -539,7 +539,6 @@ bool OwnRecipeModifiable(const std::string& fileName) {
     return OpenDataFile(fileName, "r+b") != nullptr;
 }
 
-
 namespace {
 
 std::string LowerAscii(std::string_view text) {
@@ -641,7 +640,7 @@ OwnRecipeBatchOutcome StoreOwnRecipes(const std::vector<OwnRecipeBatchEntry>& ba
 
     std::string addedCatalogue, addedPersonal;
     std::unordered_map<std::string, std::string> renamed; // lower-case file -> its new name
-    std::vector<std::string> written;                      // new files, removed on failure
+    std::vector<std::string> written;                     // new files, removed on failure
     std::vector<std::pair<std::size_t, StagedFile>> updates;
     for (std::size_t i = 0; i < batch.size(); ++i) {
         if (progress && !progress(i, batch.size()))
@@ -707,7 +706,8 @@ OwnRecipeBatchOutcome StoreOwnRecipes(const std::vector<OwnRecipeBatchEntry>& ba
         personal = std::move(rewritten);
     }
     if (!written.empty() && !HasOwnCategory(catalogue))
-        AppendLines(catalogue, std::string("m ") + kOwnCategory + "\n  h " + kOwnSubcategory + "\n");
+        AppendLines(catalogue,
+                    std::string("m ") + kOwnCategory + "\n  h " + kOwnSubcategory + "\n");
     AppendLines(catalogue, addedCatalogue);
     AppendLines(personal, addedPersonal);
 

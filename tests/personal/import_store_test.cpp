@@ -97,8 +97,8 @@ TEST(ImportBatch, AFullDiskAnywhereLeavesEachRecipeWholeOrAbsent) {
         for (const auto& [name, bytes] : after)
             EXPECT_EQ(std::string::npos, name.find(".txt.")) << "temporary copy " << name;
         if (stored == 0) {
-            EXPECT_EQ(before, after) << "nothing changed when nothing was stored, fault "
-                                     << failing;
+            EXPECT_EQ(before, after)
+                << "nothing changed when nothing was stored, fault " << failing;
         }
         sawNothing = sawNothing || stored == 0;
         sawPartial = sawPartial || (stored > 0 && stored < 3);
@@ -158,8 +158,8 @@ TEST(ImportDuplicates, IdenticalSkippedDifferentReportedOrUpdated) {
          RecipeJson("Cozonac moldovenesc", "Frământă.", R"(, "url": "https://a.ro/c")"), true,
          ImportOutcome::Updated, false},
         {"same title, ingredients and steps, another author",
-         RecipeJson("Cozonac", "Frământă.", R"(, "author": "Ana")"), true,
-         ImportOutcome::Updated, false},
+         RecipeJson("Cozonac", "Frământă.", R"(, "author": "Ana")"), true, ImportOutcome::Updated,
+         false},
         {"steps changed, nothing shared", RecipeJson("Cozonac", "Altfel."), true,
          ImportOutcome::Stored, true},
     };
@@ -223,14 +223,13 @@ TEST(ImportDuplicates, AnEditedExportUpdatesTheRecipeItCameFrom) {
     TempDataDir dir;
     WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");
     ASSERT_EQ(WorkingFileResult::Written,
-              SaveFromEditor(SaveMode::NewRecipe, {"Ion", "Ciorba", "4 portii; 1 l apa; sare",
-                                                   "Se fierbe."})
+              SaveFromEditor(SaveMode::NewRecipe,
+                             {"Ion", "Ciorba", "4 portii; 1 l apa; sare", "Se fierbe."})
                   .written);
     std::vector<std::string> unreadable;
     const std::string json = ExportRecipes(*ExportEntries(true), unreadable);
     // Unchanged, it is the same recipe.
-    EXPECT_EQ(ImportOutcome::Identical,
-              StoreForeignRecipes(Parse(json)).recipes.front().outcome);
+    EXPECT_EQ(ImportOutcome::Identical, StoreForeignRecipes(Parse(json)).recipes.front().outcome);
     Json edited = Json::parse(json);
     edited[0]["recipeInstructions"][0]["text"] = "Se fierbe o ora.";
     ImportOptions update;
@@ -325,10 +324,9 @@ TEST(RecipeFolders, TreeFilesAreReadOneByOne) {
     std::vector<ForeignRecipe> recipes;
     std::vector<std::string> notes;
     std::string error;
-    ASSERT_TRUE(RecipesFromFolderFiles({{"b", RecipeJson("B", "x")},
-                                        {"a", RecipeJson("A", "x")},
-                                        {"c", "{not json"}},
-                                       recipes, notes, error));
+    ASSERT_TRUE(RecipesFromFolderFiles(
+        {{"b", RecipeJson("B", "x")}, {"a", RecipeJson("A", "x")}, {"c", "{not json"}}, recipes,
+        notes, error));
     ASSERT_EQ(2u, recipes.size());
     EXPECT_EQ("A", recipes[0].model.title);
     EXPECT_EQ("B", recipes[1].model.title);
@@ -348,8 +346,8 @@ TEST(RecipeExport, OwnRecipesKeepTheirOwnPlaceAndEveryObjectIsComplete) {
     WriteScrambled("RET001.TXT", "#\nCastraveti\n#\n1 kg castraveti\n#\nSe pun.");
     ASSERT_EQ(WorkingFileResult::Written,
               SaveFromEditor(SaveMode::NewRecipe, {"", "Ciorba", "1 l apa", "Se fierbe."}).written);
-    ASSERT_EQ(1, StoreForeignRecipes(Parse(RecipeJson("Pâine", "Coace.",
-                                                      R"(, "recipeCategory": "Brutărie")")))
+    ASSERT_EQ(1, StoreForeignRecipes(
+                     Parse(RecipeJson("Pâine", "Coace.", R"(, "recipeCategory": "Brutărie")")))
                      .StoredCount());
     std::vector<std::string> unreadable;
     const Json all = Json::parse(ExportRecipes(*ExportEntries(false), unreadable));
@@ -370,8 +368,8 @@ TEST(RecipeExport, OwnRecipesKeepTheirOwnPlaceAndEveryObjectIsComplete) {
     // Steps headed by a line ending in ":" are a HowToSection.
     const std::string sectioned = "#\nCozonac\n#\n1 kg faina\n#\nAluatul:\r\nFramanta.\r\n"
                                   "Lasa sa creasca.\r\nUmplutura:\r\nMacina nuca.";
-    const Json steps = Json::parse(RecipeJsonLd({"RET002.TXT", "", ""}, sectioned, {}))
-        ["recipeInstructions"];
+    const Json steps =
+        Json::parse(RecipeJsonLd({"RET002.TXT", "", ""}, sectioned, {}))["recipeInstructions"];
     ASSERT_EQ(2u, steps.size());
     EXPECT_EQ("HowToSection", steps[0]["@type"]);
     EXPECT_EQ("Aluatul", steps[0]["name"]);

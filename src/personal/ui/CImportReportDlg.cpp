@@ -34,11 +34,11 @@ CImportReportDlg::CImportReportDlg(const QString& summary, const QStringList& li
     layout->addWidget(buttons);
 
     // As wide as its lines ask, as tall as they need, within four fifths of the screen.
-    const QScreen* screen = parent && parent->screen() ? parent->screen()
-                                                       : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 800, 600);
-    const int width = std::min(room.width() * 4 / 5,
-                               std::max(420, m_list->sizeHintForColumn(0) + 60));
+    const int width =
+        std::min(room.width() * 4 / 5, std::max(420, m_list->sizeHintForColumn(0) + 60));
     const int rows = std::max(1, static_cast<int>(lines.size()));
     const int height =
         std::min(room.height() * 4 / 5, 140 + rows * std::max(1, m_list->sizeHintForRow(0)));

@@ -158,8 +158,8 @@ void COwnRecipesDlg::OnHelp() {
 void COwnRecipesDlg::OnImport() {
     QFileDialog chooser(this, QStringLiteral("Import"));
     chooser.setFileMode(QFileDialog::ExistingFiles);
-    chooser.setNameFilters({QStringLiteral("Re\u021Bete schema.org (*.json *.jsonld *.html *.htm)"),
-                            QStringLiteral("Toate fi\u0219ierele (*)")});
+    chooser.setNameFilters({QStringLiteral("Re\u0163ete schema.org (*.json *.jsonld *.html *.htm)"),
+                            QStringLiteral("Toate fi\u015Fierele (*)")});
     if (RunModal(chooser) != QDialog::Accepted)
         return;
     ImportFiles(chooser.selectedFiles());
@@ -192,15 +192,15 @@ void COwnRecipesDlg::ImportFiles(const QStringList& paths) {
         ImportOptions options;
         if (plan.differing > 0)
             options.update = AskQuestion(
-                this, QStringLiteral("%1 dintre re\u021Betele importate exist\u0103 deja printre "
-                                     "re\u021Betele proprii \u0219i difer\u0103 de ele.\n"
-                                     "Le actualiza\u021Bi cu cele importate?")
+                this, QStringLiteral("%1 dintre re\u0163etele importate exist\u0103 deja printre "
+                                     "re\u0163etele proprii \u015Fi difer\u0103 de ele.\n"
+                                     "Le actualiza\u0163i cu cele importate?")
                           .arg(plan.differing));
         // Told after each recipe; the dialog is redrawn and the events handled every few, so
         // that a batch of thousands shows its way and can be stopped.
-        QProgressDialog progress(QStringLiteral("Se import\u0103 re\u021Betele..."),
-                                 QStringLiteral("Oprire"), 0,
-                                 static_cast<int>(plan.recipes.size()), this);
+        QProgressDialog progress(QStringLiteral("Se import\u0103 re\u0163etele..."),
+                                 QStringLiteral("Oprire"), 0, static_cast<int>(plan.recipes.size()),
+                                 this);
         progress.setObjectName(QStringLiteral("importProgress"));
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(500);
