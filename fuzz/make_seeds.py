@@ -59,3 +59,6 @@ put('fuzz_backup', 'leap', b'2024-02-29@@2023-02-28@@2024-02-29 1\n2024-02-29-2 
 put('fuzz_delete', 'catalogue', b'xet1.txt@@' + catalogue[-2000:] +
     b'\r\n i Ciorba ~   XET1.TXT\r\n i Supa ~ xet10.txt@@\x05')
 put('fuzz_delete', 'plain', b'noext@@ i A ~ noext\n@@\xff')
+put('fuzz_recipe_folders', 'tree', 'Ciorbă@@{"@type": "Recipe", "name": "Ciorbă", '
+    '"recipeIngredient": ["1 l apă"], "recipeInstructions": ["Fierbe."]}@@../x@@[]@@'
+    'Tort/1: 2@@{"@graph": [{"@type": "Recipe", "name": "Tort"}]}'.encode())
