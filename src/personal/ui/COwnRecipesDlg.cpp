@@ -156,13 +156,20 @@ void COwnRecipesDlg::OnHelp() {
 
 // Recipes from other recipe programs and saved web pages; the timer lists those stored.
 void COwnRecipesDlg::OnImport() {
-    QFileDialog chooser(this, QStringLiteral("Import"));
-    chooser.setFileMode(QFileDialog::ExistingFiles);
-    chooser.setNameFilters({QStringLiteral("Re\u0163ete schema.org (*.json *.jsonld *.html *.htm)"),
-                            QStringLiteral("Toate fi\u015Fierele (*)")});
-    if (RunModal(chooser) != QDialog::Accepted)
-        return;
-    ImportFiles(chooser.selectedFiles());
+    QStringList paths;
+    {
+        QFileDialog chooser(this, QStringLiteral("Import"));
+        chooser.setFileMode(QFileDialog::ExistingFiles);
+        chooser.setNameFilters(
+            {QStringLiteral("Re\u0163ete schema.org (*.json *.jsonld *.html *.htm)"),
+             QStringLiteral("Toate fi\u015Fierele (*)")});
+        if (RunModal(chooser) != QDialog::Accepted)
+            return;
+        paths = chooser.selectedFiles();
+    }
+    // The file dialog is gone before the import: it watches the folder it showed (the data
+    // folder, often), and would look at every file again for each recipe file written.
+    ImportFiles(paths);
 }
 
 void COwnRecipesDlg::ImportFiles(const QStringList& paths) {
