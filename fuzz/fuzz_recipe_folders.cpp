@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [name, bytes] : sorted) {
         std::vector<savorel::ForeignRecipe> one;
         std::string why;
-        if (savorel::ParseRecipeDocument(bytes, one, why))
+        if (savorel::ParseRecipeDocumentGuarded(bytes, one, why))
             for (const auto& r : one)
                 titles.push_back(r.model.title);
     }

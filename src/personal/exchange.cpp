@@ -1136,7 +1136,7 @@ bool ReadRecipePath(const std::string& path, std::vector<ForeignRecipe>& recipes
         error = "fi\xBAierul nu poate fi citit; nu s-a importat nimic.";
         return false;
     }
-    return ParseRecipeDocument(bytes, recipes, error);
+    return ParseRecipeDocumentGuarded(bytes, recipes, error);
 }
 
 ImportReport ImportRecipeFile(const std::string& path, const ImportOptions& options) {

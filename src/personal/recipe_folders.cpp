@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <exception>
 #include <sys/stat.h>
 
 namespace savorel {
@@ -64,6 +65,19 @@ bool Forbidden(char c) {
 }
 
 } // namespace
+
+bool ParseRecipeDocumentGuarded(std::string_view bytes, std::vector<ForeignRecipe>& recipes,
+                                std::string& error) {
+    try {
+        return ParseRecipeDocument(bytes, recipes, error);
+    } catch (const std::exception& e) {
+        recipes.clear();
+        error = std::string("fi\xBA"
+                            "ierul nu poate fi citit (") +
+                e.what() + "); nu s-a importat nimic.";
+        return false;
+    }
+}
 
 std::string RecipeFolderName(std::string_view title, std::set<std::string>& taken) {
     std::string name;
@@ -141,7 +155,7 @@ bool RecipesFromFolderFiles(std::vector<std::pair<std::string, std::string>> fil
     for (const auto& [folder, bytes] : files) {
         std::vector<ForeignRecipe> found;
         std::string why;
-        if (!ParseRecipeDocument(bytes, found, why)) {
+        if (!ParseRecipeDocumentGuarded(bytes, found, why)) {
             notes.push_back(folder + "/" + kFolderRecipeFile + ": " + why);
             continue;
         }

@@ -19,6 +19,12 @@ inline constexpr std::size_t kRecipeFolderLimit = 200000;
 // Bytes of a folder name (the file systems' limit is 255; room is left for " (N)").
 inline constexpr std::size_t kFolderNameLimit = 200;
 
+// ParseRecipeDocument with no exception let out: one the reader lets escape (a number out of
+// range, memory) refuses the document as any other fault does.
+[[nodiscard]] bool ParseRecipeDocumentGuarded(std::string_view bytes,
+                                              std::vector<ForeignRecipe>& recipes,
+                                              std::string& error);
+
 // A folder name for a recipe title (UTF-8): one path component that every common file system
 // and sync service takes (no "/", "\", control characters or  : * ? " < > |, no blanks or
 // dots at its ends, valid UTF-8, at most kFolderNameLimit bytes), made unique against

@@ -324,14 +324,18 @@ TEST(RecipeFolders, TreeFilesAreReadOneByOne) {
     std::vector<ForeignRecipe> recipes;
     std::vector<std::string> notes;
     std::string error;
-    ASSERT_TRUE(RecipesFromFolderFiles(
-        {{"b", RecipeJson("B", "x")}, {"a", RecipeJson("A", "x")}, {"c", "{not json"}}, recipes,
-        notes, error));
+    ASSERT_TRUE(RecipesFromFolderFiles({{"b", RecipeJson("B", "x")},
+                                        {"a", RecipeJson("A", "x")},
+                                        {"c", "{not json"},
+                                        {"d", R"({"@type": "Thing", "x": 1e400})"}},
+                                       recipes, notes, error));
     ASSERT_EQ(2u, recipes.size());
     EXPECT_EQ("A", recipes[0].model.title);
     EXPECT_EQ("B", recipes[1].model.title);
-    ASSERT_EQ(1u, notes.size());
+    // A number out of range is a broken file, never an exception out of the import.
+    ASSERT_EQ(2u, notes.size());
     EXPECT_EQ(0u, notes[0].find("c/recipe.json: ")) << notes[0];
+    EXPECT_EQ(0u, notes[1].find("d/recipe.json: ")) << notes[1];
     EXPECT_FALSE(RecipesFromFolderFiles({}, recipes, notes, error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(RecipesFromFolderFiles({{"c", "[]"}}, recipes, notes, error));
