@@ -68,3 +68,6 @@ put('fuzz_plan', 'week', b'{"savorel-plan":1,"nextId":4,"household":[{"name":"An
 put('fuzz_plan', 'empty', b'{"savorel-plan":1}')
 put('fuzz_shopping_state', 'marks', b'{"savorel-cumparaturi":1,"sources":[{"recipe":"RET001.TXT",'
     b'"title":"Ciorb\xc4\x83","portions":4}],"ticked":["UNT|g|G"],"atHome":["OUA|p|","\\u00e9"]}')
+put('fuzz_recipe_folders', 'tree', 'Ciorbă@@{"@type": "Recipe", "name": "Ciorbă", '
+    '"recipeIngredient": ["1 l apă"], "recipeInstructions": ["Fierbe."]}@@../x@@[]@@'
+    'Tort/1: 2@@{"@graph": [{"@type": "Recipe", "name": "Tort"}]}'.encode())

@@ -262,7 +262,29 @@ std::string WriteFailureText(const WriteResult& result) {
     return text;
 }
 
-WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync) {
+StagedFile::StagedFile(StagedFile&& other) noexcept
+    : m_target(std::move(other.m_target)), m_temp(std::move(other.m_temp)) {
+    other.m_temp.clear();
+}
+
+StagedFile& StagedFile::operator=(StagedFile&& other) noexcept {
+    if (this != &other) {
+        Discard();
+        m_target = std::move(other.m_target);
+        m_temp = std::move(other.m_temp);
+        other.m_temp.clear();
+    }
+    return *this;
+}
+
+void StagedFile::Discard() {
+    if (!m_temp.empty())
+        ::unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+WriteResult StagedFile::Stage(const std::string& path, std::string_view bytes, bool sync) {
+    Discard();
     std::string target = path;
     // Replace the file under the name it already has (a data folder from a case-insensitive
     // disk), so that no second copy under another case appears.
@@ -294,22 +316,57 @@ WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes,
     // close can be the first to hear of a full disk (network and quota file systems).
     if (::close(fd) != 0 && result)
         result = Failed(WriteFailure::Write, errno);
-    if (result && ::rename(temp.c_str(), target.c_str()) != 0)
-        result = Failed(WriteFailure::Rename, errno);
     if (!result) {
         result.temporaryLeft = ::unlink(temp.c_str()) != 0 && errno != ENOENT;
         return result;
     }
-    if (!sync)
+    m_target = std::move(target);
+    m_temp = std::move(temp);
+    return result;
+}
+
+WriteResult StagedFile::Commit() {
+    if (m_temp.empty())
+        return Failed(WriteFailure::Temporary, ENOENT);
+    if (::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+        WriteResult result = Failed(WriteFailure::Rename, errno);
+        result.temporaryLeft = ::unlink(m_temp.c_str()) != 0 && errno != ENOENT;
+        m_temp.clear();
         return result;
-    // Make the rename itself durable. A folder that cannot be opened or synced at all (some
-    // file systems refuse) says nothing about the file, which is in place.
-    const int dirfd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirfd >= 0) {
-        if (::fsync(dirfd) != 0 && errno != EINVAL && errno != EROFS)
-            result = Failed(WriteFailure::Sync, errno);
-        ::close(dirfd);
     }
+    m_temp.clear();
+    return WriteResult();
+}
+
+bool SyncFileSystemOf(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+bool SyncFolder(const std::string& folder) {
+    // A folder that cannot be opened or synced at all (some file systems refuse) says nothing
+    // about the files, which are in place.
+    const int dirfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirfd < 0)
+        return true;
+    const bool ok = ::fsync(dirfd) == 0 || errno == EINVAL || errno == EROFS;
+    ::close(dirfd);
+    return ok;
+}
+
+WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync) {
+    StagedFile staged;
+    if (WriteResult result = staged.Stage(path, bytes, sync); !result)
+        return result;
+    const std::string folder = FolderOf(staged.Target());
+    WriteResult result = staged.Commit();
+    // Make the rename itself durable.
+    if (result && sync && !SyncFolder(folder))
+        result = Failed(WriteFailure::Sync, errno);
     return result;
 }
 

@@ -80,6 +80,35 @@ std::string WriteFailureText(const WriteResult& result);
 // the syncs, for generated files whose loss costs nothing.
 WriteResult WriteFileAtomically(const std::string& path, std::string_view bytes, bool sync = true);
 
+// A whole-file replacement in two steps, for changes of several files that must land
+// together: Stage writes the temporary copy beside the file (synced unless told not to), and
+// Commit renames it over the file. Every copy is staged before any is committed, so a full
+// disk is met before anything changed; an uncommitted copy is removed when the object goes.
+class StagedFile final {
+public:
+    StagedFile() = default;
+    ~StagedFile() { Discard(); }
+    StagedFile(StagedFile&& other) noexcept;
+    StagedFile& operator=(StagedFile&& other) noexcept;
+    StagedFile(const StagedFile&) = delete;
+    StagedFile& operator=(const StagedFile&) = delete;
+
+    WriteResult Stage(const std::string& path, std::string_view bytes, bool sync = true);
+    WriteResult Commit();
+    void Discard();
+    const std::string& Target() const { return m_target; }
+
+private:
+    std::string m_target;
+    std::string m_temp;
+};
+
+// Makes every change of the file system that holds `folder` durable at once (one syncfs
+// instead of an fsync per file). False when it could not be done.
+bool SyncFileSystemOf(const std::string& folder);
+// Makes the names of a folder's entries (renames, new files) durable.
+bool SyncFolder(const std::string& folder);
+
 // A file the user names as output (a PDF, an export, a page): written through symbolic links
 // (the link stays, what it leads to gets the bytes), into a FIFO or a device as it stands, and
 // a regular file replaced only once the new one is complete (WriteFileAtomically). A folder or

@@ -1,4 +1,5 @@
 #include "personal/exchange.h"
+#include "personal/recipe_folders.h"
 
 #include "catalogue/catalogue.h"
 #include "catalogue/page.h"
@@ -21,6 +22,8 @@
 #include <cstdio>
 #include <map>
 #include <set>
+#include <sys/stat.h>
+#include <unordered_map>
 
 namespace savorel {
 
@@ -120,8 +123,6 @@ std::optional<std::vector<ExportEntry>> ExportEntries(bool ownOnly) {
             for (const auto& recipe : sub.recipes)
                 if (byFile.emplace(recipe.fileName, entries.size()).second)
                     entries.push_back({recipe.fileName, category.name, sub.name});
-    if (!ownOnly)
-        return entries;
     std::vector<ExportEntry> own;
     std::set<std::string> seen;
     for (const std::string& record :
@@ -130,9 +131,12 @@ std::optional<std::vector<ExportEntry>> ExportEntries(bool ownOnly) {
         if (file.empty() || !seen.insert(file).second)
             continue;
         const auto found = byFile.find(file);
+        if (found != byFile.end())
+            entries[found->second].own = true;
         own.push_back(found != byFile.end() ? entries[found->second] : ExportEntry{file, {}, {}});
+        own.back().own = true;
     }
-    return own;
+    return ownOnly ? own : entries;
 }
 
 std::string RecipeJsonLd(const ExportEntry& entry, std::string_view recipeText,
@@ -154,30 +158,47 @@ std::string RecipeJsonLd(const ExportEntry& entry, const Recipe& model,
     // The identifier that came with a recipe stays with it; the book's own is its file name.
     recipe["identifier"] =
         facts.identifier.empty() ? Cp1250ToUtf8(entry.fileName) : facts.identifier;
-    if (!entry.category.empty())
-        recipe["recipeCategory"] = Cp1250ToUtf8(Trimmed(entry.category));
-    else if (!facts.category.empty())
-        recipe["recipeCategory"] = facts.category;
-    if (!entry.subcategory.empty())
-        recipe["keywords"] = Cp1250ToUtf8(Trimmed(entry.subcategory));
-    else if (!facts.keywords.empty())
-        recipe["keywords"] = facts.keywords;
+    // A book recipe's place is its catalogue line. An own recipe keeps what it came with, or
+    // takes the own recipes' place: its line may have been appended under any category.
+    std::string category = Cp1250ToUtf8(Trimmed(entry.category));
+    std::string keywords = Cp1250ToUtf8(Trimmed(entry.subcategory));
+    if (entry.own) {
+        const bool came = !facts.category.empty() || !facts.keywords.empty();
+        category = came ? facts.category : Cp1250ToUtf8(kOwnCategory);
+        keywords = came ? facts.keywords : Cp1250ToUtf8(kOwnSubcategory);
+    } else {
+        if (category.empty())
+            category = facts.category;
+        if (keywords.empty())
+            keywords = facts.keywords;
+    }
+    if (!category.empty())
+        recipe["recipeCategory"] = category;
+    if (!keywords.empty())
+        recipe["keywords"] = keywords;
     // Own recipe files keep the author before the first "#"; the book's files leave it empty.
     const std::string author = Trimmed(model.author);
     if (!author.empty())
         recipe["author"] = {{"@type", "Person"}, {"name", utf8(author)}};
-    const std::pair<const char*, const std::string*> texts[] = {
-        {"description", &facts.description}, {"prepTime", &facts.prepTime},
-        {"cookTime", &facts.cookTime},       {"totalTime", &facts.totalTime},
-        {"inLanguage", &facts.language},     {"url", &facts.sourceUrl}};
+    // Always there, empty when unknown: one of the self-hosted recipe programs refuses an
+    // object without them.
+    recipe["description"] = facts.description;
+    recipe["image"] = facts.image;
+    recipe["inLanguage"] = facts.language.empty() ? std::string("ro") : facts.language;
+    const std::pair<const char*, const std::string*> texts[] = {{"prepTime", &facts.prepTime},
+                                                                {"cookTime", &facts.cookTime},
+                                                                {"totalTime", &facts.totalTime},
+                                                                {"url", &facts.sourceUrl}};
     for (const auto& [key, value] : texts)
         if (!value->empty())
             recipe[key] = *value;
 
     const ExportedIngredients ingredients = IngredientStrings(model);
     const std::optional<int> servings = ServingsOf(model);
+    // The servings as the book writes them, whatever spelling the item had: the same recipe
+    // exported from either form says the same.
     if (servings)
-        recipe["recipeYield"] = ingredients.servingsItem;
+        recipe["recipeYield"] = Cp1250ToUtf8(BookServingsItem(*servings));
     else if (!facts.yieldNote.empty())
         recipe["recipeYield"] = facts.yieldNote;
     Json items = Json::array();
@@ -185,7 +206,7 @@ std::string RecipeJsonLd(const ExportEntry& entry, const Recipe& model,
         items.push_back(item);
     recipe["recipeIngredient"] = std::move(items);
 
-    Json steps = Json::array();
+    std::vector<std::string> lines;
     if (book) {
         std::size_t start = 0;
         const std::string_view preparation = model.preparation;
@@ -193,14 +214,29 @@ std::string RecipeJsonLd(const ExportEntry& entry, const Recipe& model,
             std::size_t end = preparation.find('\n', start);
             if (end == std::string_view::npos)
                 end = preparation.size();
-            const std::string line = Trimmed(preparation.substr(start, end - start));
-            if (!line.empty())
-                steps.push_back({{"@type", "HowToStep"}, {"text", Cp1250ToUtf8(line)}});
+            if (const std::string line = Trimmed(preparation.substr(start, end - start));
+                !line.empty())
+                lines.push_back(Cp1250ToUtf8(line));
             start = end + 1;
         }
     } else {
         for (const std::string& step : model.steps)
-            steps.push_back({{"@type", "HowToStep"}, {"text", step}});
+            lines.push_back(step);
+    }
+    // A line ending in ":" with steps after it heads them: a HowToSection.
+    Json steps = Json::array();
+    Json* section = nullptr;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        if (line.size() > 1 && line.back() == ':' && i + 1 < lines.size() &&
+            lines[i + 1].back() != ':') {
+            steps.push_back({{"@type", "HowToSection"},
+                             {"name", line.substr(0, line.size() - 1)},
+                             {"itemListElement", Json::array()}});
+            section = &steps.back()["itemListElement"];
+            continue;
+        }
+        (section ? *section : steps).push_back({{"@type", "HowToStep"}, {"text", line}});
     }
     recipe["recipeInstructions"] = std::move(steps);
 
@@ -714,47 +750,6 @@ std::vector<std::string> JsonLdBlocks(std::string_view page) {
     return blocks;
 }
 
-// The key a recipe is known by among the own recipes: its name and its ingredient items,
-// blanks at their ends aside.
-std::string RecipeKey(std::string_view name, std::string_view ingredients) {
-    std::string key = Collapsed(name);
-    for (const IngredientItem& item : SplitIngredientItems(ingredients)) {
-        const std::string text = Collapsed(item.text);
-        if (item.hasHeading)
-            key += '\x1F' + Collapsed(item.heading) + ":";
-        if (!text.empty())
-            key += '\x1F' + text;
-    }
-    return key;
-}
-
-// The same key for a lossless recipe: its title and items as the lists would carry them.
-std::string ModelKey(const Recipe& model) {
-    std::string key = Collapsed(ListTitleOf(model));
-    if (model.servings > 0)
-        key += '\x1F' + Collapsed(BookServingsItem(model.servings));
-    for (const RecipeSection& section : model.sections) {
-        if (section.hasHeading)
-            key += '\x1F' + Collapsed(Utf8ToCp1250Folded(section.heading)) + ":";
-        for (const std::string& item : section.items)
-            key += '\x1F' + Collapsed(Utf8ToCp1250Folded(item));
-    }
-    return key;
-}
-
-// The key of an own recipe file in either form; no value when it cannot be read.
-std::optional<std::string> OwnRecipeKey(const std::string& fileName) {
-    std::string text;
-    if (!ReadRecipeText(fileName, text))
-        return std::nullopt;
-    if (IsLosslessText(text)) {
-        const auto model = ReadLosslessRecipe(text);
-        return model ? std::optional<std::string>(ModelKey(*model)) : std::nullopt;
-    }
-    const LoadedOwnRecipe own = ParseOwnRecipe(text);
-    return RecipeKey(own.name, own.ingredients);
-}
-
 } // namespace
 
 std::string TransliterateToCp1250(std::string_view utf8, std::vector<std::string>& unheld) {
@@ -833,6 +828,13 @@ int ImportReport::StoredCount() const {
     return count;
 }
 
+int ImportReport::Count(ImportOutcome outcome) const {
+    int count = 0;
+    for (const ImportedRecipe& r : recipes)
+        count += r.outcome == outcome;
+    return count;
+}
+
 bool BookLayoutHolds(const ForeignRecipe& recipe) {
     const Recipe& model = recipe.model;
     if (!model.hasTitle)
@@ -868,70 +870,312 @@ bool BookLayoutHolds(const ForeignRecipe& recipe) {
     return cut == own;
 }
 
-ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes) {
-    ImportReport report;
-    const StoreLock lock;
-    std::set<std::string> known;
-    if (lock.Held())
-        for (const std::string& record :
-             ReadListFile(kOwnRecipeList).value_or(std::vector<std::string>()))
-            if (const auto key = OwnRecipeKey(FileNameFromEntry(record)))
-                known.insert(*key);
+namespace {
+
+std::string LowerCaseAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return out;
+}
+
+} // namespace
+
+namespace {
+
+// What an import compares a recipe by, UTF-8, each text with its blanks collapsed.
+struct Comparable {
+    std::string match;   // title, ingredients and steps: the same recipe
+    std::string content; // all a reader sees: an identical one
+};
+
+Comparable ComparableOf(const Recipe& model) {
+    const bool book = model.form == RecipeForm::Book;
+    const auto utf8 = [&](std::string_view text) {
+        return Collapsed(book ? Cp1250ToUtf8(text) : std::string(text));
+    };
+    Comparable c;
+    // Letters the lists fold compare folded, so that a title the lists carry matches again.
+    c.match = Collapsed(ListTitleOf(model));
+    const ExportedIngredients ingredients = IngredientStrings(model);
+    for (const std::string& item : ingredients.items)
+        c.match += '\x1F' + Collapsed(item);
+    c.match += '\x1E';
+    if (book) {
+        std::size_t start = 0;
+        const std::string_view preparation = model.preparation;
+        while (start <= preparation.size()) {
+            std::size_t end = preparation.find('\n', start);
+            if (end == std::string_view::npos)
+                end = preparation.size();
+            if (const std::string line = utf8(preparation.substr(start, end - start));
+                !line.empty())
+                c.match += '\x1F' + line;
+            start = end + 1;
+        }
+    } else {
+        for (const std::string& step : model.steps)
+            if (const std::string line = Collapsed(step); !line.empty())
+                c.match += '\x1F' + line;
+    }
+    c.content = c.match + '\x1E' + utf8(model.title) + '\x1E' + utf8(model.author) + '\x1E' +
+                std::to_string(ServingsOf(model).value_or(0));
+    const RecipeFacts& f = model.facts;
+    for (const std::string* fact : {&f.description, &f.prepTime, &f.cookTime, &f.totalTime,
+                                    &f.sourceUrl, &f.yieldNote, &f.image})
+        c.content += '\x1E' + Collapsed(*fact);
+    return c;
+}
+
+// An own recipe an import may meet again.
+struct KnownRecipe {
+    std::string file;                        // empty: planned in this import, not yet stored
+    std::size_t planned = std::string::npos; // its place in the plan, for one planned
+    std::string identifier;
+    std::size_t contentHash = 0;
+};
+
+class KnownRecipes {
+public:
+    void Add(KnownRecipe known, const Recipe& model, const Comparable& c) {
+        const std::size_t index = m_known.size();
+        known.contentHash = std::hash<std::string>()(c.content);
+        if (!model.facts.identifier.empty())
+            m_byIdentifier.emplace(model.facts.identifier, index);
+        if (!model.facts.sourceUrl.empty())
+            m_bySource.emplace(model.facts.sourceUrl, index);
+        m_byMatch.emplace(c.match, index);
+        if (!known.file.empty())
+            m_byFile.emplace(LowerCaseAscii(known.file), index);
+        known.identifier = model.facts.identifier;
+        m_known.push_back(std::move(known));
+        m_titles.push_back(ListTitleOf(model));
+    }
+
+    // The own recipe a recipe meets again, or null.
+    KnownRecipe* Find(const Recipe& model, const Comparable& c) {
+        const RecipeFacts& f = model.facts;
+        if (!f.identifier.empty()) {
+            if (const auto it = m_byIdentifier.find(f.identifier); it != m_byIdentifier.end())
+                return &m_known[it->second];
+            // The identifier an own recipe in the book layout is exported with: its file name,
+            // which another data folder's recipe may carry too, so the title must agree.
+            if (const auto it = m_byFile.find(LowerCaseAscii(f.identifier));
+                it != m_byFile.end() && m_titles[it->second] == ListTitleOf(model))
+                return &m_known[it->second];
+        }
+        if (!f.sourceUrl.empty())
+            if (const auto it = m_bySource.find(f.sourceUrl); it != m_bySource.end())
+                return &m_known[it->second];
+        if (const auto it = m_byMatch.find(c.match); it != m_byMatch.end())
+            return &m_known[it->second];
+        return nullptr;
+    }
+
+private:
+    std::vector<KnownRecipe> m_known;
+    std::vector<std::string> m_titles;
+    std::unordered_map<std::string, std::size_t> m_byIdentifier, m_bySource, m_byMatch, m_byFile;
+};
+
+} // namespace
+
+ImportPlan PlanImport(const std::vector<ForeignRecipe>& recipes) {
+    ImportPlan plan;
+    KnownRecipes known;
+    for (const std::string& record :
+         ReadListFile(kOwnRecipeList).value_or(std::vector<std::string>())) {
+        const std::string file = FileNameFromEntry(record);
+        std::string text;
+        if (!IsSafeDataName(file) || !ReadRecipeText(file, text))
+            continue;
+        const Recipe model = ReadRecipe(text);
+        KnownRecipe own;
+        own.file = file;
+        known.Add(std::move(own), model, ComparableOf(model));
+    }
     for (const ForeignRecipe& foreign : recipes) {
-        ImportedRecipe result;
+        ImportPlan::Planned planned;
+        ImportedRecipe& result = planned.result;
         const bool lossless = !BookLayoutHolds(foreign);
-        result.name = CleanField(OwnRecipeField::Name,
-                                 lossless ? ListTitleOf(foreign.model) : foreign.fields.name);
         result.notes = foreign.notes;
         // Kept whole, the recipe lost no letter: the note on what the code page lacks is moot.
         if (lossless)
             std::erase_if(result.notes,
                           [](const std::string& note) { return note.starts_with(kUnheldNote); });
-        const std::string key =
-            lossless ? ModelKey(foreign.model)
-                     : RecipeKey(result.name, CleanField(OwnRecipeField::Ingredients,
-                                                         foreign.fields.ingredients));
-        if (!lock.Held()) {
-            result.reason = kStoreBusy;
-        } else if (known.count(key)) {
-            result.reason = kImportDuplicate;
-        } else {
-            Recipe model = foreign.model;
-            if (lossless && model.facts.identifier.empty())
-                model.facts.identifier = NewRecipeIdentifier();
-            const EditorSaveResult saved =
-                lossless ? SaveLosslessFromEditor(SaveMode::NewRecipe, model)
-                         : SaveFromEditor(SaveMode::NewRecipe, foreign.fields);
-            if (saved.busy) {
-                result.reason = kStoreBusy;
-            } else if (saved.written != WorkingFileResult::Written) {
-                const char* refusal = RefusalMessage(saved.written);
-                result.reason = refusal ? refusal : kStoreNotWritten;
-            } else {
-                result.fileName = saved.outcome.fileName;
-                result.stored = saved.outcome.result == StoreResult::Stored;
-                if (const char* message = StoreMessage(saved.outcome.result))
-                    result.reason = message;
-                if (saved.outcome.fieldsEmptied)
-                    known.insert(key);
-            }
+        OwnRecipeFields cleaned;
+        const WorkingFileResult checked = lossless ? CheckLosslessRecipe(foreign.model, cleaned)
+                                                   : CleanFields(foreign.fields, cleaned);
+        result.name = !cleaned.name.empty()
+                          ? cleaned.name
+                          : CleanField(OwnRecipeField::Name,
+                                       lossless ? ListTitleOf(foreign.model) : foreign.fields.name);
+        if (checked != WorkingFileResult::Written) {
+            const char* refusal = RefusalMessage(checked);
+            result.reason = refusal ? refusal : kStoreNotWritten;
+            plan.recipes.push_back(std::move(planned));
+            continue;
         }
-        report.recipes.push_back(std::move(result));
+        Recipe model = foreign.model;
+        std::string text = lossless ? std::string() : OwnRecipeText(cleaned);
+        const Recipe stored = lossless ? model : ReadRecipe(text);
+        const Comparable c = ComparableOf(stored);
+        planned.listName = cleaned.name;
+        KnownRecipe* match = known.Find(stored, c);
+        if (match && match->contentHash == std::hash<std::string>()(c.content)) {
+            result.outcome = ImportOutcome::Identical;
+            result.reason = kImportDuplicate;
+            result.fileName = match->file;
+            plan.recipes.push_back(std::move(planned));
+            continue;
+        }
+        // An update keeps the identifier of the recipe it replaces, so the lossless form holds
+        // it even where the book layout would hold the rest.
+        const bool keepIdentifier =
+            match && !match->identifier.empty() && model.hasTitle && model.facts.identifier.empty();
+        if (keepIdentifier)
+            model.facts.identifier = match->identifier;
+        if (lossless && model.facts.identifier.empty())
+            model.facts.identifier = NewRecipeIdentifier();
+        if (lossless || keepIdentifier)
+            text = LosslessRecipeText(model);
+        planned.text = std::move(text);
+        if (match) {
+            result.outcome = ImportOutcome::Differs;
+            result.reason = kImportDiffers;
+            if (match->file.empty()) {
+                // Met twice in one import: the later one is what the earlier one stores.
+                ImportPlan::Planned& earlier = plan.recipes[match->planned];
+                earlier.text = planned.text;
+                earlier.listName = planned.listName;
+                match->contentHash = std::hash<std::string>()(c.content);
+                result.outcome = ImportOutcome::Identical;
+                result.reason = kImportDuplicate;
+            } else {
+                result.fileName = match->file;
+                planned.replaces = match->file;
+                ++plan.differing;
+            }
+            plan.recipes.push_back(std::move(planned));
+            continue;
+        }
+        result.outcome = ImportOutcome::Stored;
+        KnownRecipe pending;
+        pending.planned = plan.recipes.size();
+        known.Add(std::move(pending), stored, c);
+        plan.recipes.push_back(std::move(planned));
+    }
+    return plan;
+}
+
+ImportReport StoreImportPlan(const ImportPlan& plan, const ImportOptions& options) {
+    ImportReport report;
+    std::vector<OwnRecipeBatchEntry> batch;
+    std::vector<std::size_t> place; // the plan's recipe of each batch entry
+    for (std::size_t i = 0; i < plan.recipes.size(); ++i) {
+        const ImportPlan::Planned& p = plan.recipes[i];
+        report.recipes.push_back(p.result);
+        const bool update = p.result.outcome == ImportOutcome::Differs && options.update;
+        if (p.result.outcome != ImportOutcome::Stored && !update)
+            continue;
+        batch.push_back({p.text, p.listName, update ? p.replaces : std::string()});
+        place.push_back(i);
+    }
+    const OwnRecipeBatchOutcome outcome = StoreOwnRecipes(batch, options.progress);
+    for (std::size_t b = 0; b < batch.size(); ++b) {
+        ImportedRecipe& r = report.recipes[place[b]];
+        const bool update = !batch[b].replaces.empty();
+        if (outcome.busy) {
+            r.outcome = ImportOutcome::Refused;
+            r.reason = kStoreBusy;
+        } else if (outcome.results[b] == StoreResult::Stored) {
+            r.outcome = update ? ImportOutcome::Updated : ImportOutcome::Stored;
+            r.stored = true;
+            r.reason.clear();
+            r.fileName = outcome.fileNames[b];
+        } else {
+            r.outcome = ImportOutcome::Refused;
+            const char* message = StoreMessage(outcome.results[b]);
+            r.reason = message ? message : kStoreNotWritten;
+            if (!outcome.failure.empty())
+                r.reason += std::string(" (") + outcome.failure + ")";
+            r.fileName.clear();
+        }
     }
     return report;
 }
 
-ImportReport ImportRecipeFile(const std::string& path) {
-    ImportReport report;
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        report.error = "fisierul nu poate fi citit; nu s-a importat nimic.";
+ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes,
+                                 const ImportOptions& options) {
+    // Compared and stored under one hold of the lock, so that no other copy stores between.
+    const StoreLock lock;
+    if (!lock.Held()) {
+        ImportReport report;
+        for (const ForeignRecipe& foreign : recipes) {
+            ImportedRecipe r;
+            r.name = CleanField(OwnRecipeField::Name, BookLayoutHolds(foreign)
+                                                          ? foreign.fields.name
+                                                          : ListTitleOf(foreign.model));
+            r.reason = kStoreBusy;
+            report.recipes.push_back(std::move(r));
+        }
         return report;
     }
+    return StoreImportPlan(PlanImport(recipes), options);
+}
+
+bool ReadRecipePath(const std::string& path, std::vector<ForeignRecipe>& recipes,
+                    std::vector<std::string>& notes, std::string& error) {
+    recipes.clear();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return ReadRecipeFolders(path, recipes, notes, error);
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        error = "fi\xBAierul nu poate fi citit; nu s-a importat nimic.";
+        return false;
+    }
+    return ParseRecipeDocumentGuarded(bytes, recipes, error);
+}
+
+ImportReport ImportRecipeFile(const std::string& path, const ImportOptions& options) {
+    ImportReport report;
     std::vector<ForeignRecipe> recipes;
-    if (!ParseRecipeDocument(bytes, recipes, report.error))
+    std::vector<std::string> notes;
+    if (!ReadRecipePath(path, recipes, notes, report.error))
         return report;
-    return StoreForeignRecipes(recipes);
+    report = StoreForeignRecipes(recipes, options);
+    if (!notes.empty() && !report.recipes.empty())
+        report.recipes.front().notes.insert(report.recipes.front().notes.begin(), notes.begin(),
+                                            notes.end());
+    return report;
+}
+
+std::string ImportReportLine(const ImportedRecipe& r) {
+    const std::string name = r.name.empty() ? std::string("(f\xE3r\xE3 nume)") : r.name;
+    switch (r.outcome) {
+    case ImportOutcome::Stored:
+        return "importat\xE3: " + name + " (" + r.fileName + ")" +
+               (r.reason.empty() ? "" : "; " + r.reason);
+    case ImportOutcome::Updated:
+        return "actualizat\xE3: " + name + " (" + r.fileName + ")";
+    case ImportOutcome::Identical:
+    case ImportOutcome::Differs:
+        return "s\xE3rit\xE3: " + name + ": " + r.reason +
+               (r.fileName.empty() ? "" : " (" + r.fileName + ")");
+    case ImportOutcome::Refused:
+        break;
+    }
+    return "s\xE3rit\xE3: " + name + ": " + r.reason;
+}
+
+std::string ImportReportSummary(const ImportReport& report) {
+    const int stored = report.Count(ImportOutcome::Stored);
+    const int updated = report.Count(ImportOutcome::Updated);
+    const int skipped = static_cast<int>(report.recipes.size()) - stored - updated;
+    return std::to_string(stored) + " importate, " + std::to_string(updated) + " actualizate, " +
+           std::to_string(skipped) + " s\xE3rite";
 }
 
 std::string ImportReportText(std::string_view label, const ImportReport& report) {
@@ -940,19 +1184,11 @@ std::string ImportReportText(std::string_view label, const ImportReport& report)
     if (!report.error.empty())
         return text + "  " + report.error + "\n";
     for (const ImportedRecipe& r : report.recipes) {
-        const std::string name = r.name.empty() ? std::string("(fara nume)") : r.name;
-        if (r.stored)
-            text += "  importata: " + name + " (" + r.fileName + ")\n";
-        else
-            text += "  sarita: " + name + ": " + r.reason + "\n";
-        if (r.stored && !r.reason.empty())
-            text += "    " + r.reason + "\n";
+        text += "  " + ImportReportLine(r) + "\n";
         for (const std::string& note : r.notes)
             text += "    " + note + "\n";
     }
-    const int stored = report.StoredCount();
-    text += "  " + std::to_string(stored) + " importate, " +
-            std::to_string(static_cast<int>(report.recipes.size()) - stored) + " sarite\n";
+    text += "  " + ImportReportSummary(report) + "\n";
     return text;
 }
 

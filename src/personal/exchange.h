@@ -21,6 +21,9 @@ struct ExportEntry {
     std::string fileName;
     std::string category;
     std::string subcategory;
+    // An own recipe (pers.txt names it): exported with the category it came with, or the own
+    // recipes' one, wherever its catalogue line was appended.
+    bool own = false;
 };
 
 // What the calorie calculator made of a recipe, as far as the export carries it.
@@ -75,10 +78,20 @@ bool BookLayoutHolds(const ForeignRecipe& recipe);
 // anything else becomes "?" and is added to `unheld` once (as "U+XXXX").
 std::string TransliterateToCp1250(std::string_view utf8, std::vector<std::string>& unheld);
 
+// What became of one recipe of an import.
+enum class ImportOutcome {
+    Stored,    // a new own recipe
+    Updated,   // it replaced the own recipe it matched, which differed
+    Identical, // the own recipe it matches holds the same: passed over
+    Differs,   // it matches an own recipe that differs, and updates were not asked for
+    Refused    // the store's checks refused it, or it could not be written
+};
+
 struct ImportedRecipe {
     std::string name; // Windows-1250
-    bool stored = false;
-    std::string fileName; // the own recipe file written
+    ImportOutcome outcome = ImportOutcome::Refused;
+    bool stored = false;  // Stored or Updated
+    std::string fileName; // the own recipe file written (or matched)
     std::string reason;   // why it was not stored (or stored only in part)
     std::vector<std::string> notes;
 };
@@ -87,19 +100,61 @@ struct ImportReport {
     std::string error; // the document as a whole was refused: nothing stored
     std::vector<ImportedRecipe> recipes;
     int StoredCount() const;
+    int Count(ImportOutcome outcome) const;
 };
 
-inline constexpr const char* kImportDuplicate =
-    "exista deja printre retetele proprii (acelasi nume si aceleasi ingrediente)";
+// Windows-1250 text of the report.
+inline constexpr const char* kImportDuplicate = "exist\xe3 deja printre re\xfe"
+                                                "etele proprii, la fel";
+inline constexpr const char* kImportDiffers = "exist\xe3 deja printre re\xfe"
+                                              "etele proprii, diferit\xe3; neactualizat\xe3";
 
-// Stores parsed recipes as new own recipes, under the store's lock, passing over those
-// whose name and ingredients match an own recipe already there (or one stored just before).
-[[nodiscard]] ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes);
+// A recipe is the same as an own recipe when it carries the same identifier, the same source
+// address, or the same title, ingredients and steps. It is identical when nothing a reader
+// sees differs (title, author, servings, ingredients, steps, times, description, image,
+// source, yield); the category, keywords and language follow the recipe's place and are no
+// difference. An own recipe in the book layout, exported, carries its file name as
+// identifier: that matches it again only together with its title.
+struct ImportPlan {
+    struct Planned {
+        ImportedRecipe result; // as far as known before storing
+        std::string text;      // the file text to store
+        std::string listName;  // the name the lists carry
+        std::string replaces;  // the own recipe file it matches, or empty
+    };
+    std::vector<Planned> recipes;
+    int differing = 0; // recipes that would update an own recipe
+};
 
-// Reads a document from a path of the file system and imports it.
-[[nodiscard]] ImportReport ImportRecipeFile(const std::string& path);
+// Compares parsed recipes with the own recipes (each file read once) and with each other.
+[[nodiscard]] ImportPlan PlanImport(const std::vector<ForeignRecipe>& recipes);
+
+struct ImportOptions {
+    bool update = false;    // recipes that differ replace the own recipe they match
+    BatchProgress progress; // told after each recipe; false stops the import
+};
+
+// Stores a plan as one batch of the store (StoreOwnRecipes): linear, one lock, one sync.
+[[nodiscard]] ImportReport StoreImportPlan(const ImportPlan& plan, const ImportOptions& options);
+
+// PlanImport and StoreImportPlan in one.
+[[nodiscard]] ImportReport StoreForeignRecipes(const std::vector<ForeignRecipe>& recipes,
+                                               const ImportOptions& options = {});
+
+// The recipes of a path: a document, or a folder laid out as ExportRecipeFolders writes it
+// (each NAME/recipe.json of it). False, with `error` set, when nothing can be read from it.
+[[nodiscard]] bool ReadRecipePath(const std::string& path, std::vector<ForeignRecipe>& recipes,
+                                  std::vector<std::string>& notes, std::string& error);
+
+// Reads a document (or a recipe folder tree) from a path of the file system and imports it.
+[[nodiscard]] ImportReport ImportRecipeFile(const std::string& path,
+                                            const ImportOptions& options = {});
 
 // The report as lines of Windows-1250 text, one per recipe and a closing count.
 std::string ImportReportText(std::string_view label, const ImportReport& report);
+// One line of it for a recipe, without its line feed (notes on lines of their own after it).
+std::string ImportReportLine(const ImportedRecipe& recipe);
+// The closing count.
+std::string ImportReportSummary(const ImportReport& report);
 
 } // namespace savorel

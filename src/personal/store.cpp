@@ -12,9 +12,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <dirent.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace savorel {
 
@@ -156,29 +159,56 @@ WorkingFileResult WriteWorkingFile(const OwnRecipeFields& typed, OwnRecipeFields
     return ok ? WorkingFileResult::Written : WorkingFileResult::NotWritten;
 }
 
-std::optional<std::string> NextOwnRecipeFileName() {
-    std::string text;
-    if (!ReadWholeDataFile(kCatalogueFile, text))
-        return std::nullopt;
-    text = ScrambleBytes(text);
+namespace {
+
+// One more than the largest number of an own recipe file the catalogue names (1 for none).
+std::uint64_t NumberAfterCatalogued(std::string_view text) {
     bool any = false;
     std::uint64_t largest = 0;
     std::size_t pos = 0;
-    while ((pos = text.find('~', pos)) != std::string::npos) {
+    while ((pos = text.find('~', pos)) != std::string_view::npos) {
         ++pos;
         while (pos < text.size() && text[pos] == ' ')
             ++pos;
         std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             end = text.size();
-        const std::string_view taken = std::string_view(text).substr(pos, end - pos);
+        const std::string_view taken = text.substr(pos, end - pos);
         if (taken.find("xet") != std::string_view::npos) {
             any = true;
             largest = std::max(largest, FirstNumber(taken));
         }
         pos = end;
     }
-    std::uint64_t number = any ? largest + 1 : 1;
+    return any ? largest + 1 : 1;
+}
+
+// Whether the catalogue has the own recipes' category already.
+bool HasOwnCategory(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
+            line.remove_suffix(1);
+        const std::size_t first = line.find_first_not_of(" \t");
+        if (first != std::string_view::npos &&
+            line.substr(first) == std::string("m ") + kOwnCategory)
+            return true;
+        pos = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<std::string> NextOwnRecipeFileName() {
+    std::string text;
+    if (!ReadWholeDataFile(kCatalogueFile, text))
+        return std::nullopt;
+    std::uint64_t number = NumberAfterCatalogued(ScrambleBytes(text));
     // A recipe file that the catalogue does not name (its line could not be appended, or
     // the catalogue was installed afresh) still belongs to the user: never write over it.
     // Nor the name of a deleted recipe kept in sterse/: a list or editor of another copy that
@@ -196,23 +226,10 @@ bool EnsureOwnRecipesSubcategory() {
     std::string text;
     if (!ReadWholeDataFile(kCatalogueFile, text))
         return false;
-    text = ScrambleBytes(text);
     // Once: a catalogue that has the category already (the shipped one ends with it) keeps it
     // where it stands, and recipes appended before stay where they are.
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string_view line = std::string_view(text).substr(pos, end - pos);
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
-            line.remove_suffix(1);
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first != std::string_view::npos &&
-            line.substr(first) == std::string("m ") + kOwnCategory)
-            return true;
-        pos = end + 1;
-    }
+    if (HasOwnCategory(ScrambleBytes(text)))
+        return true;
     // Both lines in one replacement of the file (the append starts them on a line of their own).
     return AppendListLine(kCatalogueFile,
                           std::string("m ") + kOwnCategory + "\n  h " + kOwnSubcategory);
@@ -420,9 +437,7 @@ Recipe RecipeFromTyped(const TypedRecipe& typed, const RecipeFacts& kept) {
     return recipe;
 }
 
-namespace {
-
-WorkingFileResult WriteLosslessWorkingFile(const Recipe& recipe, OwnRecipeFields& cleaned) {
+WorkingFileResult CheckLosslessRecipe(const Recipe& recipe, OwnRecipeFields& cleaned) {
     cleaned = OwnRecipeFields();
     if (Characters(recipe.author) > kAuthorLimit)
         return WorkingFileResult::AuthorTooLong;
@@ -444,6 +459,36 @@ WorkingFileResult WriteLosslessWorkingFile(const Recipe& recipe, OwnRecipeFields
     cleaned.author = Utf8ToCp1250Folded(recipe.author);
     cleaned.ingredients = Utf8ToCp1250Folded(ingredients);
     cleaned.preparation = Utf8ToCp1250Folded(preparation);
+    return WorkingFileResult::Written;
+}
+
+WorkingFileResult CleanFields(const OwnRecipeFields& typed, OwnRecipeFields& cleaned) {
+    cleaned = OwnRecipeFields();
+    if (typed.author.size() > kAuthorLimit)
+        return WorkingFileResult::AuthorTooLong;
+    cleaned.author = CleanField(OwnRecipeField::Author, typed.author);
+    if (typed.name.size() > kNameLimit)
+        return WorkingFileResult::NameTooLong;
+    cleaned.name = CleanField(OwnRecipeField::Name, typed.name);
+    if (cleaned.name.empty())
+        return WorkingFileResult::NameEmpty;
+    if (typed.ingredients.size() > kIngredientsFieldLimit)
+        return WorkingFileResult::IngredientsTooLong;
+    cleaned.ingredients = CleanField(OwnRecipeField::Ingredients, typed.ingredients);
+    if (typed.preparation.size() > kPreparationFieldLimit)
+        return WorkingFileResult::PreparationTooLong;
+    cleaned.preparation = CleanField(OwnRecipeField::Preparation, typed.preparation);
+    if (OnlyBlanksAndBreaks(cleaned.ingredients) && OnlyBlanksAndBreaks(cleaned.preparation))
+        return WorkingFileResult::ContentEmpty;
+    return WorkingFileResult::Written;
+}
+
+namespace {
+
+WorkingFileResult WriteLosslessWorkingFile(const Recipe& recipe, OwnRecipeFields& cleaned) {
+    if (const WorkingFileResult checked = CheckLosslessRecipe(recipe, cleaned);
+        checked != WorkingFileResult::Written)
+        return checked;
     FilePtr f = CreateFreshDataFile(kWorkingFile);
     if (!f)
         return WorkingFileResult::NotCreated;
@@ -492,6 +537,219 @@ std::optional<LoadedLosslessRecipe> LoadLosslessOwnRecipe(const std::string& fil
 
 bool OwnRecipeModifiable(const std::string& fileName) {
     return OpenDataFile(fileName, "r+b") != nullptr;
+}
+
+namespace {
+
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c + 32);
+    return out;
+}
+
+// The names of a folder's entries in lower case, read once (nothing when it cannot be read).
+void AddLowerNamesIn(const char* folder, std::unordered_set<std::string>& names) {
+    DIR* dir = ::opendir(folder);
+    if (!dir)
+        return;
+    while (const dirent* entry = ::readdir(dir))
+        names.insert(LowerAscii(entry->d_name));
+    ::closedir(dir);
+}
+
+// Lines of a list text, each without its line feed; a last line without one is kept.
+std::vector<std::string> ListLines(std::string_view text) {
+    std::vector<std::string> lines;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = text.size();
+        lines.emplace_back(text.substr(pos, end - pos));
+        pos = end + 1;
+    }
+    return lines;
+}
+
+// The file name after the "~" of a catalogue line, or empty.
+std::string_view CatalogueFileOf(std::string_view line) {
+    const std::size_t tilde = line.rfind('~');
+    if (tilde == std::string_view::npos)
+        return {};
+    std::string_view file = line.substr(tilde + 1);
+    while (!file.empty() && (file.front() == ' ' || file.front() == '\t'))
+        file.remove_prefix(1);
+    while (!file.empty() && (file.back() == '\r' || file.back() == ' ' || file.back() == '\t'))
+        file.remove_suffix(1);
+    return file;
+}
+
+// A list text with its lines joined again and `added` after them, a last line left without
+// its line feed ended first.
+void AppendLines(std::string& text, std::string_view added) {
+    if (added.empty())
+        return;
+    if (!text.empty() && text.back() != '\n')
+        text += '\n';
+    text += added;
+}
+
+} // namespace
+
+OwnRecipeBatchOutcome StoreOwnRecipes(const std::vector<OwnRecipeBatchEntry>& batch,
+                                      const BatchProgress& progress) {
+    OwnRecipeBatchOutcome out;
+    out.results.assign(batch.size(), StoreResult::RecipeNotWritten);
+    out.fileNames.assign(batch.size(), std::string());
+    if (batch.empty())
+        return out;
+    const StoreLock lock;
+    if (!lock.Held()) {
+        out.busy = true;
+        return out;
+    }
+    std::string catalogue;
+    if (!ReadWholeDataFile(kCatalogueFile, catalogue)) {
+        out.results.assign(batch.size(), StoreResult::CatalogueUnreadable);
+        out.failure = std::string(kCatalogueUnreadable) + " (" + kCatalogueFile + ")";
+        return out;
+    }
+    catalogue = ScrambleBytes(catalogue);
+    std::string personal;
+    if (ReadWholeDataFile(kOwnRecipeList, personal)) {
+        personal = ScrambleBytes(personal);
+    } else if (DataFileExists(kOwnRecipeList)) {
+        // Rewriting a list that exists but cannot be read would lose every record in it.
+        out.failure = std::string(kRecipeUnreadable) + " (" + kOwnRecipeList + ")";
+        return out;
+    }
+    // The records by file name, with the name each shows.
+    std::unordered_map<std::string, std::string> listed;
+    for (const std::string& record : CompleteLines(personal, UnendedLine::KeptUnlessEmpty))
+        listed.emplace(LowerAscii(FileNameFromEntry(record)), VisibleNameOfEntry(record));
+    std::unordered_set<std::string> taken;
+    AddLowerNamesIn(".", taken);
+    {
+        std::unordered_set<std::string> deleted;
+        AddLowerNamesIn(kDeletedFolder, deleted);
+        taken.insert(deleted.begin(), deleted.end());
+    }
+    std::uint64_t number = NumberAfterCatalogued(catalogue);
+
+    std::string addedCatalogue, addedPersonal;
+    std::unordered_map<std::string, std::string> renamed; // lower-case file -> its new name
+    std::vector<std::string> written;                     // new files, removed on failure
+    std::vector<std::pair<std::size_t, StagedFile>> updates;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (progress && !progress(i, batch.size()))
+            break;
+        const OwnRecipeBatchEntry& entry = batch[i];
+        if (!entry.replaces.empty()) {
+            const std::string key = LowerAscii(entry.replaces);
+            const auto record = listed.find(key);
+            if (!IsSafeDataName(entry.replaces) || record == listed.end() ||
+                !DataFileExists(entry.replaces)) {
+                out.results[i] = StoreResult::RecipeDeleted;
+                continue;
+            }
+            StagedFile staged;
+            if (!staged.Stage(entry.replaces, ScrambleBytes(entry.text), false))
+                continue;
+            out.fileNames[i] = entry.replaces;
+            updates.emplace_back(i, std::move(staged));
+            if (record->second != entry.name)
+                renamed[key] = entry.name;
+            continue;
+        }
+        while (taken.count(LowerAscii(OwnRecipeFileName(number))))
+            ++number;
+        const std::string name = OwnRecipeFileName(number++);
+        taken.insert(LowerAscii(name));
+        // Not synced one by one: the one sync below covers them all before a list names them.
+        if (!WriteFileAtomically("./" + name, ScrambleBytes(entry.text), false))
+            continue;
+        written.push_back(name);
+        out.fileNames[i] = name;
+        out.results[i] = StoreResult::Stored;
+        addedCatalogue += CatalogueEntry(entry.name, name) + '\n';
+        addedPersonal += PersonalRecord(entry.name, name) + '\n';
+    }
+    if (progress)
+        (void)progress(batch.size(), batch.size());
+    if (written.empty() && updates.empty())
+        return out;
+
+    if (!renamed.empty()) {
+        // An update whose title changed: the lines that name its file carry the new name.
+        std::string rewritten;
+        for (const std::string& line : ListLines(catalogue)) {
+            const auto found = renamed.find(LowerAscii(CatalogueFileOf(line)));
+            rewritten += found == renamed.end()
+                             ? line
+                             : CatalogueEntry(found->second, CatalogueFileOf(line));
+            rewritten += '\n';
+        }
+        if (!catalogue.empty() && catalogue.back() != '\n')
+            rewritten.pop_back();
+        catalogue = std::move(rewritten);
+        rewritten.clear();
+        for (const std::string& line : ListLines(personal)) {
+            const std::string file = FileNameFromEntry(line);
+            const auto found = renamed.find(LowerAscii(file));
+            rewritten += found == renamed.end() ? line : PersonalRecord(found->second, file);
+            rewritten += '\n';
+        }
+        if (!personal.empty() && personal.back() != '\n')
+            rewritten.pop_back();
+        personal = std::move(rewritten);
+    }
+    if (!written.empty() && !HasOwnCategory(catalogue))
+        AppendLines(catalogue,
+                    std::string("m ") + kOwnCategory + "\n  h " + kOwnSubcategory + "\n");
+    AppendLines(catalogue, addedCatalogue);
+    AppendLines(personal, addedPersonal);
+
+    const auto undo = [&](const std::string& why) {
+        for (const std::string& name : written)
+            ::unlink(name.c_str());
+        for (auto& [index, staged] : updates)
+            staged.Discard();
+        out.results.assign(batch.size(), StoreResult::RecipeNotWritten);
+        out.fileNames.assign(batch.size(), std::string());
+        out.failure = why;
+    };
+    if (!SyncFileSystemOf(".")) {
+        undo("the recipe files did not reach the disk");
+        return out;
+    }
+    StagedFile catalogueFile, personalFile;
+    if (const WriteResult r = catalogueFile.Stage(kCatalogueFile, ScrambleBytes(catalogue)); !r) {
+        undo(std::string(kCatalogueFile) + ": " + WriteFailureText(r));
+        return out;
+    }
+    if (const WriteResult r = personalFile.Stage(kOwnRecipeList, ScrambleBytes(personal)); !r) {
+        undo(std::string(kOwnRecipeList) + ": " + WriteFailureText(r));
+        return out;
+    }
+    // Both lists are on the disk beside their old selves: only the renames remain, which
+    // need no room.
+    std::string oldCatalogue;
+    (void)ReadWholeDataFile(kCatalogueFile, oldCatalogue);
+    if (const WriteResult r = catalogueFile.Commit(); !r) {
+        undo(std::string(kCatalogueFile) + ": " + WriteFailureText(r));
+        return out;
+    }
+    if (const WriteResult r = personalFile.Commit(); !r) {
+        (void)WriteFileAtomically(kCatalogueFile, oldCatalogue);
+        undo(std::string(kOwnRecipeList) + ": " + WriteFailureText(r));
+        return out;
+    }
+    for (auto& [index, staged] : updates)
+        out.results[index] = staged.Commit() ? StoreResult::Stored : StoreResult::RecipeNotWritten;
+    (void)SyncFolder(".");
+    return out;
 }
 
 } // namespace savorel

@@ -4,9 +4,11 @@
 // records of pers.txt and the entries appended to the catalogue.
 #include "catalogue/recipe_model.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace savorel {
 
@@ -203,5 +205,43 @@ LoadLosslessOwnRecipe(const std::string& fileName);
 // Whether the recipe file of a list entry exists and can be written, so that it can be
 // opened for modification.
 bool OwnRecipeModifiable(const std::string& fileName);
+
+// The editor's checks and cleaning without its working file, for recipes stored in a batch:
+// Written when the fields may be stored, otherwise the refusal the editor would give
+// (ContentEmpty included).
+WorkingFileResult CleanFields(const OwnRecipeFields& typed, OwnRecipeFields& cleaned);
+// The same for a lossless recipe (limits counted in characters); `cleaned` receives the
+// fields as the lists and the editor's limits see them.
+WorkingFileResult CheckLosslessRecipe(const Recipe& recipe, OwnRecipeFields& cleaned);
+
+// ---- many recipes at once (an import) ----
+
+// One recipe of a batch: the file text to store and the name its list lines carry.
+struct OwnRecipeBatchEntry {
+    std::string text;     // the recipe file's unscrambled text
+    std::string name;     // cleaned, Windows-1250, one line
+    std::string replaces; // the own recipe file it updates; empty for a new recipe
+};
+
+struct OwnRecipeBatchOutcome {
+    bool busy = false;                // another copy held the lock throughout: nothing written
+    std::vector<StoreResult> results; // one per entry
+    std::vector<std::string> fileNames;
+    std::string failure; // why the batch stored nothing (a write failure, for the report)
+};
+
+// Told how far a batch is; answering false stops it before the next recipe (those not reached
+// are answered RecipeNotWritten, those before are stored).
+using BatchProgress = std::function<bool(std::size_t done, std::size_t total)>;
+
+// Stores recipes as one change of the store: the lock taken once, the catalogue and pers.txt
+// read once, the recipe files written without a sync each, the file system synced once, then
+// both lists replaced once. Each recipe is stored whole or not at all: when the lists cannot
+// be written (a full disk), every recipe file the batch wrote is removed again and every
+// updated file stays as it was. An update of an own recipe deleted meanwhile answers
+// RecipeDeleted. The cost grows with the recipes stored and those already there, never with
+// their product.
+[[nodiscard]] OwnRecipeBatchOutcome StoreOwnRecipes(const std::vector<OwnRecipeBatchEntry>& batch,
+                                                    const BatchProgress& progress = {});
 
 } // namespace savorel

@@ -56,13 +56,18 @@ const std::vector<Command>& Commands() {
          "order of their first use (whole words compared without regard to case and "
          "diacritics; verb entries \"a X\" in the forms recipes use; longer entries win).",
          RunTerms},
-        {"export", "cookbook export [--own] [-o FILE]",
+        {"export", "cookbook export [--own] [-o FILE | --folders DIR]",
          "Writes the whole book (or, with --own, only the own recipes) as one JSON array of "
-         "schema.org Recipe objects in UTF-8, as recipe managers import them.",
+         "schema.org Recipe objects in UTF-8, as recipe managers import them; with --folders, "
+         "one folder per recipe named by its title, each holding one object as recipe.json "
+         "(the layout of a Nextcloud Cookbook folder).",
          RunExport},
-        {"import", "cookbook import FILE...",
+        {"import", "cookbook import [--update] FILE|DIR...",
          "Stores the schema.org Recipe JSON-LD of each FILE (an object, an array, an \"@graph\" "
-         "or a saved web page) as own recipes; reports each recipe stored or skipped and why. "
+         "or a saved web page), or of each DIR/NAME/recipe.json of a recipe folder tree, as own "
+         "recipes; reports each recipe stored or skipped and why. A recipe with the identifier, "
+         "source address or title, ingredients and steps of an own recipe is skipped when "
+         "identical and, when it differs, replaces it with --update (else it is reported). "
          "Exit 1 when a file is refused or a recipe not stored, other than one already there.",
          RunImport},
         {"restore", "cookbook restore [DATE]",

@@ -1,10 +1,12 @@
 // The own recipes window on the offscreen platform: its sorted list, the watch on pers.txt,
 // the way to the editor and to the recipe window.
+#include "catalogue/recipe_model.h"
 #include "core/records.h"
 #include "core/ui/qt_geometry.h"
 #include "core/ui/qt_text.h"
 #include "core/ui/qt_window_frame.h"
 #include "personal/store.h"
+#include "personal/ui/CImportReportDlg.h"
 #include "personal/ui/COwnRecipeEditDlg.h"
 #include "personal/ui/COwnRecipesDlg.h"
 #include "support/support.h"
@@ -17,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -50,6 +53,26 @@ void SaveNew(const std::string& name) {
     QCOMPARE(WriteWorkingFile({"", name, "", "Se fierbe."}, cleaned), WorkingFileResult::Written);
     QCOMPARE(SaveOwnRecipe(SaveMode::NewRecipe, cleaned).result, StoreResult::Stored);
 }
+
+// What an import report dialog showed, taken from the dialog handed to the modal runner.
+struct ReportSeen {
+    QString summary;
+    QStringList lines;
+    std::function<int(QDialog&)> Handler() {
+        return [this](QDialog& dialog) {
+            auto* report = qobject_cast<ui::CImportReportDlg*>(&dialog);
+            if (!report)
+                return int(QDialog::Rejected);
+            summary = report->Summary()->text();
+            lines = Texts(report->List());
+            // Never taller or wider than the screen: its OK button can always be clicked.
+            const QRect room = QGuiApplication::primaryScreen()->availableGeometry();
+            if (report->width() > room.width() || report->height() > room.height())
+                lines << QStringLiteral("TOO LARGE");
+            return int(QDialog::Accepted);
+        };
+    }
+};
 
 } // namespace
 
@@ -209,16 +232,14 @@ private slots:
         QCOMPARE(script.opened.size(), 2);
     }
 
-    // "Import" under "Ajutor": a file chosen in the file dialog, a report of each recipe, and
-    // the stored ones listed by the timer.
+    // "Import" under "Ajutor": a file chosen in the file dialog, a report of each recipe in a
+    // scrollable list that fits the screen, and the stored ones listed by the timer.
     void importStoresChosenFilesAndReports() {
         MessageLog log;
         ModalScript script;
-        WritePlain("retete.json",
-                   R"([{"@type": "Recipe", "name": "Ciorbă de miel", "recipeYield": 4,
-                        "recipeIngredient": ["1 kg miel"], "recipeInstructions": ["Fierbe."]},
-                       {"@type": "Recipe", "name": "Ciorbă de miel", "recipeYield": 4,
-                        "recipeIngredient": ["1 kg miel"]}])");
+        const char* recipe = R"({"@type": "Recipe", "name": "Ciorbă de miel", "recipeYield": 4,
+                                 "recipeIngredient": ["1 kg miel"], "recipeInstructions": ["Fierbe."]})";
+        WritePlain("retete.json", std::string("[") + recipe + "," + recipe + "]");
         COwnRecipesDlg w(m_session);
         log.records.clear();
         QPushButton* import = ui::FindControlAs<QPushButton>(&w, 1007);
@@ -233,13 +254,18 @@ private slots:
             files->selectFile(chosen);
             return int(QDialog::Accepted);
         });
+        ReportSeen seen;
+        script.Push(seen.Handler());
         Click(w, 1007);
-        QCOMPARE(script.opened, QStringList{"QFileDialog"});
-        QCOMPARE(log.records.size(), std::size_t(1));
-        const QString report = log.records.back().text;
-        QVERIFY2(report.contains(QStringLiteral("importata: Ciorbă de miel (xet1.txt)")),
-                 qPrintable(report));
-        QVERIFY2(report.contains(QStringLiteral("1 importate, 1 sarite")), qPrintable(report));
+        QCOMPARE(script.opened, (QStringList{"QFileDialog", "savorel::ui::CImportReportDlg"}));
+        QCOMPARE(log.records.size(), std::size_t(0)); // no message box
+        QCOMPARE(seen.lines.size(), 2);
+        QCOMPARE(seen.lines[0],
+                 QStringLiteral("retete.json: importată: Ciorbă de miel (xet1.txt)"));
+        QVERIFY2(seen.lines[1].startsWith(QStringLiteral(
+                     "retete.json: sărită: Ciorbă de miel: există deja printre reţetele proprii")),
+                 qPrintable(seen.lines[1]));
+        QCOMPARE(seen.summary, QStringLiteral("1 importate, 0 actualizate, 1 sărite"));
         w.OnTimer();
         QCOMPARE(Names(w.List()), QStringList{QStringLiteral("Ciorbă")});
         QCOMPARE(ReadBack("xet1.txt", true),
@@ -247,7 +273,88 @@ private slots:
                                       "4 porţii; 1 kg miel\n#\nFierbe.")));
         // A dialog closed without a choice imports nothing and says nothing.
         Click(w, 1007);
-        QCOMPARE(log.records.size(), std::size_t(1));
+        QCOMPARE(log.records.size(), std::size_t(0));
+        QCOMPARE(script.opened.size(), 3);
+    }
+
+    // Recipes that differ from the own recipes they match: one question for all of them, "Da"
+    // updates, "Nu" reports them as not updated.
+    void importAsksOnceBeforeUpdating() {
+        MessageLog log;
+        ModalScript script;
+        const auto recipe = [](const char* step) {
+            return std::string(R"({"@type": "Recipe", "identifier": "id-)") + step[0] +
+                   R"(", "name": "Tort", "recipeIngredient": ["1 ou"], "recipeInstructions": [")" +
+                   step + "\"]}";
+        };
+        WritePlain("vechi.json", "[" + recipe("a") + "," + recipe("b") + "]");
+        WritePlain("nou.json", "[" + recipe("a nou") + "," + recipe("b nou") + "]");
+        COwnRecipesDlg w(m_session);
+        ReportSeen first;
+        script.Push(first.Handler());
+        w.ImportFiles({QString::fromStdString(m_dir->path() + "/vechi.json")});
+        QCOMPARE(first.summary, QStringLiteral("2 importate, 0 actualizate, 0 sărite"));
+        for (const char* answer : {"no", "yes"}) {
+            QString asked;
+            script.Push([&, answer](QDialog& box) {
+                box.show();
+                if (!QTest::qWaitForWindowExposed(&box))
+                    return -1;
+                asked = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))->text();
+                QTest::mouseClick(box.findChild<QPushButton*>(QString::fromLatin1(answer)),
+                                  Qt::LeftButton);
+                return box.result();
+            });
+            ReportSeen seen;
+            script.Push(seen.Handler());
+            w.ImportFiles({QString::fromStdString(m_dir->path() + "/nou.json")});
+            QVERIFY2(asked.startsWith(QStringLiteral("2 dintre reţetele importate există deja")),
+                     qPrintable(asked));
+            const bool yes = std::string(answer) == "yes";
+            QCOMPARE(seen.summary, yes ? QStringLiteral("0 importate, 2 actualizate, 0 sărite")
+                                       : QStringLiteral("0 importate, 0 actualizate, 2 sărite"));
+            QCOMPARE(ReadRecipe(ReadBack("xet1.txt", true)).steps,
+                     std::vector<std::string>{yes ? "a nou" : "a"});
+        }
+        QCOMPARE(ReadListFile(kOwnRecipeList)->size(), std::size_t(2));
+    }
+
+    // Thousands of recipes: the progress dialog counts them and the window's events are
+    // handled on the way; the report lists them all within the screen.
+    void aLargeImportShowsProgressAndStaysResponsive() {
+        MessageLog log;
+        ModalScript script;
+        constexpr int kRecipes = 3000;
+        std::string json = "[";
+        for (int i = 0; i < kRecipes; ++i)
+            json += (i ? "," : "") + std::string(R"({"@type": "Recipe", "name": "Reţeta )") +
+                    std::to_string(i) +
+                    R"(", "recipeIngredient": ["1 ou"], "recipeInstructions": ["Pas )" +
+                    std::to_string(i) + "\"]}";
+        WritePlain("multe.json", json + "]");
+        COwnRecipesDlg w(m_session);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        int ticks = 0, maximum = 0, largestSeen = 0;
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            ++ticks;
+            if (const auto* p = w.findChild<QProgressDialog*>(QStringLiteral("importProgress"))) {
+                maximum = p->maximum();
+                largestSeen = std::max(largestSeen, p->value());
+            }
+        });
+        watcher.start(5);
+        ReportSeen seen;
+        script.Push(seen.Handler());
+        w.ImportFiles({QString::fromStdString(m_dir->path() + "/multe.json")});
+        watcher.stop();
+        QCOMPARE(seen.summary, QStringLiteral("3000 importate, 0 actualizate, 0 sărite"));
+        QCOMPARE(seen.lines.size(), kRecipes);
+        QVERIFY2(ticks > 0, "no event was handled during the import");
+        QCOMPARE(maximum, kRecipes);
+        QVERIFY(largestSeen > 0);
+        QCOMPARE(ReadListFile(kOwnRecipeList)->size(), std::size_t(kRecipes));
     }
 
     void deleteAsksNamingTheRecipeAndKeepsItsFile() {

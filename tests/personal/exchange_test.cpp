@@ -243,9 +243,9 @@ TEST(RecipeExchange, StoresEachOnceWithTheStoresLimitsAndReports) {
     EXPECT_FALSE(Exists("xet3.txt"));
     const std::string text = ImportReportText("array.json", again);
     EXPECT_NE(std::string::npos,
-              text.find("sarita: Chiftele cu sos: " + std::string(kImportDuplicate)))
+              text.find(W("sărită: Chiftele cu sos: ") + std::string(kImportDuplicate)))
         << text;
-    EXPECT_NE(std::string::npos, text.find("0 importate, 2 sarite")) << text;
+    EXPECT_NE(std::string::npos, text.find(W("0 importate, 0 actualizate, 2 sărite"))) << text;
 
     // The same name with other ingredients is another recipe; the store's checks still hold.
     ForeignRecipe other, nameless, huge;

@@ -536,13 +536,15 @@ TEST(CookbookTool, ImportReportsEachFileAndRecipe) {
     const std::string samples = std::string("'") + EXCHANGE_SAMPLES_DIR + "/";
     const Result first = Cookbook("import " + samples + "array.json' " + samples + "graph.jsonld'");
     EXPECT_EQ(0, first.exitCode) << first.out << first.err;
-    EXPECT_NE(std::string::npos, first.out.find("importata: Cozonac cu nucă (xet3.txt)"))
+    EXPECT_NE(std::string::npos, first.out.find("importată: Cozonac cu nucă (xet3.txt)"))
         << first.out;
-    EXPECT_NE(std::string::npos, first.out.find("2 importate, 0 sarite")) << first.out;
+    EXPECT_NE(std::string::npos, first.out.find("2 importate, 0 actualizate, 0 sărite"))
+        << first.out;
     // Again: nothing new, and no failure.
     const Result again = Cookbook("import " + samples + "graph.jsonld'");
     EXPECT_EQ(0, again.exitCode);
-    EXPECT_NE(std::string::npos, again.out.find("0 importate, 1 sarite")) << again.out;
+    EXPECT_NE(std::string::npos, again.out.find("0 importate, 0 actualizate, 1 sărite"))
+        << again.out;
     // A malformed file fails and stores nothing; the own recipes export as three.
     const Result bad = Cookbook("import " + samples + "malformed.json'");
     EXPECT_EQ(1, bad.exitCode);
@@ -553,4 +555,39 @@ TEST(CookbookTool, ImportReportsEachFileAndRecipe) {
     EXPECT_EQ(3u, nlohmann::json::parse(own.out).size());
     EXPECT_EQ(2, Cookbook("export --everything").exitCode);
     EXPECT_EQ(2, Cookbook("import").exitCode);
+}
+
+// A recipe folder tree out and back: --update replaces a recipe edited in its folder, without
+// it the difference is reported and the exit says so; the tree exported again is the same.
+TEST(CookbookTool, FolderTreeExportImportUpdate) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");
+    const std::string samples = std::string("'") + EXCHANGE_SAMPLES_DIR + "/";
+    ASSERT_EQ(0, Cookbook("import " + samples + "array.json'").exitCode);
+    const Result out = Cookbook("export --own --folders tree");
+    ASSERT_EQ(0, out.exitCode) << out.err;
+    EXPECT_NE(std::string::npos, out.err.find("exported 2 recipes into tree")) << out.err;
+    const std::string file = "tree/Chiftele cu sos/recipe.json";
+    ASSERT_TRUE(Exists(file));
+    nlohmann::json recipe = nlohmann::json::parse(ReadBack(file));
+    ASSERT_TRUE(recipe.is_object());
+    const Result same = Cookbook("import tree");
+    EXPECT_EQ(0, same.exitCode) << same.out;
+    EXPECT_NE(std::string::npos, same.out.find("0 importate, 0 actualizate, 2 sărite")) << same.out;
+    recipe["recipeInstructions"][0]["text"] = "Formează chiftele mici.";
+    WritePlain(file, recipe.dump(2));
+    const Result reported = Cookbook("import tree");
+    EXPECT_EQ(0, reported.exitCode) << reported.out;
+    EXPECT_NE(std::string::npos, reported.out.find("diferită; neactualizată")) << reported.out;
+    const Result updated = Cookbook("import --update tree");
+    EXPECT_EQ(0, updated.exitCode) << updated.out;
+    EXPECT_NE(std::string::npos, updated.out.find("actualizată: Chiftele cu sos (xet1.txt)"))
+        << updated.out;
+    EXPECT_FALSE(Exists("xet3.txt"));
+    ASSERT_EQ(0, Cookbook("export --own --folders again").exitCode);
+    const nlohmann::json back =
+        nlohmann::json::parse(ReadBack("again/Chiftele cu sos/recipe.json"));
+    EXPECT_EQ("Formează chiftele mici.", back["recipeInstructions"][0]["text"]);
+    EXPECT_EQ(recipe["identifier"], back["identifier"]);
+    EXPECT_EQ(2, Cookbook("export --folders").exitCode);
 }

@@ -9,15 +9,19 @@
 #include "personal/exchange.h"
 #include "personal/own_delete.h"
 #include "personal/store.h"
+#include "personal/ui/CImportReportDlg.h"
 #include "personal/ui/COwnRecipeEditDlg.h"
 #include "personal/ui/qt_record_list.h"
 #include "planning/ui/qt_plan_offer.h"
 #include "viewing/ui/qt_open_recipe.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 
 namespace savorel::ui {
@@ -160,20 +164,85 @@ void COwnRecipesDlg::OnHelp() {
 
 // Recipes from other recipe programs and saved web pages; the timer lists those stored.
 void COwnRecipesDlg::OnImport() {
-    QFileDialog chooser(this, QStringLiteral("Import"));
-    chooser.setFileMode(QFileDialog::ExistingFiles);
-    chooser.setNameFilters({QStringLiteral("Retete schema.org (*.json *.jsonld *.html *.htm)"),
-                            QStringLiteral("Toate fisierele (*)")});
-    if (RunModal(chooser) != QDialog::Accepted)
-        return;
-    std::string report;
-    for (const QString& path : chooser.selectedFiles()) {
-        const QByteArray local = QFile::encodeName(path);
-        const std::string label = ToCp1250(QFileInfo(path).fileName());
-        report += ImportReportText(label, ImportRecipeFile(local.toStdString()));
+    QStringList paths;
+    {
+        QFileDialog chooser(this, QStringLiteral("Import"));
+        chooser.setFileMode(QFileDialog::ExistingFiles);
+        chooser.setNameFilters(
+            {QStringLiteral("Re\u0163ete schema.org (*.json *.jsonld *.html *.htm)"),
+             QStringLiteral("Toate fi\u015Fierele (*)")});
+        if (RunModal(chooser) != QDialog::Accepted)
+            return;
+        paths = chooser.selectedFiles();
     }
-    if (!report.empty())
-        ShowMessage(this, FromCp1250(report));
+    // The file dialog is gone before the import: it watches the folder it showed (the data
+    // folder, often), and would look at every file again for each recipe file written.
+    ImportFiles(paths);
+}
+
+void COwnRecipesDlg::ImportFiles(const QStringList& paths) {
+    // Every file read first, so that the recipes of all of them are one batch of the store.
+    QStringList lines;
+    std::vector<ForeignRecipe> recipes;
+    std::vector<QString> labels; // the file each recipe came from
+    for (const QString& path : paths) {
+        const QString label = QFileInfo(path).fileName();
+        std::vector<ForeignRecipe> found;
+        std::vector<std::string> notes;
+        std::string error;
+        if (!ReadRecipePath(QFile::encodeName(path).toStdString(), found, notes, error)) {
+            lines << label + QStringLiteral(": ") + FromCp1250(error);
+            continue;
+        }
+        for (const std::string& note : notes)
+            lines << label + QStringLiteral(": ") + FromCp1250(note);
+        for (ForeignRecipe& recipe : found) {
+            recipes.push_back(std::move(recipe));
+            labels.push_back(label);
+        }
+    }
+    ImportReport report;
+    if (!recipes.empty()) {
+        const ImportPlan plan = PlanImport(recipes);
+        ImportOptions options;
+        if (plan.differing > 0)
+            options.update = AskQuestion(
+                this, QStringLiteral("%1 dintre re\u0163etele importate exist\u0103 deja printre "
+                                     "re\u0163etele proprii \u015Fi difer\u0103 de ele.\n"
+                                     "Le actualiza\u0163i cu cele importate?")
+                          .arg(plan.differing));
+        // Told after each recipe; the dialog is redrawn and the events handled every few, so
+        // that a batch of thousands shows its way and can be stopped.
+        QProgressDialog progress(QStringLiteral("Se import\u0103 re\u0163etele..."),
+                                 QStringLiteral("Oprire"), 0, static_cast<int>(plan.recipes.size()),
+                                 this);
+        progress.setObjectName(QStringLiteral("importProgress"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        QElapsedTimer shown;
+        shown.start();
+        options.progress = [&](std::size_t done, std::size_t total) {
+            if (done == total || shown.elapsed() >= 50) {
+                progress.setValue(static_cast<int>(done));
+                QCoreApplication::processEvents();
+                shown.restart();
+            }
+            return !progress.wasCanceled();
+        };
+        report = StoreImportPlan(plan, options);
+        progress.setValue(progress.maximum());
+        for (std::size_t i = 0; i < report.recipes.size(); ++i) {
+            const ImportedRecipe& r = report.recipes[i];
+            lines << labels[i] + QStringLiteral(": ") + FromCp1250(ImportReportLine(r));
+            for (const std::string& note : r.notes)
+                lines << QStringLiteral("    ") + FromCp1250(note);
+        }
+    }
+    if (lines.isEmpty())
+        return;
+    CImportReportDlg dialog(FromCp1250(ImportReportSummary(report)), lines, this);
+    RunModal(dialog);
+    OnTimer();
 }
 
 void COwnRecipesDlg::paintEvent(QPaintEvent*) {

@@ -31,6 +31,9 @@ public slots:
     void OnHelp();
     void OnImport();
     void OnTimer();
+    // Imports the files (or recipe folder trees) as one batch: asks once whether recipes that
+    // differ from the own recipes they match replace them, shows the progress, then the report.
+    void ImportFiles(const QStringList& paths);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
