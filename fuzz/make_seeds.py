@@ -59,3 +59,15 @@ put('fuzz_backup', 'leap', b'2024-02-29@@2023-02-28@@2024-02-29 1\n2024-02-29-2 
 put('fuzz_delete', 'catalogue', b'xet1.txt@@' + catalogue[-2000:] +
     b'\r\n i Ciorba ~   XET1.TXT\r\n i Supa ~ xet10.txt@@\x05')
 put('fuzz_delete', 'plain', b'noext@@ i A ~ noext\n@@\xff')
+# Import: the own sample pages of tests/samples/import, whole and as JSON alone.
+samples = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'samples', 'import')
+for path in sorted(glob.glob(os.path.join(samples, '*'))):
+    name = os.path.basename(path)
+    data = open(path, 'rb').read()
+    if not name.endswith('.expected.json'):
+        put('fuzz_import_document', name, data)
+        put('fuzz_html_text', name, data)
+    if name.endswith('.json'):
+        put('fuzz_lenient_json', name, data)
+put('fuzz_lenient_json', 'sloppy', b'/* c */ {"a": "x\n\ty", "b": [1, 2.5e3, -0, 1e400,],}; <!--\n')
+put('fuzz_html_text', 'refs', b'&abreve;&amp;lt;&#x219;&notit;&copy=2 <p>a<br>b</p> <sau> &lt;img&gt;')

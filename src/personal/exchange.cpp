@@ -617,14 +617,6 @@ Yield YieldOfText(const std::string& text) {
                 std::from_chars(plain.data() + i, plain.data() + end, value);
                 numbers.push_back(value);
             }
-            // "4-6", "4 - 6", "4 to 6", "4 sau 6": a range of two numbers.
-            std::size_t next = end;
-            while (next < plain.size() && plain[next] == ' ')
-                ++next;
-            if (next < plain.size() && (plain[next] == '-' || plain[next] == '/'))
-                yield.range = yield.range || (next + 1 < plain.size() &&
-                                              plain.find_first_of("0123456789", next + 1) ==
-                                                  plain.find_first_not_of(' ', next + 1));
             i = end;
             continue;
         }
@@ -645,8 +637,8 @@ Yield YieldOfText(const std::string& text) {
         }
         ++i;
     }
-    if (numbers.size() > 2 || (numbers.size() == 2 && !yield.range))
-        yield.range = yield.range || numbers.size() > 1;
+    // More numbers than one ("4-6", "4 sau 6"): the text says more than one number of servings.
+    yield.range = yield.range || numbers.size() > 1;
     const bool counted = !numbers.empty() && !bigNumber;
     const int first = counted ? numbers.front() : 0;
     if (people && counted) {

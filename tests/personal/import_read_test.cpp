@@ -317,3 +317,48 @@ TEST(ImportFacts, FractionsAsWrittenScale) {
 }
 
 } // namespace
+
+namespace {
+
+// A range of servings is scaled from its first number and keeps its text through the
+// lossless form; a yield of things keeps its text and states no servings.
+TEST(ImportFacts, YieldNotesSurviveTheLosslessForm) {
+    const std::pair<const char*, int> cases[] = {
+        {R"("4-6 portions")", 4}, {R"("Makes 24 cookies")", 0}, {R"("Serves 4")", 4}};
+    for (const auto& [yield, servings] : cases) {
+        const auto recipes =
+            Parse(std::string(R"({"@type": "Recipe", "name": "Y", "recipeYield": )") + yield +
+                  R"(, "recipeIngredient": ["sare"]})");
+        const Recipe& model = recipes.at(0).model;
+        EXPECT_EQ(servings, model.servings) << yield;
+        const auto again = ReadLosslessRecipe(LosslessRecipeText(model));
+        ASSERT_TRUE(again.has_value()) << yield;
+        EXPECT_EQ(model.servings, again->servings) << yield;
+        EXPECT_EQ(model.facts.yieldNote, again->facts.yieldNote) << yield;
+        EXPECT_EQ(LosslessRecipeText(model), LosslessRecipeText(*again)) << yield;
+    }
+}
+
+// Pages that say the same recipe in JSON-LD and in microdata give it once; microdata counts
+// only where the blocks have none.
+TEST(ImportFacts, MicrodataOnlyWhereTheBlocksHaveNoRecipe) {
+    const std::string microdata =
+        R"(<div itemscope itemtype="https://schema.org/Recipe"><b itemprop="name">Micro</b>)"
+        R"(<span itemprop="recipeIngredient">1 ou</span></div>)";
+    const std::string block =
+        R"(<script type="application/ld+json">{"@type": "Recipe", "name": "Bloc", )"
+        R"("recipeIngredient": ["1 ou"]}</script>)";
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"<html><body>" + microdata, {"Micro"}},
+        {"<html><head>" + block + "</head><body>" + microdata, {"Bloc"}},
+        {"<html><body>" + microdata + microdata, {"Micro", "Micro"}},
+    };
+    for (const auto& [page, titles] : cases) {
+        std::vector<std::string> got;
+        for (const ForeignRecipe& r : Parse(page))
+            got.push_back(r.model.title);
+        EXPECT_EQ(titles, got) << page;
+    }
+}
+
+} // namespace
