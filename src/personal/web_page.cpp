@@ -1,5 +1,6 @@
 #include "personal/web_page.h"
 
+#include "core/cp1250.h"
 #include "personal/html_entities.h"
 
 #include <libxml/HTMLparser.h>
@@ -173,6 +174,15 @@ std::string PropertyValue(const xmlNode* node) {
     return TextContent(node, false);
 }
 
+bool IsValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t at = i;
+        if (NextUtf8(text, i) == 0xFFFD && text.substr(at, 3) != "\xEF\xBF\xBD")
+            return false;
+    }
+    return true;
+}
+
 std::vector<std::string> Words(std::string_view text) {
     std::vector<std::string> words;
     std::size_t i = 0;
@@ -253,7 +263,13 @@ bool ReadWebPage(std::string_view bytes, WebPage& page, std::string& error) {
         return false;
     }
     // libxml2 knows HTML 4's names only: the rest of HTML5's are given to it as numbers.
-    const DocPtr doc = ParseHtml(NamedEntitiesAsNumeric(bytes), nullptr);
+    const std::string text = NamedEntitiesAsNumeric(bytes);
+    DocPtr doc = ParseHtml(text, nullptr);
+    // A page that declares no character set and is no UTF-8 was saved in an 8-bit one; for
+    // the Romanian pages this program meets that is Windows-1250 (libxml2 would guess
+    // Latin-1, which turns "ă" into "ã").
+    if (doc && !doc->encoding && !IsValidUtf8(text))
+        doc = ParseHtml(text, "windows-1250");
     if (!doc) {
         error = "pagina nu poate fi citita ca HTML";
         return false;
