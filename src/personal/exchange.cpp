@@ -349,6 +349,16 @@ const char* AsciiSpelling(char32_t ch) {
     }
 }
 
+// At most `limit` bytes of UTF-8 text, never half a character.
+std::string Utf8Prefix(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit)
+        return std::string(text);
+    std::size_t cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut));
+}
+
 // Markup and character references are how web pages write text; the recipe page shows text
 // escaped, but the model is to hold what the page showed, not how it was written. Text with
 // no "<" has only references to decode; anything else goes through the HTML parser.
@@ -571,7 +581,7 @@ bool IsPeopleWord(std::string_view word) {
 // and whether a word counts people or things.
 Yield YieldOfText(const std::string& text) {
     Yield yield;
-    yield.note = OneLine(text).substr(0, kTitleLimit);
+    yield.note = Utf8Prefix(OneLine(text), kTitleLimit);
     const std::string folded = LowerAscii(Utf8ToCp1250Folded(yield.note));
     std::string plain;
     for (const char c : folded) {
@@ -719,7 +729,7 @@ void AddModelItem(Recipe& model, const std::string& item) {
     }
     if (model.sections.empty())
         model.sections.emplace_back();
-    model.sections.back().items.push_back(item.substr(0, kItemLimit));
+    model.sections.back().items.push_back(Utf8Prefix(item, kItemLimit));
 }
 
 // An ISO 8601 duration ("PT1H30M", "P1DT2H", "PT90M", "P0DT0H45M"): whether it is one, and
@@ -796,7 +806,7 @@ void ReadTime(const Json* value, const char* key, std::string& fact,
         for (char& c : text)
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
-    fact = text.substr(0, kTitleLimit);
+    fact = Utf8Prefix(text, kTitleLimit);
 }
 
 // Texts from a string or a list of them, joined by ", ".
@@ -863,27 +873,27 @@ void ReadFacts(const Json& node, RecipeFacts& facts, std::vector<std::string>& n
                                                           {"inLanguage", &facts.language}};
     for (const auto& [key, value] : lists)
         if (const Json* v = Get(node, key))
-            *value = JoinedText(*v).substr(0, kTitleLimit);
+            *value = Utf8Prefix(JoinedText(*v), kTitleLimit);
     if (const Json* v = Get(node, "url"))
-        facts.sourceUrl = AddressOf(*v).substr(0, kTitleLimit);
+        facts.sourceUrl = Utf8Prefix(AddressOf(*v), kTitleLimit);
     if (facts.sourceUrl.empty())
         if (const Json* v = Get(node, "mainEntityOfPage"))
-            facts.sourceUrl = AddressOf(*v).substr(0, kTitleLimit);
+            facts.sourceUrl = Utf8Prefix(AddressOf(*v), kTitleLimit);
     if (const Json* v = Get(node, "identifier")) {
         const Json* inner = Get(*v, "value");
-        facts.identifier = (inner ? JoinedText(*inner) : JoinedText(*v)).substr(0, kTitleLimit);
+        facts.identifier = Utf8Prefix(inner ? JoinedText(*inner) : JoinedText(*v), kTitleLimit);
     }
     // A node's own @id names it on its page; a blank node's ("_:b0") names nothing.
     if (const Json* id = Get(node, "@id"); facts.identifier.empty() && id && id->is_string())
         if (const std::string text = OneLine(id->get<std::string>()); !text.starts_with("_:"))
-            facts.identifier = text.substr(0, kTitleLimit);
+            facts.identifier = Utf8Prefix(text, kTitleLimit);
     if (const Json* v = Get(node, "image")) {
         facts.image = ImageAddress(*v);
         if (facts.image.empty() && !JoinedText(*v).empty())
             notes.push_back("imaginea nu are o adresa web (http/https): lasata deoparte");
     }
     if (const Json* v = Get(node, "description"))
-        facts.description = PlainText(TextOf(*v)).substr(0, kLosslessFileLimit);
+        facts.description = Utf8Prefix(PlainText(TextOf(*v)), kLosslessFileLimit);
     // Line breaks of the description kept, blanks at its ends and runs of blank lines not.
     std::string description;
     std::vector<std::string> lines;
@@ -914,12 +924,12 @@ ForeignRecipe ConvertRecipe(const Json& node) {
     const auto convert = [&](std::string_view utf8) { return TransliterateToCp1250(utf8, unheld); };
     if (const Json* name = Get(node, "name")) {
         const std::string title = OneLine(TextOf(*name));
-        model.title = title.substr(0, kTitleLimit);
+        model.title = Utf8Prefix(title, kTitleLimit);
         recipe.fields.name = convert(title);
     }
     if (const Json* author = Get(node, "author")) {
         const std::string name = AuthorOf(*author);
-        model.author = name.substr(0, kTitleLimit);
+        model.author = Utf8Prefix(name, kTitleLimit);
         recipe.fields.author = convert(name);
     }
 

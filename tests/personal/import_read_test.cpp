@@ -4,9 +4,11 @@
 #include "catalogue/page.h"
 #include "catalogue/servings.h"
 #include "core/cp1250.h"
+#include "core/records.h"
 #include "personal/exchange.h"
 #include "personal/html_entities.h"
 #include "personal/lenient_json.h"
+#include "personal/store.h"
 #include "personal/web_page.h"
 #include "support/support.h"
 
@@ -359,6 +361,44 @@ TEST(ImportFacts, MicrodataOnlyWhereTheBlocksHaveNoRecipe) {
             got.push_back(r.model.title);
         EXPECT_EQ(titles, got) << page;
     }
+}
+
+} // namespace
+
+namespace {
+
+// A recipe of a name or a yield alone is reported, not stored as an empty recipe; the one
+// beside it that has a step is stored.
+TEST(ImportFacts, RecipesWithNothingToCookAreReportedNotStored) {
+    TempDataDir dir;
+    WriteScrambled("virt-dir.txt", "m Supe\nh Ciorbe\n");
+    const ImportReport report =
+        ImportRecipeFile(std::string(IMPORT_SAMPLES_DIR) + "/only_yield.json");
+    ASSERT_TRUE(report.error.empty()) << report.error;
+    ASSERT_EQ(3u, report.recipes.size());
+    EXPECT_EQ(kImportEmpty, report.recipes[0].reason);
+    EXPECT_EQ(kImportEmpty, report.recipes[1].reason);
+    EXPECT_FALSE(report.recipes[0].stored || report.recipes[1].stored);
+    EXPECT_TRUE(report.recipes[2].stored) << report.recipes[2].reason;
+    EXPECT_EQ(1, report.StoredCount());
+    EXPECT_EQ(1u, ReadListFile(kOwnRecipeList).value_or(std::vector<std::string>()).size());
+    const std::string text = ImportReportText("only_yield.json", report);
+    EXPECT_NE(std::string::npos, text.find("1 importate, 2 sarite")) << text;
+}
+
+} // namespace
+
+namespace {
+
+// Texts past the model's limits are cut between characters, never inside one.
+TEST(ImportFacts, LongTextsAreCutBetweenCharacters) {
+    const std::string name = std::string(2998, 'a') + "ăăă";
+    const auto recipes = Parse(R"({"@type": "Recipe", "name": ")" + name +
+                               R"(", "recipeIngredient": [")" + name + R"("]})");
+    const Recipe& model = recipes.at(0).model;
+    EXPECT_EQ(std::string(2998, 'a'), model.title);
+    ASSERT_EQ(1u, ItemCount(model));
+    EXPECT_EQ(std::string(2998, 'a'), model.sections.at(0).items.at(0));
 }
 
 } // namespace
