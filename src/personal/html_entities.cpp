@@ -1,6 +1,7 @@
 #include "personal/html_entities.h"
 
 #include "core/cp1250.h"
+#include "personal/html_entities_table.h"
 
 #include <algorithm>
 #include <array>
@@ -11,14 +12,8 @@ namespace savorel {
 
 namespace {
 
-struct NamedEntity {
-    std::string_view name; // with its ";" where the standard writes one
-    std::string_view utf8;
-};
-
-constexpr NamedEntity kNamedEntities[] = {
-#include "personal/html_entities_table.inc"
-};
+using NamedEntity = HtmlNamedEntity;
+constexpr const auto& kNamedEntities = kHtmlNamedEntities;
 
 constexpr std::size_t kLongestName = 32;
 
