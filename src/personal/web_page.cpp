@@ -29,8 +29,15 @@ void InitOnce() {
     std::call_once(once, [] { xmlInitParser(); });
 }
 
+// libxml2 reports encoding errors through its generic handler whatever the parse options
+// say; a page's broken bytes are no message for the user's terminal.
+void Silent(void*, const char*, ...) {}
+
 DocPtr ParseHtml(std::string_view bytes, const char* encoding) {
     InitOnce();
+    // The handlers are the calling thread's own.
+    xmlSetGenericErrorFunc(nullptr, Silent);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
     return DocPtr(htmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, encoding,
                                  kParseOptions));
 }
