@@ -402,3 +402,43 @@ TEST(ImportFacts, LongTextsAreCutBetweenCharacters) {
 }
 
 } // namespace
+
+namespace {
+
+// Microdata as its rules read it: a nested item's properties are its own, not the outer
+// item's; values from content=, datetime=, src (or the address a lazy image keeps aside),
+// href; several names in one itemprop; script blocks gathered whatever the case of "type".
+TEST(WebPageReading, MicrodataItemsAndBlocks) {
+    const std::string html =
+        R"(<html><head><SCRIPT Type="Application/LD+JSON; charset=utf-8">{"a": "</p>"}</SCRIPT>)"
+        R"(</head><body><div itemscope itemtype="https://schema.org/Recipe">)"
+        R"(<h1 itemprop="name">Tocăniţă</h1>)"
+        R"(<div itemprop="author" itemscope itemtype="https://schema.org/Person">)"
+        R"(<span itemprop="name">Ana</span></div>)"
+        R"(<meta itemprop="totalTime" content="PT1H"><time itemprop="cookTime" datetime="PT50M">50</time>)"
+        R"(<img itemprop="image" src="data:," data-lazy-src="https://x.example/t.jpg">)"
+        R"(<a itemprop="url" href="https://x.example/t">aici</a>)"
+        R"(<span itemprop="recipeIngredient ingredients">1 &abreve;</span></div>)"
+        R"(<p itemprop="name">outside every item</p></body></html>)";
+    WebPage page;
+    std::string error;
+    ASSERT_TRUE(ReadWebPage(html, page, error)) << error;
+    EXPECT_EQ((std::vector<std::string>{R"({"a": "</p>"})"}), page.jsonLdBlocks);
+    ASSERT_EQ(2u, page.items.size());
+    EXPECT_TRUE(page.items[0].topLevel);
+    EXPECT_FALSE(page.items[1].topLevel);
+    EXPECT_EQ("https://schema.org/Person", page.items[1].type);
+    std::vector<std::string> outer;
+    for (const auto& [key, value] : page.items[0].properties)
+        outer.push_back(key + "=" +
+                        (value.item >= 0 ? "#" + std::to_string(value.item) : value.text));
+    EXPECT_EQ(
+        (std::vector<std::string>{"name=Tocăniţă", "author=#1", "totalTime=PT1H", "cookTime=PT50M",
+                                  "image=https://x.example/t.jpg", "url=https://x.example/t",
+                                  "recipeIngredient=1 ă", "ingredients=1 ă"}),
+        outer);
+    ASSERT_EQ(1u, page.items[1].properties.size());
+    EXPECT_EQ("Ana", page.items[1].properties[0].second.text);
+}
+
+} // namespace
