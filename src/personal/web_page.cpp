@@ -190,6 +190,23 @@ bool IsValidUtf8(std::string_view text) {
     return true;
 }
 
+// libxml2 passes some broken bytes of a page through as they were: each one becomes U+FFFD,
+// so that everything read from a page is UTF-8.
+std::string ValidUtf8(std::string text) {
+    if (IsValidUtf8(text))
+        return text;
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t at = i;
+        if (NextUtf8(text, i) == 0xFFFD && std::string_view(text).substr(at, 3) != "\xEF\xBF\xBD")
+            out += "\xEF\xBF\xBD";
+        else
+            out.append(text, at, i - at);
+    }
+    return out;
+}
+
 std::vector<std::string> Words(std::string_view text) {
     std::vector<std::string> words;
     std::size_t i = 0;
@@ -229,8 +246,8 @@ void ReadDocument(const xmlDoc* doc, WebPage& page) {
             const std::string type = LowerAscii(Attribute(node, "type").value_or(""));
             if (type.find("application/ld+json") != std::string::npos) {
                 xmlChar* content = xmlNodeGetContent(node);
-                page.jsonLdBlocks.emplace_back(content ? reinterpret_cast<const char*>(content)
-                                                       : "");
+                page.jsonLdBlocks.push_back(
+                    ValidUtf8(content ? reinterpret_cast<const char*>(content) : ""));
                 xmlFree(content);
             }
             continue;
@@ -240,7 +257,7 @@ void ReadDocument(const xmlDoc* doc, WebPage& page) {
         const bool property = itemprop && step.owner >= 0;
         if (scope && page.items.size() < kMicrodataItemLimit) {
             MicrodataItem item;
-            item.type = Attribute(node, "itemtype").value_or("");
+            item.type = ValidUtf8(Attribute(node, "itemtype").value_or(""));
             item.topLevel = !property;
             page.items.push_back(std::move(item));
             owner = static_cast<int>(page.items.size()) - 1;
@@ -250,8 +267,8 @@ void ReadDocument(const xmlDoc* doc, WebPage& page) {
             if (scope && owner != step.owner)
                 value.item = owner;
             else
-                value.text = PropertyValue(node);
-            for (const std::string& key : Words(*itemprop))
+                value.text = ValidUtf8(PropertyValue(node));
+            for (const std::string& key : Words(ValidUtf8(*itemprop)))
                 page.items[step.owner].properties.emplace_back(key, value);
         }
         std::vector<Step> children;
@@ -297,7 +314,7 @@ std::string HtmlFragmentText(std::string_view html) {
     for (const xmlNode* child = root ? root->children : nullptr; child; child = child->next)
         if (child->type == XML_ELEMENT_NODE && NameOf(child) == "body")
             body = child;
-    return body ? TextContent(body, true) : std::string();
+    return body ? ValidUtf8(TextContent(body, true)) : std::string();
 }
 
 } // namespace savorel

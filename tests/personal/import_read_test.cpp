@@ -442,3 +442,37 @@ TEST(WebPageReading, MicrodataItemsAndBlocks) {
 }
 
 } // namespace
+
+namespace {
+
+bool IsUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t at = i;
+        if (NextUtf8(text, i) == 0xFFFD && text.substr(at, 3) != "\xEF\xBF\xBD")
+            return false;
+    }
+    return true;
+}
+
+// A page that declares UTF-8 and holds broken bytes gives UTF-8 all the same, each broken
+// byte a replacement character.
+TEST(WebPageReading, BrokenBytesOfAPageBecomeReplacementCharacters) {
+    const std::string html =
+        "<!DOCTYPE html>\n<h\xFF\xFF\xFFtml><head><meta charset=\"utf-8\"></head><body>"
+        "<div itemscope itemtype=\"https://schema.org/Recipe\"><h1 itemprop=\"name\">Pl&"
+        "\xD9"
+        "259;cint\xC4</h1><span itemprop=\"recipeIngredient\">1 m\xE3r</span></div>";
+    for (const ForeignRecipe& recipe : Parse(html)) {
+        EXPECT_TRUE(IsUtf8(recipe.model.title)) << recipe.model.title;
+        for (const std::string_view item : AllItems(recipe.model))
+            EXPECT_TRUE(IsUtf8(item)) << item;
+    }
+    WebPage page;
+    std::string error;
+    ASSERT_TRUE(ReadWebPage(html, page, error));
+    ASSERT_EQ(1u, page.items.size());
+    for (const auto& [key, value] : page.items[0].properties)
+        EXPECT_TRUE(IsUtf8(value.text)) << key << ": " << value.text;
+}
+
+} // namespace
