@@ -71,3 +71,15 @@ put('fuzz_shopping_state', 'marks', b'{"savorel-cumparaturi":1,"sources":[{"reci
 put('fuzz_recipe_folders', 'tree', 'Ciorbă@@{"@type": "Recipe", "name": "Ciorbă", '
     '"recipeIngredient": ["1 l apă"], "recipeInstructions": ["Fierbe."]}@@../x@@[]@@'
     'Tort/1: 2@@{"@graph": [{"@type": "Recipe", "name": "Tort"}]}'.encode())
+# Import: the own sample pages of tests/samples/import, whole and as JSON alone.
+samples = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'tests', 'samples', 'import')
+for path in sorted(glob.glob(os.path.join(samples, '*'))):
+    name = os.path.basename(path)
+    data = open(path, 'rb').read()
+    if not name.endswith('.expected.json'):
+        put('fuzz_import_document', name, data)
+        put('fuzz_html_text', name, data)
+    if name.endswith('.json'):
+        put('fuzz_lenient_json', name, data)
+put('fuzz_lenient_json', 'sloppy', b'/* c */ {"a": "x\n\ty", "b": [1, 2.5e3, -0, 1e400,],}; <!--\n')
+put('fuzz_html_text', 'refs', b'&abreve;&amp;lt;&#x219;&notit;&copy=2 <p>a<br>b</p> <sau> &lt;img&gt;')

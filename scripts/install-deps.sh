@@ -19,6 +19,7 @@ packages=(
   valgrind
   coreutils util-linux # sha256sum and flock, which the installer install.exe uses
   file dpkg-dev # CPack's Debian package finds the programs' libraries with these
+  libxml2-dev # the HTML parser that reads saved recipe pages on import
 )
 
 missing=()

@@ -168,7 +168,12 @@ std::string LosslessRecipeText(const Recipe& recipe) {
         json["identifier"] = f.identifier;
     if (!f.description.empty())
         json["description"] = f.description;
-    if (recipe.servings > 0)
+    // Servings with a note beside them (a range such as "4-6 portions", scaled from its first
+    // number) are a list: the servings first, as readers of recipeYield expect.
+    if (recipe.servings > 0 && !f.yieldNote.empty())
+        json["recipeYield"] =
+            OrderedJson::array({Cp1250ToUtf8(BookServingsText(recipe.servings)), f.yieldNote});
+    else if (recipe.servings > 0)
         json["recipeYield"] = Cp1250ToUtf8(BookServingsText(recipe.servings));
     else if (!f.yieldNote.empty())
         json["recipeYield"] = f.yieldNote;
@@ -250,6 +255,8 @@ std::optional<Recipe> ReadLosslessRecipe(std::string_view text, std::string* err
             recipe.servings = LeadingServings(note);
         if (recipe.servings == 0)
             f.yieldNote = note;
+        else if (yield->is_array() && yield->size() > 1)
+            f.yieldNote = OneLine(TextOf((*yield)[1]), kTitleLimit);
     }
     std::vector<std::string> items;
     if (const Json* list = get("recipeIngredient"); list && list->is_array())

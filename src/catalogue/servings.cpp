@@ -554,21 +554,65 @@ std::string ServingsNote(const Recipe& recipe, int own) {
     return {};
 }
 
+// A vulgar fraction as the book writes it ("1/2"), or null for another character.
+const char* FractionSpelling(char32_t ch) {
+    switch (ch) {
+    case 0x00BC:
+        return "1/4";
+    case 0x00BD:
+        return "1/2";
+    case 0x00BE:
+        return "3/4";
+    case 0x2153:
+        return "1/3";
+    case 0x2154:
+        return "2/3";
+    case 0x2155:
+        return "1/5";
+    case 0x2159:
+        return "1/6";
+    case 0x215B:
+        return "1/8";
+    case 0x215C:
+        return "3/8";
+    case 0x215D:
+        return "5/8";
+    case 0x215E:
+        return "7/8";
+    default:
+        return nullptr;
+    }
+}
+
 std::string ScaleUtf8Item(std::string_view item, double factor) {
     // The quantity and its unit lead the item: what the code page holds of its start is
-    // scaled there (units agree in Windows-1250 spelling), the rest follows as it was.
+    // scaled there (units agree in Windows-1250 spelling), the rest follows as it was. A
+    // fraction sign within the leading quantity ("1½", "¾") is read as "1 1/2", "3/4".
     std::size_t held = 0;
     std::string start;
+    bool quantity = true; // only digits and blanks so far
     while (held < item.size()) {
         std::size_t next = held;
         const char32_t ch = NextUtf8(item, next);
+        if (const char* fraction = quantity ? FractionSpelling(ch) : nullptr) {
+            if (!start.empty() && start.back() >= '0' && start.back() <= '9')
+                start.push_back(' ');
+            start += fraction;
+            held = next;
+            quantity = false;
+            continue;
+        }
         const int byte = ch == 0xFFFD ? -1 : UnicodeToCp1250(ch);
         if (byte < 0)
             break;
+        quantity = quantity && ((ch >= '0' && ch <= '9') || ch == ' ');
         start.push_back(static_cast<char>(byte));
         held = next;
     }
-    return Cp1250ToUtf8(ScaleItemText(start, factor)) + std::string(item.substr(held));
+    const std::string scaled = ScaleItemText(start, factor);
+    if (scaled == start)
+        return std::string(item); // nothing scaled: the item as the cook wrote it
+    return Cp1250ToUtf8(scaled) + std::string(item.substr(held));
 }
 
 std::string RenderServingsPage(std::string_view sourceName, std::string_view recipeText,

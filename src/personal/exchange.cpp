@@ -10,6 +10,9 @@
 #include "core/files.h"
 #include "core/records.h"
 #include "core/store_lock.h"
+#include "personal/html_entities.h"
+#include "personal/lenient_json.h"
+#include "personal/web_page.h"
 #include "viewing/calories.h"
 
 #include <nlohmann/json.hpp>
@@ -17,6 +20,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -381,63 +385,28 @@ const char* AsciiSpelling(char32_t ch) {
     }
 }
 
+// At most `limit` bytes of UTF-8 text, never half a character.
+std::string Utf8Prefix(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit)
+        return std::string(text);
+    std::size_t cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return std::string(text.substr(0, cut));
+}
+
 // Markup and character references are how web pages write text; the recipe page shows text
-// unescaped, so markup from a foreign page must not reach it.
+// escaped, but the model is to hold what the page showed, not how it was written. Text with
+// no "<" has only references to decode; anything else goes through the HTML parser.
 std::string PlainText(std::string_view html) {
-    std::string out;
-    for (std::size_t i = 0; i < html.size(); ++i) {
-        const char c = html[i];
-        if (c == '<' && i + 1 < html.size() &&
-            (std::isalpha(static_cast<unsigned char>(html[i + 1])) || html[i + 1] == '/' ||
-             html[i + 1] == '!')) {
-            const std::size_t close = html.find('>', i);
-            if (close != std::string_view::npos) {
-                // Block elements end a line, as they would on the page they came from.
-                std::size_t n = i + 1 + (html[i + 1] == '/');
-                std::string tag;
-                while (n < close && std::isalnum(static_cast<unsigned char>(html[n])))
-                    tag += static_cast<char>(std::tolower(static_cast<unsigned char>(html[n++])));
-                static const std::set<std::string> kBlocks = {"p",  "br", "li", "div", "ol",
-                                                              "ul", "h1", "h2", "h3",  "h4"};
-                out += kBlocks.count(tag) ? '\n' : ' ';
-                i = close;
-                continue;
-            }
-        }
-        if (c == '&') {
-            const std::size_t semi = html.find(';', i);
-            if (semi != std::string_view::npos && semi - i <= 10) {
-                const std::string_view name = html.substr(i + 1, semi - i - 1);
-                static const std::map<std::string_view, char32_t> kNamed = {
-                    {"amp", '&'},       {"lt", '<'},       {"gt", '>'},       {"quot", '"'},
-                    {"apos", '\''},     {"nbsp", 0xA0},    {"ndash", 0x2013}, {"mdash", 0x2014},
-                    {"hellip", 0x2026}, {"rsquo", 0x2019}, {"lsquo", 0x2018}, {"rdquo", 0x201D},
-                    {"ldquo", 0x201C},  {"frac12", 0xBD},  {"frac14", 0xBC},  {"frac34", 0xBE},
-                    {"deg", 0xB0}};
-                char32_t ch = 0;
-                std::uint32_t ch32 = 0;
-                if (name.size() > 1 && name[0] == '#') {
-                    const bool hex = name[1] == 'x' || name[1] == 'X';
-                    const std::string digits(name.substr(hex ? 2 : 1));
-                    if (!digits.empty() &&
-                        digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") ==
-                            std::string::npos)
-                        std::from_chars(digits.data(), digits.data() + digits.size(), ch32,
-                                        hex ? 16 : 10); // out of range leaves 0: no letter
-                    ch = static_cast<char32_t>(ch32);
-                } else if (const auto found = kNamed.find(name); found != kNamed.end()) {
-                    ch = found->second;
-                }
-                if (ch > 0 && ch < 0x110000) {
-                    AppendUtf8(out, ch);
-                    i = semi;
-                    continue;
-                }
-            }
-        }
-        out += c;
-    }
-    return out;
+    std::string text = html.find('<') == std::string_view::npos ? DecodeHtmlEntities(html)
+                                                                : HtmlFragmentText(html);
+    // No-break blanks (which pages write between a number and its unit) are blanks to the
+    // model, whose items are matched and cut by blanks.
+    for (const std::string_view nbsp : {"\xC2\xA0", "\xE2\x80\xAF"})
+        for (std::size_t at = text.find(nbsp); at != std::string::npos; at = text.find(nbsp, at))
+            text.replace(at, nbsp.size(), " ");
+    return text;
 }
 
 // One line of text: markup gone, every run of blanks and line breaks one blank.
@@ -445,38 +414,69 @@ std::string OneLine(std::string_view text) {
     return Collapsed(PlainText(text));
 }
 
+const Json* Get(const Json& node, const char* key) {
+    if (!node.is_object())
+        return nullptr;
+    const auto it = node.find(key);
+    return it == node.end() ? nullptr : &*it;
+}
+
 std::string TextOf(const Json& value) {
     if (value.is_string())
         return value.get<std::string>();
+    if (value.is_number_unsigned())
+        return std::to_string(value.get<unsigned long long>());
     if (value.is_number_integer())
         return std::to_string(value.get<long long>());
     if (value.is_number())
         return value.dump();
+    // A language-tagged literal of JSON-LD: {"@value": "...", "@language": "ro"}.
+    if (const Json* literal = Get(value, "@value"))
+        return literal->is_object() ? std::string() : TextOf(*literal);
     return {};
 }
 
+std::string LowerAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// Whether a type name (in any case, bare or as an address such as "http://schema.org/Recipe"
+// or a prefixed "schema:Recipe") is `type`; `type` is given in lower case.
+bool IsTypeName(std::string_view name, std::string_view type) {
+    const std::string lower = LowerAscii(name);
+    std::string_view s = lower;
+    while (!s.empty() && (s.back() == ' ' || s.back() == '/'))
+        s.remove_suffix(1);
+    if (const std::size_t cut = s.find_last_of("/#:"); cut != std::string_view::npos)
+        s.remove_prefix(cut + 1);
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    return s == type;
+}
+
 bool IsType(const Json& node, std::string_view type) {
-    if (!node.is_object() || !node.contains("@type"))
+    const Json* t = Get(node, "@type");
+    if (!t)
         return false;
-    const auto matches = [&](const Json& t) {
-        if (!t.is_string())
-            return false;
-        const std::string s = t.get<std::string>();
-        return s == type || (s.size() > type.size() && s.ends_with(type) &&
-                             s[s.size() - type.size() - 1] == '/');
-    };
-    const Json& t = node["@type"];
-    if (t.is_array()) {
-        for (const Json& one : t)
-            if (matches(one))
+    if (t->is_array()) {
+        for (const Json& one : *t)
+            if (one.is_string() && IsTypeName(one.get<std::string>(), type))
                 return true;
         return false;
     }
-    return matches(t);
+    return t->is_string() && IsTypeName(t->get<std::string>(), type);
 }
 
+constexpr int kWalkDepthLimit = 24;
+
+// The Recipe objects of a document: the document itself, inside arrays, under "@graph",
+// "mainEntity", "mainEntityOfPage" or an item list.
 void CollectRecipes(const Json& node, std::vector<const Json*>& found, int depth = 0) {
-    if (depth > 8)
+    if (depth > kWalkDepthLimit)
         return;
     if (node.is_array()) {
         for (const Json& element : node)
@@ -485,34 +485,38 @@ void CollectRecipes(const Json& node, std::vector<const Json*>& found, int depth
     }
     if (!node.is_object())
         return;
-    if (IsType(node, "Recipe")) {
+    if (IsType(node, "recipe")) {
         found.push_back(&node);
         return;
     }
-    for (const char* key : {"@graph", "mainEntity", "mainEntityOfPage", "itemListElement"})
-        if (node.contains(key))
-            CollectRecipes(node[key], found, depth + 1);
+    for (const char* key : {"@graph", "mainEntity", "mainEntityOfPage", "itemListElement", "item"})
+        if (const Json* inner = Get(node, key))
+            CollectRecipes(*inner, found, depth + 1);
 }
 
-std::string AuthorOf(const Json& author) {
+std::string AuthorOf(const Json& author, int depth = 0) {
+    if (depth > kWalkDepthLimit)
+        return {};
     if (author.is_array()) {
         std::string names;
         for (const Json& one : author) {
-            const std::string name = AuthorOf(one);
-            if (!name.empty())
+            const std::string name = AuthorOf(one, depth + 1);
+            if (!name.empty() && names.find(name) == std::string::npos)
                 names += (names.empty() ? "" : ", ") + name;
         }
         return names;
     }
-    if (author.is_object())
-        return author.contains("name") ? OneLine(TextOf(author["name"])) : std::string();
+    if (author.is_object()) {
+        const Json* name = Get(author, "name");
+        return name ? AuthorOf(*name, depth + 1) : std::string();
+    }
     return OneLine(TextOf(author));
 }
 
-void AddLines(std::string_view text, std::vector<std::string>& lines) {
-    const std::string plain = PlainText(text);
+// The lines of plain text, each collapsed, empty ones left out.
+void AddPlainLines(std::string_view plain, std::vector<std::string>& lines) {
     std::size_t start = 0;
-    while (start <= plain.size()) {
+    while (start <= plain.size() && lines.size() < kLosslessItemLimit) {
         std::size_t end = plain.find('\n', start);
         if (end == std::string::npos)
             end = plain.size();
@@ -523,10 +527,26 @@ void AddLines(std::string_view text, std::vector<std::string>& lines) {
     }
 }
 
+// The lines of a text once its markup is read: block elements and line breaks end lines.
+void AddLines(std::string_view text, std::vector<std::string>& lines) {
+    AddPlainLines(PlainText(text), lines);
+}
+
+// A section's name as a line of its own ending in ":", the form the model's steps and the
+// book's items give headings.
+void AddHeading(const Json& node, std::vector<std::string>& lines) {
+    const Json* name = Get(node, "name");
+    if (!name)
+        return;
+    const std::string heading = OneLine(TextOf(*name));
+    if (!heading.empty())
+        lines.push_back(heading.back() == ':' ? heading : heading + ":");
+}
+
 // Instructions as lines: plain strings, HowToStep (and its kin) by their text, HowToSection
-// by its name as a line of its own ending in ":" and then its steps.
+// (and any list that is no step) by its name as a line ending in ":" and then its steps.
 void InstructionLines(const Json& node, std::vector<std::string>& lines, int depth = 0) {
-    if (depth > 8)
+    if (depth > kWalkDepthLimit || lines.size() >= kLosslessItemLimit)
         return;
     if (node.is_string()) {
         AddLines(node.get<std::string>(), lines);
@@ -534,48 +554,200 @@ void InstructionLines(const Json& node, std::vector<std::string>& lines, int dep
         for (const Json& element : node)
             InstructionLines(element, lines, depth + 1);
     } else if (node.is_object()) {
-        if (node.contains("itemListElement")) {
-            if (node.contains("name")) {
-                const std::string name = OneLine(TextOf(node["name"]));
-                if (!name.empty())
-                    lines.push_back(name.back() == ':' ? name : name + ":");
-            }
-            InstructionLines(node["itemListElement"], lines, depth + 1);
-        } else if (node.contains("text")) {
-            AddLines(TextOf(node["text"]), lines);
-        } else if (node.contains("name")) {
-            AddLines(TextOf(node["name"]), lines);
+        const Json* list = Get(node, "itemListElement");
+        const Json* text = Get(node, "text");
+        if (list && !IsType(node, "howtostep")) {
+            AddHeading(node, lines);
+            InstructionLines(*list, lines, depth + 1);
+        } else if (text && !TextOf(*text).empty()) {
+            AddLines(TextOf(*text), lines);
+        } else if (list) {
+            InstructionLines(*list, lines, depth + 1);
+        } else if (const Json* name = Get(node, "name")) {
+            AddLines(TextOf(*name), lines);
         }
     }
 }
 
-// The servings a recipeYield holds: its first whole number, when it is one from 1 to 99.
-std::optional<int> ServingsOfYield(const Json& yield) {
-    if (yield.is_array()) {
-        for (const Json& one : yield)
-            if (const auto servings = ServingsOfYield(one))
-                return servings;
-        return std::nullopt;
+// Ingredients as lines: strings (one item per line of their text), and groups given as
+// HowToSection-like objects (a heading line ending in ":" and then their items).
+void IngredientLines(const Json& node, std::vector<std::string>& lines, int depth = 0) {
+    if (depth > kWalkDepthLimit || lines.size() >= kLosslessItemLimit)
+        return;
+    if (node.is_array()) {
+        for (const Json& element : node)
+            IngredientLines(element, lines, depth + 1);
+    } else if (node.is_object()) {
+        const Json* list = Get(node, "itemListElement");
+        if (!list)
+            list = Get(node, "recipeIngredient");
+        if (list) {
+            AddHeading(node, lines);
+            IngredientLines(*list, lines, depth + 1);
+        } else if (const Json* text = Get(node, "text")) {
+            AddLines(TextOf(*text), lines);
+        } else if (const Json* name = Get(node, "name")) {
+            AddLines(TextOf(*name), lines);
+        }
+    } else {
+        AddLines(TextOf(node), lines);
     }
-    if (yield.is_number()) {
-        const double value = yield.get<double>();
-        if (value >= kMinServings && value <= kMaxServings && value == std::floor(value))
-            return static_cast<int>(value);
-        return std::nullopt;
+}
+
+// What a recipeYield says: servings where it counts people, a note where it counts things
+// (or a range, or anything else than one number of servings).
+struct Yield {
+    int servings = 0;
+    std::string note;   // the yield as written, one line
+    bool thing = false; // counts things ("24 cookies"), not people
+    bool range = false; // "4-6": the servings are its first number
+};
+
+// Words that say a yield counts people, lower case, without diacritics.
+bool IsPeopleWord(std::string_view word) {
+    static const std::set<std::string_view> kPeople = {
+        "serving",  "servings",  "serves",    "serve",    "portion",   "portions",
+        "people",   "persons",   "person",    "pers",     "portii",    "portie",
+        "portia",   "persoane",  "persoana",  "pentru",   "feeds",     "personas",
+        "raciones", "porciones", "portionen", "personen", "portions.", "servings."};
+    return kPeople.count(word) > 0;
+}
+
+// A yield's text read word by word, diacritics folded: a leading or trailing number, a range,
+// and whether a word counts people or things.
+Yield YieldOfText(const std::string& text) {
+    Yield yield;
+    yield.note = Utf8Prefix(OneLine(text), kTitleLimit);
+    const std::string folded = LowerAscii(Utf8ToCp1250Folded(yield.note));
+    std::string plain;
+    for (const char c : folded) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        // The code page's own letters folded to ASCII for the word list: s,t with cedilla,
+        // a with breve, a and i with circumflex.
+        switch (u) {
+        case 0xBA:
+        case 0xAA:
+            plain += 's';
+            break;
+        case 0xFE:
+        case 0xDE:
+            plain += 't';
+            break;
+        case 0xE3:
+        case 0xC3:
+        case 0xE2:
+        case 0xC2:
+            plain += 'a';
+            break;
+        case 0xEE:
+        case 0xCE:
+            plain += 'i';
+            break;
+        default:
+            plain += static_cast<char>(u >= 0x80 ? ' ' : c);
+        }
     }
-    const std::string text = TextOf(yield);
-    const std::size_t digit = text.find_first_of("0123456789");
-    if (digit == std::string::npos)
-        return std::nullopt;
-    const std::size_t end = text.find_first_not_of("0123456789", digit);
-    const std::string number = text.substr(digit, end == std::string::npos ? end : end - digit);
-    if (number.size() > 2)
-        return std::nullopt;
-    int value = 0;
-    std::from_chars(number.data(), number.data() + number.size(), value);
-    if (value < kMinServings || value > kMaxServings)
-        return std::nullopt;
-    return value;
+    std::vector<int> numbers;
+    bool people = false, words = false, makes = false, bigNumber = false;
+    std::size_t i = 0;
+    while (i < plain.size()) {
+        const char c = plain[i];
+        if (c >= '0' && c <= '9') {
+            std::size_t end = i;
+            while (end < plain.size() && plain[end] >= '0' && plain[end] <= '9')
+                ++end;
+            if (end - i > 4) {
+                bigNumber = true;
+            } else {
+                int value = 0;
+                std::from_chars(plain.data() + i, plain.data() + end, value);
+                numbers.push_back(value);
+            }
+            i = end;
+            continue;
+        }
+        if ((c >= 'a' && c <= 'z')) {
+            std::size_t end = i;
+            while (end < plain.size() && plain[end] >= 'a' && plain[end] <= 'z')
+                ++end;
+            const std::string_view word = std::string_view(plain).substr(i, end - i);
+            if (IsPeopleWord(word))
+                people = true;
+            else if (word == "makes" || word == "yields" || word == "yield" || word == "face")
+                makes = true;
+            else if (word != "to" && word != "sau" && word != "or" && word != "de" &&
+                     word != "about" && word != "aprox" && word != "circa" && word != "cca")
+                words = true;
+            i = end;
+            continue;
+        }
+        ++i;
+    }
+    // More numbers than one ("4-6", "4 sau 6"): the text says more than one number of servings.
+    yield.range = yield.range || numbers.size() > 1;
+    const bool counted = !numbers.empty() && !bigNumber;
+    const int first = counted ? numbers.front() : 0;
+    if (people && counted) {
+        yield.servings = first;
+    } else if (!people && !makes && !words && counted) {
+        yield.servings = first; // a bare number ("4", "4-6") counts people
+    } else if (counted || makes || words) {
+        yield.thing = true;
+    }
+    if (yield.servings < kMinServings || yield.servings > kMaxServings) {
+        yield.servings = 0;
+        if (!people)
+            yield.thing = yield.thing || counted;
+    }
+    return yield;
+}
+
+// Every shape a recipeYield comes in: a number, a text, QuantitativeValue {value, unitText},
+// and arrays of them ("4", "4 servings"): people counted anywhere win, then things, then a
+// bare number.
+Yield YieldOf(const Json& value, int depth = 0) {
+    if (depth > kWalkDepthLimit)
+        return {};
+    if (value.is_array()) {
+        Yield best;
+        bool any = false;
+        for (const Json& one : value) {
+            const Yield y = YieldOf(one, depth + 1);
+            if (y.note.empty())
+                continue;
+            if (!any || (best.servings == 0 && y.servings > 0 && !best.thing) ||
+                (y.servings > 0 && best.thing && !y.thing && y.note != std::to_string(y.servings)))
+                best = y;
+            any = true;
+        }
+        // ["24", "24 cookies"]: the number with a thing named beside it counts things.
+        for (const Json& one : value) {
+            const Yield y = YieldOf(one, depth + 1);
+            if (y.thing && best.servings > 0 && best.note == std::to_string(best.servings)) {
+                best = y;
+                break;
+            }
+        }
+        return best;
+    }
+    if (value.is_number()) {
+        Yield yield;
+        const double number = value.get<double>();
+        yield.note = TextOf(value);
+        if (number >= kMinServings && number <= kMaxServings && number == std::floor(number))
+            yield.servings = static_cast<int>(number);
+        return yield;
+    }
+    if (value.is_object()) {
+        const Json* number = Get(value, "value");
+        if (!number)
+            return {};
+        std::string text = TextOf(*number);
+        if (const Json* unit = Get(value, "unitText"))
+            text += " " + TextOf(*unit);
+        return YieldOfText(text);
+    }
+    return YieldOfText(TextOf(value));
 }
 
 constexpr std::string_view kUnheldNote = "caractere fara loc in Windows-1250, scrise \"?\": ";
@@ -593,32 +765,189 @@ void AddModelItem(Recipe& model, const std::string& item) {
     }
     if (model.sections.empty())
         model.sections.emplace_back();
-    model.sections.back().items.push_back(item.substr(0, kItemLimit));
+    model.sections.back().items.push_back(Utf8Prefix(item, kItemLimit));
+}
+
+// An ISO 8601 duration ("PT1H30M", "P1DT2H", "PT90M", "P0DT0H45M"): whether it is one, and
+// how long it lasts (months as 30 days, years as 365).
+std::optional<std::chrono::seconds> IsoDuration(std::string_view text) {
+    using namespace std::chrono;
+    if (text.size() < 3 || text.size() > 40 || (text[0] != 'P' && text[0] != 'p'))
+        return std::nullopt;
+    seconds total{0};
+    bool inTime = false, any = false;
+    std::string_view order = "YMWD";
+    std::size_t i = 1;
+    while (i < text.size()) {
+        char c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i])));
+        if (c == 'T') {
+            if (inTime)
+                return std::nullopt;
+            inTime = true;
+            order = "HMS";
+            ++i;
+            continue;
+        }
+        const std::size_t start = i;
+        while (i < text.size() &&
+               ((text[i] >= '0' && text[i] <= '9') || text[i] == '.' || text[i] == ','))
+            ++i;
+        if (i == start || i >= text.size() || i - start > 9)
+            return std::nullopt;
+        std::string number(text.substr(start, i - start));
+        std::replace(number.begin(), number.end(), ',', '.');
+        double value = 0;
+        const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (ec != std::errc() || end != number.data() + number.size())
+            return std::nullopt;
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i++])));
+        const std::size_t at = order.find(c);
+        if (at == std::string_view::npos)
+            return std::nullopt;
+        order.remove_prefix(at + 1); // each unit once, largest first
+        double unit = 0;
+        if (!inTime)
+            unit = c == 'Y'   ? 365 * 86400.0
+                   : c == 'M' ? 30 * 86400.0
+                   : c == 'W' ? 7 * 86400.0
+                              : 86400.0;
+        else
+            unit = c == 'H' ? 3600.0 : c == 'M' ? 60.0 : 1.0;
+        total += seconds(std::llround(value * unit));
+        any = true;
+    }
+    if (!any || total > hours(24 * 366))
+        return std::nullopt;
+    return total;
+}
+
+// A time fact: an ISO 8601 duration kept as written (upper case), a zero one left out, text
+// that starts as one but is none left out with a note; other text (rare) kept as it stands.
+void ReadTime(const Json* value, const char* key, std::string& fact,
+              std::vector<std::string>& notes) {
+    if (!value)
+        return;
+    std::string text = OneLine(TextOf(*value));
+    if (text.empty())
+        return;
+    if (text[0] == 'P' || text[0] == 'p' || text[0] == '-') {
+        const auto duration = IsoDuration(text);
+        if (!duration) {
+            notes.push_back(std::string(key) + " nu este o durata ISO 8601: \"" +
+                            Utf8ToCp1250Folded(text.substr(0, 60)) + "\" (lasat deoparte)");
+            return;
+        }
+        if (duration->count() == 0)
+            return;
+        for (char& c : text)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    fact = Utf8Prefix(text, kTitleLimit);
+}
+
+// Texts from a string or a list of them, joined by ", ".
+std::string JoinedText(const Json& value, int depth = 0) {
+    if (depth > kWalkDepthLimit)
+        return {};
+    if (!value.is_array()) {
+        if (const Json* name = Get(value, "name"))
+            return JoinedText(*name, depth + 1);
+        return OneLine(TextOf(value));
+    }
+    std::string text;
+    for (const Json& one : value)
+        if (const std::string part = JoinedText(one, depth + 1); !part.empty())
+            text += (text.empty() ? "" : ", ") + part;
+    return text;
+}
+
+// An image address from a string, an ImageObject (url, contentUrl or @id) or a list of
+// them: the first one that is a web address. Nothing else is kept, so that no imported text
+// ever names a file of this computer.
+std::string ImageAddress(const Json& value, int depth = 0) {
+    if (depth > kWalkDepthLimit)
+        return {};
+    if (value.is_array()) {
+        for (const Json& one : value)
+            if (std::string address = ImageAddress(one, depth + 1); !address.empty())
+                return address;
+        return {};
+    }
+    if (value.is_object()) {
+        for (const char* key : {"url", "contentUrl", "@id"})
+            if (const Json* inner = Get(value, key))
+                if (std::string address = ImageAddress(*inner, depth + 1); !address.empty())
+                    return address;
+        return {};
+    }
+    const std::string text = OneLine(TextOf(value));
+    const std::string lower = LowerAscii(text.substr(0, 8));
+    if ((lower.starts_with("https://") || lower.starts_with("http://")) &&
+        text.find_first_of(" \"'<>") == std::string::npos && text.size() <= kTitleLimit)
+        return text;
+    return {};
+}
+
+// A text that stands for the recipe's address: a string, or an object's @id or url.
+std::string AddressOf(const Json& value) {
+    if (value.is_object()) {
+        for (const char* key : {"@id", "url"})
+            if (const Json* inner = Get(value, key); inner && inner->is_string())
+                return OneLine(inner->get<std::string>());
+        return {};
+    }
+    return OneLine(TextOf(value));
 }
 
 // The facts schema.org carries beside the recipe, as the model keeps them.
-void ReadFacts(const Json& node, RecipeFacts& facts) {
-    const std::pair<const char*, std::string*> texts[] = {
-        {"url", &facts.sourceUrl},           {"prepTime", &facts.prepTime},
-        {"cookTime", &facts.cookTime},       {"totalTime", &facts.totalTime},
-        {"recipeCategory", &facts.category}, {"keywords", &facts.keywords},
-        {"inLanguage", &facts.language},     {"identifier", &facts.identifier}};
-    for (const auto& [key, value] : texts) {
-        if (!node.contains(key))
-            continue;
-        const Json& v = node[key];
-        std::string text;
-        if (v.is_array()) {
-            for (const Json& one : v)
-                if (const std::string part = OneLine(TextOf(one)); !part.empty())
-                    text += (text.empty() ? "" : ", ") + part;
-        } else {
-            text = OneLine(TextOf(v));
-        }
-        *value = text.substr(0, kTitleLimit);
+void ReadFacts(const Json& node, RecipeFacts& facts, std::vector<std::string>& notes) {
+    ReadTime(Get(node, "prepTime"), "prepTime", facts.prepTime, notes);
+    ReadTime(Get(node, "cookTime"), "cookTime", facts.cookTime, notes);
+    ReadTime(Get(node, "totalTime"), "totalTime", facts.totalTime, notes);
+    const std::pair<const char*, std::string*> lists[] = {{"recipeCategory", &facts.category},
+                                                          {"keywords", &facts.keywords},
+                                                          {"inLanguage", &facts.language}};
+    for (const auto& [key, value] : lists)
+        if (const Json* v = Get(node, key))
+            *value = Utf8Prefix(JoinedText(*v), kTitleLimit);
+    if (const Json* v = Get(node, "url"))
+        facts.sourceUrl = Utf8Prefix(AddressOf(*v), kTitleLimit);
+    if (facts.sourceUrl.empty())
+        if (const Json* v = Get(node, "mainEntityOfPage"))
+            facts.sourceUrl = Utf8Prefix(AddressOf(*v), kTitleLimit);
+    if (const Json* v = Get(node, "identifier")) {
+        const Json* inner = Get(*v, "value");
+        facts.identifier = Utf8Prefix(inner ? JoinedText(*inner) : JoinedText(*v), kTitleLimit);
     }
-    if (node.contains("description"))
-        facts.description = PlainText(TextOf(node["description"])).substr(0, kLosslessFileLimit);
+    // A node's own @id names it on its page; a blank node's ("_:b0") names nothing.
+    if (const Json* id = Get(node, "@id"); facts.identifier.empty() && id && id->is_string())
+        if (const std::string text = OneLine(id->get<std::string>()); !text.starts_with("_:"))
+            facts.identifier = Utf8Prefix(text, kTitleLimit);
+    if (const Json* v = Get(node, "image")) {
+        facts.image = ImageAddress(*v);
+        if (facts.image.empty() && !JoinedText(*v).empty())
+            notes.push_back("imaginea nu are o adresa web (http/https): lasata deoparte");
+    }
+    if (const Json* v = Get(node, "description"))
+        facts.description = Utf8Prefix(PlainText(TextOf(*v)), kLosslessFileLimit);
+    // Line breaks of the description kept, blanks at its ends and runs of blank lines not.
+    std::string description;
+    std::vector<std::string> lines;
+    AddPlainLines(facts.description, lines);
+    for (const std::string& line : lines)
+        description += (description.empty() ? "" : "\n") + line;
+    facts.description = std::move(description);
+}
+
+// A vulgar fraction right after a digit ("1½") written as the book writes mixed numbers
+// ("1 1/2") once it is spelled in ASCII.
+bool IsVulgarFraction(char32_t ch) {
+    return ch == 0xBC || ch == 0xBD || ch == 0xBE || (ch >= 0x2150 && ch <= 0x215E);
+}
+
+// Text that would read as the book layout's markers or be lost in it.
+bool HasBookMarkers(std::string_view text) {
+    return text.find_first_of("#~") != std::string_view::npos;
 }
 
 ForeignRecipe ConvertRecipe(const Json& node) {
@@ -626,16 +955,18 @@ ForeignRecipe ConvertRecipe(const Json& node) {
     Recipe& model = recipe.model;
     model.form = RecipeForm::Lossless;
     model.hasTitle = model.hasPreparation = true;
-    ReadFacts(node, model.facts);
+    ReadFacts(node, model.facts, recipe.notes);
     std::vector<std::string> unheld;
     const auto convert = [&](std::string_view utf8) { return TransliterateToCp1250(utf8, unheld); };
-    if (node.contains("name")) {
-        model.title = OneLine(TextOf(node["name"])).substr(0, kTitleLimit);
-        recipe.fields.name = convert(OneLine(TextOf(node["name"])));
+    if (const Json* name = Get(node, "name")) {
+        const std::string title = OneLine(TextOf(*name));
+        model.title = Utf8Prefix(title, kTitleLimit);
+        recipe.fields.name = convert(title);
     }
-    if (node.contains("author")) {
-        model.author = AuthorOf(node["author"]).substr(0, kTitleLimit);
-        recipe.fields.author = convert(AuthorOf(node["author"]));
+    if (const Json* author = Get(node, "author")) {
+        const std::string name = AuthorOf(*author);
+        model.author = Utf8Prefix(name, kTitleLimit);
+        recipe.fields.author = convert(name);
     }
 
     std::vector<std::string> items;
@@ -648,34 +979,31 @@ ForeignRecipe ConvertRecipe(const Json& node) {
         }
     };
     for (const char* key : {"recipeIngredient", "ingredients"}) {
-        if (!node.contains(key))
+        const Json* list = Get(node, key);
+        if (!list)
             continue;
-        const Json& list = node[key];
-        if (list.is_array()) {
-            for (const Json& one : list)
-                addItem(OneLine(TextOf(one)));
-        } else {
-            addItem(OneLine(TextOf(list)));
-        }
+        std::vector<std::string> lines;
+        IngredientLines(*list, lines);
+        for (const std::string& line : lines)
+            addItem(line);
         break;
     }
-    if (node.contains("recipeYield")) {
-        const std::optional<int> servings = ServingsOfYield(node["recipeYield"]);
-        model.servings = servings.value_or(0);
-        if (!servings)
-            model.facts.yieldNote =
-                OneLine(node["recipeYield"].is_array() && !node["recipeYield"].empty()
-                            ? TextOf(node["recipeYield"].front())
-                            : TextOf(node["recipeYield"]))
-                    .substr(0, kTitleLimit);
-        if (!servings)
-            recipe.notes.push_back(
-                "recipeYield fara un numar de portii intre 1 si 99: \"" +
-                convert(OneLine(node["recipeYield"].is_array() ? node["recipeYield"].dump()
-                                                               : TextOf(node["recipeYield"]))) +
-                "\"");
-        else if (items.empty() || !ParseServingsItem(items.front()))
-            items.insert(items.begin(), BookServingsItem(*servings));
+    if (const Json* value = Get(node, "recipeYield")) {
+        const Yield yield = YieldOf(*value);
+        model.servings = yield.servings;
+        const std::string written = convert(yield.note);
+        if (yield.servings == 0) {
+            model.facts.yieldNote = yield.note;
+            recipe.notes.push_back("recipeYield fara un numar de portii intre 1 si 99: \"" +
+                                   written + "\"");
+        } else if (yield.range) {
+            // The page is scaled from one number: the range's first, its text kept beside.
+            model.facts.yieldNote = yield.note;
+            recipe.notes.push_back("recipeYield \"" + written + "\": luate " +
+                                   std::to_string(yield.servings) + " portii");
+        }
+        if (yield.servings > 0 && (items.empty() || !ParseServingsItem(items.front())))
+            items.insert(items.begin(), BookServingsItem(yield.servings));
     }
     // The book's item form: items separated by "; ", a heading joined to the item after it.
     std::string ingredients;
@@ -689,8 +1017,8 @@ ForeignRecipe ConvertRecipe(const Json& node) {
     recipe.fields.ingredients = ingredients;
 
     std::vector<std::string> lines;
-    if (node.contains("recipeInstructions"))
-        InstructionLines(node["recipeInstructions"], lines);
+    if (const Json* instructions = Get(node, "recipeInstructions"))
+        InstructionLines(*instructions, lines);
     std::string preparation;
     for (const std::string& line : lines) {
         preparation += (preparation.empty() ? "" : "\r\n") + convert(line);
@@ -705,49 +1033,66 @@ ForeignRecipe ConvertRecipe(const Json& node) {
             list += (list.empty() ? "" : " ") + u;
         recipe.notes.push_back(std::string(kUnheldNote) + list);
     }
+    // A name or a yield alone is no recipe to keep.
+    if (ItemCount(model) == 0 && model.steps.empty())
+        recipe.refusal = kImportEmpty;
     return recipe;
 }
 
-bool ParseJson(std::string_view text, Json& out, std::string& error) {
-    try {
-        out = Json::parse(text.begin(), text.end());
-        return true;
-    } catch (const Json::parse_error& e) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..." without
-        // the library's own tag.
-        std::string what = e.what();
-        if (const std::size_t tag = what.find("] "); tag != std::string::npos)
-            what.erase(0, tag + 2);
-        error = what;
-        return false;
-    }
+// A document's JSON, read leniently; the error without position for an empty text.
+LenientJsonResult ParseJson(std::string_view text, Json& out, std::string& error) {
+    return ParseLenientJson(text, out, error);
 }
 
-std::string LowerAscii(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+// Microdata text made into the JSON-LD shape the rest of the import reads. JSON-LD strings
+// are written as HTML, so the text is written so too: its references and markup (which the
+// page showed as text) are read back as the same text.
+std::string AsHtmlText(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else
+            out += c;
+    }
     return out;
 }
 
-// The contents of the page's <script type="application/ld+json"> blocks.
-std::vector<std::string> JsonLdBlocks(std::string_view page) {
-    const std::string lower = LowerAscii(page);
-    std::vector<std::string> blocks;
-    std::size_t pos = 0;
-    while ((pos = lower.find("<script", pos)) != std::string::npos) {
-        const std::size_t tagEnd = lower.find('>', pos);
-        if (tagEnd == std::string::npos)
-            break;
-        const std::size_t close = lower.find("</script", tagEnd);
-        if (close == std::string::npos)
-            break;
-        if (lower.substr(pos, tagEnd - pos).find("application/ld+json") != std::string::npos)
-            blocks.emplace_back(page.substr(tagEnd + 1, close - tagEnd - 1));
-        pos = close + 1;
+Json MicrodataJson(const std::vector<MicrodataItem>& items, std::size_t index, int depth = 0) {
+    const MicrodataItem& item = items[index];
+    Json node = Json::object();
+    // Several types may stand in itemtype, one address each.
+    Json types = Json::array();
+    std::size_t start = 0;
+    while (start < item.type.size()) {
+        std::size_t end = item.type.find(' ', start);
+        if (end == std::string::npos)
+            end = item.type.size();
+        if (end > start)
+            types.push_back(item.type.substr(start, end - start));
+        start = end + 1;
     }
-    return blocks;
+    node["@type"] = std::move(types);
+    for (const auto& [key, value] : item.properties) {
+        Json v;
+        if (value.item >= 0 && static_cast<std::size_t>(value.item) > index &&
+            depth < kWalkDepthLimit)
+            v = MicrodataJson(items, static_cast<std::size_t>(value.item), depth + 1);
+        else
+            v = AsHtmlText(value.text);
+        // A property given more than once is a list, in page order.
+        const auto it = node.find(key);
+        if (it == node.end()) {
+            node[key] = std::move(v);
+        } else {
+            if (!it->is_array())
+                *it = Json::array({*it});
+            it->push_back(std::move(v));
+        }
+    }
+    return node;
 }
 
 } // namespace
@@ -759,6 +1104,8 @@ std::string TransliterateToCp1250(std::string_view utf8, std::vector<std::string
     while (i < utf8.size()) {
         const char32_t ch = NextCodePoint(utf8, i);
         if (const char* ascii = AsciiSpelling(ch)) {
+            if (IsVulgarFraction(ch) && !out.empty() && out.back() >= '0' && out.back() <= '9')
+                out += ' '; // "1½" is "1 1/2", not "11/2"
             out += ascii;
             continue;
         }
@@ -787,23 +1134,42 @@ bool ParseRecipeDocument(std::string_view bytes, std::vector<ForeignRecipe>& rec
         bytes.remove_prefix(3);
     const std::size_t first = bytes.find_first_not_of(" \t\r\n");
     std::vector<Json> documents;
+    // Each block of a page on its own: one a page has broken refuses only itself. Its
+    // message stands when the page then has no recipe at all.
+    std::string blockError;
     if (first != std::string_view::npos && bytes[first] == '<') {
-        const std::vector<std::string> blocks = JsonLdBlocks(bytes);
-        for (std::size_t b = 0; b < blocks.size(); ++b) {
+        WebPage page;
+        if (!ReadWebPage(bytes, page, error)) {
+            error = "fisierul nu poate fi citit: " + error + "; nu s-a importat nimic.";
+            return false;
+        }
+        for (std::size_t b = 0; b < page.jsonLdBlocks.size(); ++b) {
             Json doc;
             std::string what;
-            if (!ParseJson(blocks[b], doc, what)) {
-                error = "blocul application/ld+json nr. " + std::to_string(b + 1) +
-                        " al paginii nu este JSON valid (" + what + "); nu s-a importat nimic.";
-                return false;
-            }
-            documents.push_back(std::move(doc));
+            const LenientJsonResult result = ParseJson(page.jsonLdBlocks[b], doc, what);
+            if (result == LenientJsonResult::Value)
+                documents.push_back(std::move(doc));
+            else if (result == LenientJsonResult::Error && blockError.empty())
+                blockError = "blocul application/ld+json nr. " + std::to_string(b + 1) +
+                             " al paginii nu este JSON valid (" + what + ")";
         }
+        // Microdata only where the page's JSON-LD has no recipe: pages that have both
+        // describe the same recipe twice.
+        std::vector<const Json*> inBlocks;
+        for (const Json& doc : documents)
+            CollectRecipes(doc, inBlocks);
+        if (inBlocks.empty())
+            for (std::size_t i = 0; i < page.items.size(); ++i)
+                if (page.items[i].topLevel)
+                    documents.push_back(MicrodataJson(page.items, i));
     } else {
         Json doc;
         std::string what;
-        if (!ParseJson(bytes, doc, what)) {
-            error = "fisierul nu este JSON valid (" + what + "); nu s-a importat nimic.";
+        const LenientJsonResult result = ParseJson(bytes, doc, what);
+        if (result != LenientJsonResult::Value) {
+            error = result == LenientJsonResult::Empty
+                        ? std::string("fisierul este gol; nu s-a importat nimic.")
+                        : "fisierul nu este JSON valid (" + what + "); nu s-a importat nimic.";
             return false;
         }
         documents.push_back(std::move(doc));
@@ -812,8 +1178,10 @@ bool ParseRecipeDocument(std::string_view bytes, std::vector<ForeignRecipe>& rec
     for (const Json& doc : documents)
         CollectRecipes(doc, found);
     if (found.empty()) {
-        error = "fisierul nu contine nicio reteta schema.org (\"@type\": \"Recipe\"); nu s-a "
-                "importat nimic.";
+        error = !blockError.empty()
+                    ? blockError + "; nu s-a importat nimic."
+                    : std::string("fisierul nu contine nicio reteta schema.org (\"@type\": "
+                                  "\"Recipe\"); nu s-a importat nimic.");
         return false;
     }
     for (const Json* node : found)
@@ -843,11 +1211,15 @@ bool BookLayoutHolds(const ForeignRecipe& recipe) {
         return false;
     std::string exact;
     for (const std::string* text : {&model.title, &model.author})
-        if (!Utf8ToCp1250Exact(*text, exact))
+        if (!Utf8ToCp1250Exact(*text, exact) || HasBookMarkers(*text))
             return false;
     for (const std::string& step : model.steps)
-        if (!Utf8ToCp1250Exact(step, exact))
+        if (!Utf8ToCp1250Exact(step, exact) || HasBookMarkers(step))
             return false;
+    for (const RecipeSection& section : model.sections)
+        for (const std::string& item : section.items)
+            if (HasBookMarkers(item) || HasBookMarkers(section.heading))
+                return false;
     // The items the book's cutting rule gives back from the fields must be the recipe's own.
     const Recipe book = ReadBookRecipe(OwnRecipeText(recipe.fields));
     std::vector<std::string> cut;
@@ -1004,6 +1376,15 @@ ImportPlan PlanImport(const std::vector<ForeignRecipe>& recipes) {
         if (lossless)
             std::erase_if(result.notes,
                           [](const std::string& note) { return note.starts_with(kUnheldNote); });
+        if (!foreign.refusal.empty()) {
+            // A name or a yield alone is no recipe: said, never stored as an empty one.
+            result.name = CleanField(OwnRecipeField::Name,
+                                     lossless ? ListTitleOf(foreign.model) : foreign.fields.name);
+            result.outcome = ImportOutcome::Refused;
+            result.reason = foreign.refusal;
+            plan.recipes.push_back(std::move(planned));
+            continue;
+        }
         OwnRecipeFields cleaned;
         const WorkingFileResult checked = lossless ? CheckLosslessRecipe(foreign.model, cleaned)
                                                    : CleanFields(foreign.fields, cleaned);

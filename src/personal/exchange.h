@@ -60,16 +60,23 @@ struct ForeignRecipe {
     // The whole recipe (UTF-8), kept in the lossless form when the fields above cannot hold
     // it exactly; one without a title marker (made from fields alone) is stored as the fields.
     Recipe model;
+    // Why the recipe is not to be stored (it holds nothing but a name or a yield), or empty.
+    std::string refusal;
 };
+
+inline constexpr const char* kImportEmpty =
+    "nu are nici ingrediente, nici mod de preparare (doar nume sau numar de portii)";
 
 // Whether the book layout holds an imported recipe exactly: Windows-1250 text, items that its
 // cutting rule leaves whole, and no facts beyond the recipe itself.
 bool BookLayoutHolds(const ForeignRecipe& recipe);
 
-// The Recipe objects of a document: JSON holding one object, an array or an "@graph", or an
-// HTML page with <script type="application/ld+json"> blocks. False, with `error` set, when the
-// document is not JSON (or a block of the page is not) or holds no Recipe: then nothing of it
-// may be stored.
+// The Recipe objects of a document: JSON holding one object, an array or an "@graph" (read
+// leniently: see lenient_json.h), or an HTML page (read by its declared character set) with
+// <script type="application/ld+json"> blocks, each read on its own, or with microdata Recipe
+// items where its blocks hold no recipe. False, with `error` set, when the document is not
+// JSON or holds no Recipe (a page's message names its first broken block): then nothing of
+// it may be stored.
 [[nodiscard]] bool ParseRecipeDocument(std::string_view bytes, std::vector<ForeignRecipe>& recipes,
                                        std::string& error);
 

@@ -81,12 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
                    "6 porţii; Pentru chiftele: 500 g carne tocată; 1 ou; Pentru sos: 400 ml suc "
                    "de roşii",
                    "Formează chiftelele.\r\nFierbe sucul\r\ncu chiftelele.", ""},
-        // An @graph with other nodes, @type as a list, yield as a list, HowToSection.
-        SampleCase{"graph.jsonld", 1, "Cozonac cu nucă", "Elena",
-                   "2 porţii; 1 kg făină; 300 g nucă",
+        // An @graph with other nodes, @type as a list, yield as a list, HowToSection. The
+        // yield ["2", "2 cozonaci"] counts cakes, not people: a note, no servings.
+        SampleCase{"graph.jsonld", 1, "Cozonac cu nucă", "Elena", "1 kg făină; 300 g nucă",
                    "Aluatul:\r\nFrământă aluatul.\r\nLasă-l să crească.\r\nUmplutura:\r\nMacină "
                    "nuca.",
-                   ""},
+                   "2 cozonaci"},
         // A saved page: only ld+json blocks count, markup and character references go.
         SampleCase{"page.html", 1, "Papanaşi & smântână", "",
                    "8 porţii; 500 g brânză de vaci; 2 ouă; 200 g smântână",
