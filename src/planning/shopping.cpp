@@ -30,8 +30,8 @@ constexpr const char* kSectionNames[kSectionCount] = {"legume \xBAi fructe",
                                                       "carne \xBAi pe\xBAte",
                                                       "lactate \xBAi ou\xE3",
                                                       "panifica\xFEie",
-                                                      "b\xE3"
-                                                      "c\xE3nie",
+                                                      ("b\xE3"
+                                                       "c\xE3nie"),
                                                       "conserve",
                                                       "condimente",
                                                       "b\xE3uturi"};
