@@ -51,13 +51,13 @@ std::optional<RecipeRef> RecipeFromMime(const QMimeData* data) {
 }
 
 RecipeDragSource::RecipeDragSource(QAbstractItemView* view, RecipeAt recipeAt)
-    : QObject(view), m_view(view), m_recipeAt(std::move(recipeAt)) {
+    : QObject(view), m_view(view), m_viewport(view->viewport()), m_recipeAt(std::move(recipeAt)) {
     startDrag = [this](QMimeData* data) {
         auto* drag = new QDrag(m_view);
         drag->setMimeData(data);
         drag->exec(Qt::CopyAction);
     };
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 std::optional<RecipeRef> RecipeDragSource::RecipeAtPoint(QPoint position) const {
@@ -68,7 +68,7 @@ std::optional<RecipeRef> RecipeDragSource::RecipeAtPoint(QPoint position) const 
 }
 
 bool RecipeDragSource::eventFilter(QObject* watched, QEvent* event) {
-    if (m_replaying || watched != m_view->viewport())
+    if (m_replaying || watched != m_viewport)
         return false;
     switch (event->type()) {
     case QEvent::MouseButtonPress: {

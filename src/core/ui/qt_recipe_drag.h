@@ -54,6 +54,9 @@ protected:
 
 private:
     QAbstractItemView* m_view;
+    // The view's viewport as it was given: while the view is being destroyed its viewport
+    // still gets events, and the view may no longer be asked for it.
+    QWidget* m_viewport;
     RecipeAt m_recipeAt;
     std::optional<QPoint> m_pressedAt; // a press held back, in viewport coordinates
     bool m_replaying = false;
