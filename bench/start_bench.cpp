@@ -4,6 +4,8 @@
 // the window's event loop while the day's backup runs beside it, the backup's own time, and a
 // second backup after one changed recipe (what it shares with the first). Run by hand:
 //   QT_QPA_PLATFORM=offscreen build/bench/start_bench [N...]     (default 10000 100000)
+//   build/bench/start_bench --make N     only makes such a data folder and prints its path,
+//                                        for timing cook from outside (the caller removes it)
 #include "app/application.h"
 #include "app/ui/CMainDlg.h"
 #include "core/scramble.h"
@@ -170,6 +172,11 @@ void Measure(int count) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--make") {
+        const std::string folder = MakeDataFolder(std::atoi(argv[2]));
+        std::printf("%s\n", folder.c_str());
+        return folder.empty() ? 1 : 0;
+    }
     QApplication app(argc, argv);
     savorel::ui::ApplyApplicationLook();
     savorel::ui::SetMessageFunction([](const savorel::ui::MessageRecord&) {});
